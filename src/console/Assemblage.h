@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Console.h"
+#include "MessagesConsole.h"
+#include "core/Frm_Reseau.h"
+
+#include <QObject>
+
+// The whole server wired together: the controller, the channels, the check, the
+// installation and the console.
+class Assemblage : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Assemblage(QObject* parent = nullptr);
+    ~Assemblage() override;
+
+    void Demarrer(const QString& dossierProgramme, bool autostart);
+
+    Frm_Reseau Reseau;
+    MessagesConsole Messages_;
+    Console Console_{Reseau};
+};

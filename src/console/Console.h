@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/Composants.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+
+class Frm_Menu;
+class Frm_Reseau;
+class QSystemTrayIcon;
+class QWidget;
+
+// The notification-area icon and its menu; the console's side of the controller.
+class Console : public QObject, public ServiceConsole
+{
+    Q_OBJECT
+public:
+    explicit Console(Frm_Reseau& reseau, QObject* parent = nullptr);
+    ~Console() override;
+
+    // What a menu entry does once the menu is closed (entries 1 to 9).
+    void DefinirAction(int index, std::function<void()> action);
+    // The first-run parameters screen, shown modal.
+    void DefinirPremierDemarrage(std::function<void(std::function<void()>)> afficher);
+
+    // ServiceConsole
+    void AfficherPremierDemarrage(std::function<void()> ensuite) override;
+    void AfficherIcone() override;
+    void RetirerIcone() override;
+    void OuvrirMenu() override;
+    void VerifConnectes() override;
+
+    Frm_Menu* Menu() const;
+    void FermerMenu();
+    int PostesConnectes() const;
+    bool TelnetDisponible() const;
+    void Executer(int index);
+    void Quitter();
+
+    // Entry 1 stays greyed while the parameters screen is open.
+    bool ParametresOuverts() const { return m_parametresOuverts; }
+    void FixerParametresOuverts(bool ouverts);
+
+    Frm_Reseau& Reseau() { return m_reseau; }
+
+private:
+    void lancerTelnet();
+    void essayerIcone();
+
+    Frm_Reseau& m_reseau;
+    QPointer<Frm_Menu> m_menu;
+    QSystemTrayIcon* m_icone = nullptr;
+    QPointer<QWidget> m_acces;
+    std::array<std::function<void()>, 11> m_actions;
+    std::function<void(std::function<void()>)> m_premierDemarrage;
+    bool m_parametresOuverts = false;
+    int m_essaisIcone = 0;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+#include <array>
+
+class Console;
+class QFrame;
+class QLabel;
+
+// The tray menu: the count of connected workstations and eleven entries, beside the panel.
+class Frm_Menu : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int NombreEntrees = 11;
+
+    explicit Frm_Menu(Console& console, QWidget* parent = nullptr);
+
+    // Writes the count of connected workstations, enables the quit entry accordingly and
+    // greys the telnet entry when telnet is missing.
+    void Actualiser();
+    void EcrireNombrePostes();
+    // Enables the quit entry when the count shown is 0, disables it otherwise.
+    void VerifConnectes();
+    void ActionClick(int index);
+    void ActiveMenu(int index);
+    void DesactiveMenu(int index);
+    bool EstSurligne(int index) const;
+    QLabel* Etq_Menu(int index) const { return m_labels.at(static_cast<std::size_t>(index)); }
+    QFrame* Sel_Menu(int index) const { return m_bandes.at(static_cast<std::size_t>(index)); }
+
+    QTimer Tim_Minuteur;
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+    void mouseMoveEvent(QMouseEvent* evenement) override;
+    void changeEvent(QEvent* evenement) override;
+    void showEvent(QShowEvent* evenement) override;
+    void paintEvent(QPaintEvent* evenement) override;
+
+private:
+    QFrame* creerEntree(int index, const QString& legende);
+    void survol(int index);
+    int entreeDe(QObject* objet) const;
+
+    Console& m_console;
+    QLabel* m_nbPostes = nullptr;
+    std::array<QFrame*, NombreEntrees> m_bandes{};
+    std::array<QLabel*, NombreEntrees> m_labels{};
+    bool m_messageOuvert = false;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Configuration.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+// Program-wide state held for the whole run and read across the server.
+class Etat : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    QString DossierProgramme;
+    Configuration Config;
+
+    // From the settings row, refreshed by the parameters screen when it saves.
+    QString W_User;
+    QString W_Pass; // plain
+    QString W_HeureVerif;
+    std::array<bool, 7> Jours{}; // Lundi .. Dimanche, loaded at start-up only
+    QString EmplacementMaj;
+
+    QString DossierWindows; // folder of quentaris.ini
+    QString ServeurUniDATA;
+
+    bool VerificationManuelle = false;
+    bool InstallationEnCours = false;
+
+    bool VerificationEnCours() const { return m_verificationEnCours; }
+    void FixerVerificationEnCours(bool enCours)
+    {
+        if (m_verificationEnCours == enCours)
+            return;
+        m_verificationEnCours = enCours;
+        if (!enCours)
+            emit VerificationTerminee();
+    }
+
+    // Service addresses: the base address without a trailing slash.
+    QString AdresseService() const
+    {
+        QString w = Config.Service;
+        while (w.endsWith(QLatin1Char('/')))
+            w.chop(1);
+        return w;
+    }
+
+signals:
+    void VerificationTerminee();
+
+private:
+    bool m_verificationEnCours = false;
+};

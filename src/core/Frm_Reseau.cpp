@@ -1,0 +1,191 @@
+#include "Frm_Reseau.h"
+
+#include "BaseInterne.h"
+#include "Chiffrement.h"
+#include "Composants.h"
+#include "FichiersTexte.h"
+#include "Messages.h"
+#include "Sortie.h"
+#include "TableParametres.h"
+#include "platform/Systeme.h"
+
+#include <QDir>
+
+Frm_Reseau::Frm_Reseau(QObject* parent)
+    : QObject(parent)
+    , m_testAdministrateur(&Systeme::EstAdministrateur)
+{
+    setObjectName(QStringLiteral("Frm_Reseau"));
+    Tim_VerifMAJ.setObjectName(QStringLiteral("Tim_VerifMAJ"));
+    Tim_VerifMAJ.setInterval(60000);
+    Tim_InstallDiffere.setObjectName(QStringLiteral("Tim_InstallDiffere"));
+    Tim_InstallDiffere.setInterval(1000);
+}
+
+Frm_Reseau::~Frm_Reseau() = default;
+
+void Frm_Reseau::Brancher(ServicePostes* postes, ServiceConsole* console)
+{
+    m_postes = postes;
+    m_console = console;
+}
+
+void Frm_Reseau::RemplacerTestAdministrateur(std::function<bool()> test)
+{
+    m_testAdministrateur = std::move(test);
+}
+
+void Frm_Reseau::echec(const QString& message, int code)
+{
+    Messages::Afficher(this, message, Icone::Exclamation);
+    emit Fin(code);
+}
+
+void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
+{
+    m_autostart = autostart;
+    m_etat.DossierProgramme = dossierProgramme;
+    m_etat.VerificationManuelle = false;
+    m_etat.InstallationEnCours = false;
+
+    m_instance = std::make_unique<Systeme::InstanceUnique>();
+    if (!m_instance->prendre()) {
+        if (autostart) {
+            Sortie::Ecrire(QStringLiteral("Le serveur de mise à jour est déjà en cours d'exécution : démarrage automatique ignoré."));
+            emit Fin(0);
+            return;
+        }
+        echec(Messages::Joindre(
+            QStringLiteral("Le serveur de mise à jour est déjà en cours d'éxecution sur cette machine."),
+            QStringLiteral("Cette application ne peut pas être ouverte deux fois sur la même machine.")));
+        return;
+    }
+
+    if (!m_testAdministrateur()) {
+        if (autostart) {
+            Sortie::Ecrire(QStringLiteral("Session sans droits d'administrateur : démarrage automatique ignoré."));
+            emit Fin(0);
+            return;
+        }
+        echec(Messages::Joindre(QStringLiteral("Le serveur de mise à jour ne peut pas être démarré sur une session "
+                                               "utilisateur qui n'est pas administrateur."),
+                                QStringLiteral("Veuillez vous connecter sur la session administrateur et relancez le "
+                                               "serveur de mise à jour.")));
+        return;
+    }
+
+    QString raison;
+    if (!BaseInterne::Ouvrir(QDir(dossierProgramme).filePath(BaseInterne::NomFichier()), &raison)) {
+        Sortie::Ecrire(QStringLiteral("Base interne : ") + raison);
+        Messages::Afficher(
+            this,
+            Messages::Joindre(QStringLiteral("L'application serveur de mise à jour a rencontré un problème lors de la "
+                                             "tentative de connexion à sa base de données interne."),
+                              QStringLiteral("Le programme va être arrêté. Si le problème persiste, veuillez contacter "
+                                             "l'équipe technique d'QUENTARIS")),
+            Icone::Information);
+        emit Fin(1);
+        return;
+    }
+
+    QString erreur;
+    if (!FichierConfiguration::Lire(QDir(dossierProgramme).filePath(FichierConfiguration::Nom()), &m_etat.Config,
+                                    &erreur)) {
+        echec(erreur);
+        return;
+    }
+    m_etat.DossierWindows = m_etat.Config.DossierSysteme;
+
+    if (!TableParametres::Lire().Existe) {
+        Messages::Afficher(this,
+                           QStringLiteral("Vous ouvrez pour la première fois l'application de mise à jour automatique "
+                                          "d'QUENTARIS, vous devez configurer celle-ci afin que les mises à jour "
+                                          "soient effectuées correctement."));
+        if (m_console) {
+            m_console->AfficherPremierDemarrage([this] { suiteDemarrage(); });
+            return;
+        }
+    }
+    suiteDemarrage();
+}
+
+void Frm_Reseau::suiteDemarrage()
+{
+    if (m_arrete)
+        return;
+    const Parametres p = TableParametres::Lire();
+    if (p.Existe) {
+        m_etat.W_User = p.UtilisateurMaj;
+        m_etat.W_Pass = p.MotDePasseMaj;
+        m_etat.W_HeureVerif = p.HeureVerifMaj;
+        m_etat.EmplacementMaj = p.EmplacementMaj;
+        m_etat.Jours = p.Jours;
+    }
+
+    const QString ini = QDir(m_etat.DossierWindows).filePath(QStringLiteral("quentaris.ini"));
+    QStringList lignes;
+    QString raison;
+    if (!FichiersTexte::LireLignes(ini, &lignes, &raison)) {
+        echec(QStringLiteral("Le fichier \"") + ini + QStringLiteral("\" est introuvable ou illisible (") + raison +
+              QStringLiteral(")."));
+        return;
+    }
+    m_etat.ServeurUniDATA = FichiersTexte::ValeurApresEgal(lignes.value(0));
+
+    m_etat.W_Pass = ChiffrementMotDePasse::Dechiffrer(m_etat.W_Pass, ChiffrementMotDePasse::Cle());
+
+    Tim_VerifMAJ.start();
+
+    if (m_postes) {
+        QString erreur;
+        if (!m_postes->Ecouter(m_etat.Config.PortControle, m_etat.Config.PortTransfert, &erreur)) {
+            Sortie::Ecrire(erreur);
+            echec(erreur);
+            return;
+        }
+    }
+
+    Sortie::Ecrire(QStringLiteral("Serveur de mise à jour démarré (port de contrôle ") +
+                   QString::number(m_etat.Config.PortControle) + QStringLiteral(", port de transfert ") +
+                   QString::number(m_etat.Config.PortTransfert) + QStringLiteral(")."));
+    if (m_console) {
+        m_console->AfficherIcone();
+        m_console->OuvrirMenu();
+    }
+    emit Demarre();
+}
+
+bool Frm_Reseau::DemandeFermeture()
+{
+    if (PostesConnectes() >= 1) {
+        Messages::Afficher(this, QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont connectés "
+                                                "sur celui-ci !"));
+        return false;
+    }
+    return true;
+}
+
+void Frm_Reseau::Arreter(int code)
+{
+    m_arrete = true;
+    if (m_console)
+        m_console->RetirerIcone();
+    Sortie::Ecrire(QStringLiteral("Serveur de mise à jour arrêté."));
+    emit Fin(code);
+}
+
+int Frm_Reseau::PostesConnectes() const
+{
+    return m_postes ? m_postes->PostesConnectes() : 0;
+}
+
+int Frm_Reseau::TransfertsOuverts() const
+{
+    return m_postes ? m_postes->TransfertsOuverts() : 0;
+}
+
+void Frm_Reseau::VerifConnectes()
+{
+    if (m_console)
+        m_console->VerifConnectes();
+}

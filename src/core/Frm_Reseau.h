@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Etat.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class ServicePostes;
+class ServiceConsole;
+namespace Systeme {
+class InstanceUnique;
+}
+
+// The controller: start-up, program-wide state, close requests and the stop. It is never
+// shown; it owns the check and deferred-installation timers.
+class Frm_Reseau : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Frm_Reseau(QObject* parent = nullptr);
+    ~Frm_Reseau() override;
+
+    Etat& Etat_() { return m_etat; }
+    const Etat& Etat_() const { return m_etat; }
+
+    void Brancher(ServicePostes* postes, ServiceConsole* console);
+    // Tests answer the administrator question themselves.
+    void RemplacerTestAdministrateur(std::function<bool()> test);
+
+    // The start-up sequence. Ends with Demarre(), or with Fin(code) when the program must end.
+    void Demarrer(const QString& dossierProgramme, bool autostart);
+
+    // A close request from the system or the session: refused while workstations are
+    // connected. True when the close may proceed.
+    bool DemandeFermeture();
+
+    // Removes the tray icon and ends the program.
+    void Arreter(int code = 0);
+
+    int PostesConnectes() const;
+    int TransfertsOuverts() const;
+    void VerifConnectes();
+
+    QTimer Tim_VerifMAJ;
+    QTimer Tim_InstallDiffere;
+
+signals:
+    void Demarre();
+    void Fin(int code);
+
+private:
+    void suiteDemarrage();
+    void echec(const QString& message, int code = 1);
+
+    Etat m_etat;
+    ServicePostes* m_postes = nullptr;
+    ServiceConsole* m_console = nullptr;
+    std::function<bool()> m_testAdministrateur;
+    std::unique_ptr<Systeme::InstanceUnique> m_instance;
+    bool m_autostart = false;
+    bool m_arrete = false;
+};

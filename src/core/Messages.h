@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+class QObject;
+
+enum class Icone { Aucune, Information, Exclamation, Question };
+enum class Boutons { Ok, OuiNon, OuiNonAnnuler };
+enum class Reponse { Ok, Oui, Non, Annuler };
+
+// The person at the screen, as the logic folders see it. The console shows real message
+// boxes; tests answer from a script.
+class Interlocuteur
+{
+public:
+    virtual ~Interlocuteur() = default;
+    virtual Reponse Afficher(QObject* proprietaire, const QString& titre, const QString& texte, Icone icone,
+                             Boutons boutons) = 0;
+};
+
+namespace Messages {
+
+inline QString Titre()
+{
+    return QStringLiteral("Message QUENTARIS");
+}
+
+// Title of the boxes that name no title of their own.
+inline QString TitreApplication()
+{
+    return QStringLiteral("Serveur MAJ QUENTARIS");
+}
+
+// Two-part messages are shown on two lines.
+inline QString Joindre(const QString& premier, const QString& second)
+{
+    return premier + QStringLiteral("\r\n") + second;
+}
+
+void Installer(Interlocuteur* interlocuteur);
+
+// Shows a message box and writes it to standard error. Without a person installed the box
+// is only written, and the answer is Ok, or No for a question.
+Reponse Afficher(QObject* proprietaire, const QString& texte, Icone icone = Icone::Exclamation,
+                 Boutons boutons = Boutons::Ok, const QString& titre = Titre());
+
+} // namespace Messages

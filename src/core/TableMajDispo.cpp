@@ -1,0 +1,86 @@
+#include "TableMajDispo.h"
+
+#include "BaseInterne.h"
+
+namespace TableMajDispo {
+
+namespace {
+
+MajDispo lire(const QSqlQuery& q)
+{
+    MajDispo m;
+    m.IdMajDispo = q.value(QStringLiteral("IdMajDispo")).toLongLong();
+    m.NumVersionDispo = q.value(QStringLiteral("NumVersionDispo")).toLongLong();
+    m.NomFichierMaj = q.value(QStringLiteral("NomFichierMaj")).toString();
+    m.EnvironnementMaj = q.value(QStringLiteral("EnvironnementMaj")).toInt();
+    m.ConditionServeurMaj = q.value(QStringLiteral("ConditionServeurMaj")).toLongLong() != 0;
+    m.DocAssociee = q.value(QStringLiteral("DocAssociee")).toLongLong() != 0;
+    m.DateMajDispo = q.value(QStringLiteral("DateMajDispo")).toString();
+    m.HeureMajDispo = q.value(QStringLiteral("HeureMajDispo")).toString();
+    return m;
+}
+
+QVector<MajDispo> toutLire(QSqlQuery q)
+{
+    QVector<MajDispo> liste;
+    while (q.next())
+        liste.append(lire(q));
+    return liste;
+}
+
+} // namespace
+
+QVector<MajDispo> ToutesDecroissant()
+{
+    return toutLire(BaseInterne::Executer(QStringLiteral("SELECT * FROM MajDispo ORDER BY IdMajDispo DESC")));
+}
+
+std::optional<MajDispo> Derniere()
+{
+    QSqlQuery q = BaseInterne::Executer(QStringLiteral("SELECT * FROM MajDispo ORDER BY IdMajDispo DESC LIMIT 1"));
+    if (!q.next())
+        return std::nullopt;
+    return lire(q);
+}
+
+qint64 Inserer(const MajDispo& m)
+{
+    QSqlQuery q = BaseInterne::Executer(
+        QStringLiteral("INSERT INTO MajDispo(NumVersionDispo, NomFichierMaj, EnvironnementMaj, ConditionServeurMaj, "
+                       "DocAssociee, DateMajDispo, HeureMajDispo) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+        {m.NumVersionDispo, m.NomFichierMaj, m.EnvironnementMaj, m.ConditionServeurMaj ? 1 : 0,
+         m.DocAssociee ? 1 : 0, m.DateMajDispo, m.HeureMajDispo});
+    return q.isActive() ? q.lastInsertId().toLongLong() : 0;
+}
+
+QVector<MajDispo> PostesApres(qint64 version)
+{
+    return toutLire(BaseInterne::Executer(
+        QStringLiteral("SELECT * FROM MajDispo WHERE EnvironnementMaj = 0 AND NumVersionDispo > ? "
+                       "ORDER BY IdMajDispo ASC"),
+        {version}));
+}
+
+std::optional<MajDispo> PosteDeVersion(qint64 version)
+{
+    QSqlQuery q = BaseInterne::Executer(
+        QStringLiteral("SELECT * FROM MajDispo WHERE EnvironnementMaj = 0 AND NumVersionDispo = ? "
+                       "ORDER BY IdMajDispo LIMIT 1"),
+        {version});
+    if (!q.next())
+        return std::nullopt;
+    return lire(q);
+}
+
+qint64 Compte()
+{
+    QSqlQuery q = BaseInterne::Executer(QStringLiteral("SELECT COUNT(IdMajDispo) AS Compte FROM MajDispo"));
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+QVector<MajDispo> Toutes()
+{
+    return toutLire(BaseInterne::Executer(QStringLiteral("SELECT * FROM MajDispo ORDER BY IdMajDispo")));
+}
+
+} // namespace TableMajDispo

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+// The settings row of ParamMajInt (IdParamMajInt 1). Empty columns read as empty texts and
+// false flags.
+struct Parametres
+{
+    bool Existe = false;
+    qint64 IdParamMajInt = 0;
+    std::array<bool, 7> Jours{}; // Lundi .. Dimanche
+    QString HeureVerifMaj;
+    QString EmplacementMaj;
+    QString UtilisateurMaj;
+    QString MotDePasseMaj; // enciphered
+    bool ProxyActifMaj = false;
+    QString AdresseProxyMaj;
+    QString PortProxyMaj;
+    QString UtilisateurProxyMaj;
+    QString MotDePasseProxyMaj; // enciphered
+    bool NecessiteAuthProxyMaj = false;
+};
+
+namespace TableParametres {
+
+// First row of the table, whatever its identifier.
+Parametres Lire();
+
+// The row whose IdParamMajInt is 1.
+Parametres LireLigne1();
+
+// Writes the schedule, folder and account into a new row 1.
+bool Inserer(const Parametres& p);
+
+// Writes the schedule, folder and account into row 1.
+bool MettreAJour(const Parametres& p);
+
+// Writes the six proxy columns into a new row (which gets identifier 1 in an empty table).
+bool InsererProxy(const Parametres& p);
+
+// Writes the six proxy columns into row 1.
+bool MettreAJourProxy(const Parametres& p);
+
+} // namespace TableParametres

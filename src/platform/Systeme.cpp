@@ -1,0 +1,86 @@
+#include "Systeme.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#ifdef Q_OS_UNIX
+#include <grp.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+namespace Systeme {
+
+InstanceUnique::InstanceUnique()
+    : m_verrou(std::make_unique<QLockFile>(QDir::tempPath() + QStringLiteral("/quentaris-serveur.lock")))
+{
+    m_verrou->setStaleLockTime(0);
+}
+
+InstanceUnique::~InstanceUnique() = default;
+
+bool InstanceUnique::prendre()
+{
+    return m_verrou->tryLock(0);
+}
+
+bool EstAdministrateur()
+{
+#ifdef Q_OS_UNIX
+    if (geteuid() == 0)
+        return true;
+    const int n = getgroups(0, nullptr);
+    if (n <= 0)
+        return false;
+    std::vector<gid_t> groupes(static_cast<std::size_t>(n));
+    const int lus = getgroups(n, groupes.data());
+    for (int i = 0; i < lus; ++i) {
+        if (const group* g = getgrgid(groupes[static_cast<std::size_t>(i)])) {
+            const QString nom = QString::fromLocal8Bit(g->gr_name);
+            if (nom == QLatin1String("sudo") || nom == QLatin1String("wheel") || nom == QLatin1String("admin"))
+                return true;
+        }
+    }
+    return false;
+#else
+    return true;
+#endif
+}
+
+bool FichierExiste(const QString& chemin)
+{
+    const QFileInfo info(chemin);
+    return info.exists() && info.isFile();
+}
+
+void CreerDossierSiAbsent(const QString& chemin)
+{
+    if (!QFileInfo::exists(chemin))
+        QDir().mkdir(chemin);
+}
+
+bool LancerDetache(const QString& programme, const QStringList& arguments)
+{
+    return QProcess::startDetached(programme, arguments);
+}
+
+QString TrouverProgramme(const QString& nom)
+{
+    return QStandardPaths::findExecutable(nom);
+}
+
+void AugmenterLimiteFichiers()
+{
+#ifdef Q_OS_UNIX
+    rlimit limite{};
+    if (getrlimit(RLIMIT_NOFILE, &limite) == 0 && limite.rlim_cur < limite.rlim_max) {
+        limite.rlim_cur = limite.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limite);
+    }
+#endif
+}
+
+} // namespace Systeme

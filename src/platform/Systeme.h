@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QLockFile;
+
+// What the operating system provides to the server: single instance, rights, files, programs.
+namespace Systeme {
+
+// Machine-wide lock taken for the whole run; a second copy cannot take it.
+class InstanceUnique
+{
+public:
+    InstanceUnique();
+    ~InstanceUnique();
+    bool prendre();
+
+private:
+    std::unique_ptr<QLockFile> m_verrou;
+};
+
+// Effective user root, or member of the sudo, wheel or admin group.
+bool EstAdministrateur();
+
+// True when the path names an existing file (not a folder); never fails.
+bool FichierExiste(const QString& chemin);
+
+// Creates the folder when nothing has that path; one level only.
+void CreerDossierSiAbsent(const QString& chemin);
+
+// Starts a program without waiting for it. False when it could not be started.
+bool LancerDetache(const QString& programme, const QStringList& arguments);
+
+// The program's full path on PATH, or an empty text.
+QString TrouverProgramme(const QString& nom);
+
+// Raises the limit of open files to the hard limit, so that many workstations can connect.
+void AugmenterLimiteFichiers();
+
+} // namespace Systeme

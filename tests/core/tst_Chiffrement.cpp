@@ -1,0 +1,51 @@
+#include "support/Registre.h"
+
+#include "core/Chiffrement.h"
+
+#include <QTest>
+
+using namespace ChiffrementMotDePasse;
+
+class TstChiffrement : public QObject
+{
+    Q_OBJECT
+private slots:
+    void allerRetour_data()
+    {
+        QTest::addColumn<QString>("clair");
+        QTest::newRow("vide") << QString();
+        QTest::newRow("accents") << QStringLiteral("éàçù€ É'\"");
+        QTest::newRow("long") << QString(5000, QLatin1Char('x'));
+        QTest::newRow("compte") << QStringLiteral("TR918M");
+    }
+    void allerRetour()
+    {
+        QFETCH(QString, clair);
+        const QString chiffre = Chiffrer(clair, Cle());
+        QVERIFY(!chiffre.contains(QLatin1Char('\'')));
+        QVERIFY(chiffre != clair || clair.isEmpty());
+        QCOMPARE(Dechiffrer(chiffre, Cle()), clair);
+    }
+
+    void sansEtatEntreAppels()
+    {
+        const QString a = Chiffrer(QStringLiteral("secret"), Cle());
+        const QString b = Chiffrer(QStringLiteral("secret"), Cle());
+        QCOMPARE(Dechiffrer(b, Cle()), QStringLiteral("secret"));
+        QCOMPARE(Dechiffrer(a, Cle()), QStringLiteral("secret"));
+    }
+
+    void texteInvalideDonneVide()
+    {
+        QCOMPARE(Dechiffrer(QString(), Cle()), QString());
+        QCOMPARE(Dechiffrer(QStringLiteral("TR918M"), Cle()), QString());
+        QCOMPARE(Dechiffrer(QStringLiteral("@@ pas du base64 @@"), Cle()), QString());
+        QString chiffre = Chiffrer(QStringLiteral("secret"), Cle());
+        chiffre[chiffre.size() - 3] = chiffre[chiffre.size() - 3] == QLatin1Char('A') ? QLatin1Char('B') : QLatin1Char('A');
+        QCOMPARE(Dechiffrer(chiffre, Cle()), QString());
+        QCOMPARE(Dechiffrer(Chiffrer(QStringLiteral("secret"), Cle()), QStringLiteral("autre")), QString());
+    }
+};
+
+QUENTARIS_TEST(TstChiffrement)
+#include "tst_Chiffrement.moc"
