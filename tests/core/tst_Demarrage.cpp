@@ -1,0 +1,284 @@
+#include "support/DossierTest.h"
+#include "support/InterlocuteurScripte.h"
+#include "support/Registre.h"
+
+#include "core/BaseInterne.h"
+#include "core/Chiffrement.h"
+#include "core/Composants.h"
+#include "core/Frm_Reseau.h"
+#include "core/TableParametres.h"
+#include "platform/Systeme.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// Records the order of what start-up does, with the number of messages shown at that moment.
+struct Trace
+{
+    QStringList etapes;
+    InterlocuteurScripte* messages = nullptr;
+    void noter(const QString& etape)
+    {
+        etapes.append(etape + QLatin1Char('@') + QString::number(messages ? messages->affiches.size() : 0));
+    }
+};
+
+class PostesFactices : public ServicePostes
+{
+public:
+    explicit PostesFactices(Trace& trace)
+        : m_trace(trace)
+    {
+    }
+    bool Ecouter(quint16 portControle, quint16 portTransfert, QString* erreur) override
+    {
+        m_trace.noter(QStringLiteral("ecouter:%1:%2").arg(portControle).arg(portTransfert));
+        if (echec)
+            *erreur = QStringLiteral("Impossible d'écouter sur le port %1.").arg(portControle);
+        return !echec;
+    }
+    int PostesConnectes() const override { return postes; }
+    int TransfertsOuverts() const override { return 0; }
+    int postes = 0;
+    bool echec = false;
+
+private:
+    Trace& m_trace;
+};
+
+class ConsoleFactice : public ServiceConsole
+{
+public:
+    explicit ConsoleFactice(Trace& trace)
+        : m_trace(trace)
+    {
+    }
+    void AfficherPremierDemarrage(std::function<void()> ensuite) override
+    {
+        m_trace.noter(QStringLiteral("parametres"));
+        ensuite();
+    }
+    void AfficherIcone() override { m_trace.noter(QStringLiteral("icone")); }
+    void RetirerIcone() override { m_trace.noter(QStringLiteral("retirer")); }
+    void OuvrirMenu() override { m_trace.noter(QStringLiteral("menu")); }
+    void VerifConnectes() override {}
+
+private:
+    Trace& m_trace;
+};
+
+const QString kDeuxFois = QStringLiteral("Le serveur de mise à jour est déjà en cours d'éxecution sur cette machine.\r\n"
+                                         "Cette application ne peut pas être ouverte deux fois sur la même machine.");
+const QString kBase = QStringLiteral(
+    "L'application serveur de mise à jour a rencontré un problème lors de la tentative de connexion à sa base de "
+    "données interne.\r\nLe programme va être arrêté. Si le problème persiste, veuillez contacter l'équipe technique "
+    "d'QUENTARIS");
+const QString kPremiere = QStringLiteral(
+    "Vous ouvrez pour la première fois l'application de mise à jour automatique d'QUENTARIS, vous devez configurer "
+    "celle-ci afin que les mises à jour soient effectuées correctement.");
+
+} // namespace
+
+class TstDemarrage : public QObject
+{
+    Q_OBJECT
+
+    struct Banc
+    {
+        InterlocuteurScripte messages;
+        Trace trace;
+        PostesFactices postes{trace};
+        ConsoleFactice console{trace};
+        Frm_Reseau reseau;
+        QSignalSpy fin{&reseau, &Frm_Reseau::Fin};
+        QSignalSpy demarre{&reseau, &Frm_Reseau::Demarre};
+        Banc()
+        {
+            trace.messages = &messages;
+            reseau.Brancher(&postes, &console);
+            reseau.RemplacerTestAdministrateur([] { return true; });
+        }
+        int codeDeFin() const { return fin.isEmpty() ? -1 : fin.first().first().toInt(); }
+    };
+
+private slots:
+    void secondeCopieRefuseeAvantDOuvrirLaBase()
+    {
+        DossierTest dossier(false); // no database: opening it first would show another message
+        Systeme::InstanceUnique premiere;
+        QVERIFY(premiere.prendre());
+        Banc banc;
+        banc.reseau.Demarrer(dossier.Chemin(), false);
+        QCOMPARE(banc.messages.Textes(), QStringList{kDeuxFois});
+        QCOMPARE(banc.messages.affiches.first().icone, Icone::Exclamation);
+        QCOMPARE(banc.messages.affiches.first().titre, QStringLiteral("Message QUENTARIS"));
+        QCOMPARE(banc.codeDeFin(), 1);
+        QVERIFY(banc.trace.etapes.isEmpty());
+        QVERIFY(!BaseInterne::Connexion().isOpen());
+    }
+
+    void demarrageAutomatiqueSilencieux()
+    {
+        DossierTest dossier;
+        {
+            Systeme::InstanceUnique premiere;
+            QVERIFY(premiere.prendre());
+            Banc banc;
+            banc.reseau.Demarrer(dossier.Chemin(), true);
+            QVERIFY(banc.messages.affiches.isEmpty());
+            QCOMPARE(banc.codeDeFin(), 0);
+        }
+        Banc banc;
+        banc.reseau.RemplacerTestAdministrateur([] { return false; });
+        banc.reseau.Demarrer(dossier.Chemin(), true);
+        QVERIFY(banc.messages.affiches.isEmpty());
+        QCOMPARE(banc.codeDeFin(), 0);
+    }
+
+    void sessionSansDroitsRefusee()
+    {
+        DossierTest dossier;
+        Banc banc;
+        banc.reseau.RemplacerTestAdministrateur([] { return false; });
+        banc.reseau.Demarrer(dossier.Chemin(), false);
+        QCOMPARE(banc.messages.Textes(),
+                 QStringList{QStringLiteral("Le serveur de mise à jour ne peut pas être démarré sur une session "
+                                            "utilisateur qui n'est pas administrateur.\r\nVeuillez vous connecter sur "
+                                            "la session administrateur et relancez le serveur de mise à jour.")});
+        QCOMPARE(banc.codeDeFin(), 1);
+        QVERIFY(banc.trace.etapes.isEmpty());
+    }
+
+    void baseAbsenteArreteLeProgramme()
+    {
+        DossierTest dossier(false);
+        Banc banc;
+        banc.reseau.Demarrer(dossier.Chemin(), false);
+        QCOMPARE(banc.messages.Textes(), QStringList{kBase});
+        QCOMPARE(banc.messages.affiches.first().icone, Icone::Information);
+        QCOMPARE(banc.codeDeFin(), 1);
+        QVERIFY(banc.trace.etapes.isEmpty());
+    }
+
+    void premierDemarrageAvantToutEcouteur()
+    {
+        DossierTest dossier;
+        Banc banc;
+        banc.reseau.Demarrer(dossier.Chemin(), false);
+        QCOMPARE(banc.messages.Textes(), QStringList{kPremiere});
+        QCOMPARE(banc.trace.etapes,
+                 QStringList({QStringLiteral("parametres@1"),
+                              QStringLiteral("ecouter:%1:%2@1").arg(dossier.portControle).arg(dossier.portTransfert),
+                              QStringLiteral("icone@1"), QStringLiteral("menu@1")}));
+        QCOMPARE(banc.demarre.size(), 1);
+        QVERIFY(banc.fin.isEmpty());
+        // Nothing saved: no schedule.
+        QCOMPARE(banc.reseau.Etat_().Jours, (std::array<bool, 7>{}));
+        QCOMPARE(banc.reseau.Etat_().W_HeureVerif, QString());
+        QVERIFY(banc.reseau.Tim_VerifMAJ.isActive());
+        QCOMPARE(banc.reseau.Tim_VerifMAJ.interval(), 60000);
+        QVERIFY(!banc.reseau.Tim_InstallDiffere.isActive());
+    }
+
+    void parametresChargesEtDechiffres()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres(QStringLiteral("06:45"), QStringLiteral("compte"), QStringLiteral("mot'de\"passe"),
+                                 {false, true, false, false, false, false, true});
+        dossier.EcrireFichier(QStringLiteral("systeme/quentaris.ini"), "UNIDATA=srv02\r\nCOMPTA=D:\\C\r\n");
+        Banc banc;
+        banc.reseau.Demarrer(dossier.Chemin(), false);
+        QVERIFY(banc.messages.affiches.isEmpty());
+        const Etat& e = banc.reseau.Etat_();
+        QCOMPARE(e.W_User, QStringLiteral("compte"));
+        QCOMPARE(e.W_Pass, QStringLiteral("mot'de\"passe"));
+        QCOMPARE(e.W_HeureVerif, QStringLiteral("06:45"));
+        QCOMPARE(e.Jours, (std::array<bool, 7>{false, true, false, false, false, false, true}));
+        QCOMPARE(e.EmplacementMaj, dossier.DossierMaj());
+        QCOMPARE(e.ServeurUniDATA, QStringLiteral("srv02"));
+        QCOMPARE(e.DossierWindows, dossier.DossierSysteme());
+        QVERIFY(!e.InstallationEnCours);
+        QVERIFY(!e.VerificationManuelle);
+        QCOMPARE(banc.demarre.size(), 1);
+    }
+
+    void ligneDeParametresIncompleteAcceptee()
+    {
+        DossierTest dossier;
+        Parametres proxy;
+        proxy.ProxyActifMaj = true;
+        TableParametres::InsererProxy(proxy);
+        Banc banc;
+        banc.reseau.Demarrer(dossier.Chemin(), false);
+        QVERIFY(banc.messages.affiches.isEmpty());
+        QCOMPARE(banc.demarre.size(), 1);
+        QCOMPARE(banc.reseau.Etat_().W_Pass, QString());
+        QCOMPARE(banc.reseau.Etat_().W_HeureVerif, QString());
+    }
+
+    void fichiersDeConfigurationFautifs()
+    {
+        {
+            DossierTest dossier;
+            dossier.EcrireParametres();
+            QFile::remove(dossier.Fichier(QStringLiteral("systeme/quentaris.ini")));
+            Banc banc;
+            banc.reseau.Demarrer(dossier.Chemin(), false);
+            QCOMPARE(banc.codeDeFin(), 1);
+            QVERIFY(banc.messages.Dernier().contains(dossier.Fichier(QStringLiteral("systeme/quentaris.ini"))));
+            QVERIFY(banc.trace.etapes.isEmpty());
+        }
+        {
+            DossierTest dossier;
+            dossier.EcrireFichier(QStringLiteral("configserv.ini"), "PORT=vingt-huit mille\n");
+            Banc banc;
+            banc.reseau.Demarrer(dossier.Chemin(), false);
+            QCOMPARE(banc.codeDeFin(), 1);
+            QVERIFY(banc.messages.Dernier().startsWith(QStringLiteral("Le port \"vingt-huit mille\"")));
+        }
+        {
+            DossierTest dossier;
+            QFile::remove(dossier.Fichier(QStringLiteral("configserv.ini")));
+            Banc banc;
+            banc.reseau.Demarrer(dossier.Chemin(), false);
+            QCOMPARE(banc.codeDeFin(), 1);
+            QVERIFY(banc.messages.Dernier().contains(dossier.Fichier(QStringLiteral("configserv.ini"))));
+        }
+    }
+
+    void ecouteImpossible()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        Banc banc;
+        banc.postes.echec = true;
+        banc.reseau.Demarrer(dossier.Chemin(), false);
+        QCOMPARE(banc.codeDeFin(), 1);
+        QCOMPARE(banc.messages.Dernier(), QStringLiteral("Impossible d'écouter sur le port %1.").arg(dossier.portControle));
+        QVERIFY(banc.demarre.isEmpty());
+    }
+
+    void fermetureRefuseeTantQuUnPosteEstConnecte()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        Banc banc;
+        banc.reseau.Demarrer(dossier.Chemin(), false);
+        banc.postes.postes = 1;
+        QVERIFY(!banc.reseau.DemandeFermeture());
+        QCOMPARE(banc.messages.Dernier(),
+                 QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont connectés sur celui-ci !"));
+        QVERIFY(banc.fin.isEmpty());
+        banc.postes.postes = 0;
+        QVERIFY(banc.reseau.DemandeFermeture());
+        QCOMPARE(banc.messages.affiches.size(), 1);
+        banc.reseau.Arreter(0);
+        QCOMPARE(banc.codeDeFin(), 0);
+        QVERIFY(banc.trace.etapes.last().startsWith(QStringLiteral("retirer")));
+    }
+};
+
+QUENTARIS_TEST(TstDemarrage)
+#include "tst_Demarrage.moc"
