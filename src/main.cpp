@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QSessionManager>
 #include <QTimer>
-
 #include <cstdio>
 
 namespace {
@@ -33,8 +32,9 @@ int main(int argc, char** argv)
 {
     const LigneDeCommande ligne = LigneDeCommande::Analyser(arguments(argc, argv));
     if (!ligne.Valide) {
-        ecrire(stderr, QStringLiteral("quentaris-serveur : ") + ligne.Erreur + QStringLiteral("\n\n") +
-                           LigneDeCommande::Usage());
+        ecrire(stderr,
+               QStringLiteral("quentaris-serveur : ") + ligne.Erreur + QStringLiteral("\n\n")
+                   + LigneDeCommande::Usage());
         return 2;
     }
     if (ligne.Aide) {
@@ -46,8 +46,9 @@ int main(int argc, char** argv)
         return 0;
     }
     if (ligne.Chiffrer) {
-        ecrire(stdout, ChiffrementMotDePasse::Chiffrer(ligne.TexteAChiffrer, ChiffrementMotDePasse::Cle()) +
-                           QStringLiteral("\n"));
+        ecrire(stdout,
+               ChiffrementMotDePasse::Chiffrer(ligne.TexteAChiffrer, ChiffrementMotDePasse::Cle())
+                   + QStringLiteral("\n"));
         return 0;
     }
     if (ligne.InitDb) {
@@ -57,8 +58,8 @@ int main(int argc, char** argv)
         const bool ok = BaseInterne::Initialiser(QDir(dossier).filePath(BaseInterne::NomFichier()), &erreur);
         BaseInterne::Fermer();
         if (!ok) {
-            ecrire(stderr, QStringLiteral("quentaris-serveur : base interne non créée : ") + erreur +
-                               QStringLiteral("\n"));
+            ecrire(stderr,
+                   QStringLiteral("quentaris-serveur : base interne non créée : ") + erreur + QStringLiteral("\n"));
             return 1;
         }
         return 0;
@@ -70,8 +71,8 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     Systeme::AugmenterLimiteFichiers();
 
-    const QString dossier = QDir(ligne.Dossier.isEmpty() ? QCoreApplication::applicationDirPath() : ligne.Dossier)
-                                .absolutePath();
+    const QString dossier
+        = QDir(ligne.Dossier.isEmpty() ? QCoreApplication::applicationDirPath() : ligne.Dossier).absolutePath();
     Assemblage serveur;
     QObject::connect(&serveur.Reseau, &Frm_Reseau::Fin, &app, [](int code) { QCoreApplication::exit(code); });
 

@@ -13,9 +13,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-Console::Console(Frm_Reseau& reseau, QObject* parent)
-    : QObject(parent)
-    , m_reseau(reseau)
+Console::Console(Frm_Reseau& reseau, QObject* parent) : QObject(parent), m_reseau(reseau)
 {
     setObjectName(QStringLiteral("Console"));
 }
@@ -102,7 +100,8 @@ void Console::OuvrirMenu()
     m_menu->EcrireNombrePostes();
     const Bureau::BarreDesTaches barre = Bureau::PositionBarreDesTaches();
     const QSize ecran = Bureau::TailleEcran();
-    m_menu->move(Bureau::PlacementPresDeLaBarre(m_menu->width(), m_menu->height(), ecran.width(), ecran.height(), barre));
+    m_menu->move(
+        Bureau::PlacementPresDeLaBarre(m_menu->width(), m_menu->height(), ecran.width(), ecran.height(), barre));
     m_menu->setWindowModality(Qt::ApplicationModal);
     m_menu->show();
     m_menu->raise();
@@ -164,8 +163,8 @@ void Console::lancerTelnet()
     if (!terminal.isEmpty())
         lance = Systeme::LancerDetache(terminal, {QStringLiteral("-e"), QStringLiteral("telnet"), serveur});
     if (!lance)
-        Sortie::Ecrire(QStringLiteral("Impossible d'ouvrir la console telnet sur ") + serveur +
-                       QStringLiteral(" : aucun terminal (x-terminal-emulator) n'a pu être lancé."));
+        Sortie::Ecrire(QStringLiteral("Impossible d'ouvrir la console telnet sur ") + serveur
+                       + QStringLiteral(" : aucun terminal (x-terminal-emulator) n'a pu être lancé."));
 }
 
 Frm_Menu* Console::Menu() const

@@ -13,10 +13,17 @@
 
 namespace {
 
-const char* const kLegendes[Frm_Menu::NombreEntrees] = {
-    "Quitter le serveur",      "Paramètres",        "Rechercher mises à jour", "Suivi de la mise à jour",
-    "Réduire le menu",         "Mises à jour en attente", "Observateur d'évenements", "Utilisateurs connectés",
-    "Historique téléchargements", "Télémaintenance", "Telnet Serveur"};
+const char* const kLegendes[Frm_Menu::NombreEntrees] = {"Quitter le serveur",
+                                                        "Paramètres",
+                                                        "Rechercher mises à jour",
+                                                        "Suivi de la mise à jour",
+                                                        "Réduire le menu",
+                                                        "Mises à jour en attente",
+                                                        "Observateur d'évenements",
+                                                        "Utilisateurs connectés",
+                                                        "Historique téléchargements",
+                                                        "Télémaintenance",
+                                                        "Telnet Serveur"};
 
 // Entries from top to bottom; -1 and -2 are the two separators.
 const int kOrdre[] = {7, -1, 2, 8, 3, 5, 6, -2, 10, 9, 1, 4, 0};
@@ -33,8 +40,7 @@ QFrame* separateur(const QString& nom)
 } // namespace
 
 Frm_Menu::Frm_Menu(Console& console, QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint)
-    , m_console(console)
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint), m_console(console)
 {
     setObjectName(QStringLiteral("Frm_Menu"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -78,6 +84,11 @@ Frm_Menu::Frm_Menu(Console& console, QWidget* parent)
             racine->addWidget(creerEntree(index, QString::fromUtf8(kLegendes[index])));
     }
     resize(233, 465);
+    for (QWidget* w : {static_cast<QWidget*>(logo), static_cast<QWidget*>(titre), static_cast<QWidget*>(label1),
+                       static_cast<QWidget*>(m_nbPostes)}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
 
     Tim_Minuteur.setObjectName(QStringLiteral("Tim_Minuteur"));
     Tim_Minuteur.setInterval(1500);
@@ -203,13 +214,22 @@ bool Frm_Menu::eventFilter(QObject* objet, QEvent* evenement)
 {
     const int index = entreeDe(objet);
     if (index >= 0) {
-        if (evenement->type() == QEvent::MouseMove || evenement->type() == QEvent::Enter) {
+        if (evenement->type() == QEvent::MouseMove) {
+            // Consumed here: the window's own handler would clear the highlight.
             survol(index);
-        } else if (evenement->type() == QEvent::MouseButtonRelease &&
-                   static_cast<QMouseEvent*>(evenement)->button() == Qt::LeftButton) {
+            return true;
+        }
+        if (evenement->type() == QEvent::Enter) {
+            survol(index);
+        } else if (evenement->type() == QEvent::MouseButtonRelease
+                   && static_cast<QMouseEvent*>(evenement)->button() == Qt::LeftButton) {
             ActionClick(index);
             return true;
         }
+    }
+    if (index < 0 && evenement->type() == QEvent::MouseMove) {
+        for (int i = 0; i < NombreEntrees; ++i)
+            DesactiveMenu(i);
     }
     return QDialog::eventFilter(objet, evenement);
 }
@@ -228,8 +248,9 @@ void Frm_Menu::ActionClick(int index)
     if (index == 0) {
         if (m_nbPostes->text() != QLatin1String("0")) {
             m_messageOuvert = true;
-            Messages::Afficher(this, QStringLiteral("Il est impossible de quitter le serveur d'QUENTARIS lorsque des "
-                                                    "utilisateurs sont connectés à celui-ci."));
+            Messages::Afficher(this,
+                               QStringLiteral("Il est impossible de quitter le serveur d'QUENTARIS lorsque des "
+                                              "utilisateurs sont connectés à celui-ci."));
             m_messageOuvert = false;
             m_labels[0]->setEnabled(false);
             DesactiveMenu(0);

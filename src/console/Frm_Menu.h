@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QTimer>
-
 #include <array>
 
 class Console;

@@ -61,11 +61,17 @@ QIcon Avertissement()
 
 QIcon EntreeMenu(int index)
 {
-    static const QStyle::StandardPixmap kIcones[] = {
-        QStyle::SP_DialogCloseButton,   QStyle::SP_FileDialogDetailedView, QStyle::SP_BrowserReload,
-        QStyle::SP_ComputerIcon,        QStyle::SP_TitleBarMinButton,      QStyle::SP_FileDialogListView,
-        QStyle::SP_MessageBoxInformation, QStyle::SP_DirHomeIcon,          QStyle::SP_ArrowDown,
-        QStyle::SP_DriveNetIcon,        QStyle::SP_CommandLink};
+    static const QStyle::StandardPixmap kIcones[] = {QStyle::SP_DialogCloseButton,
+                                                     QStyle::SP_FileDialogDetailedView,
+                                                     QStyle::SP_BrowserReload,
+                                                     QStyle::SP_ComputerIcon,
+                                                     QStyle::SP_TitleBarMinButton,
+                                                     QStyle::SP_FileDialogListView,
+                                                     QStyle::SP_MessageBoxInformation,
+                                                     QStyle::SP_DirHomeIcon,
+                                                     QStyle::SP_ArrowDown,
+                                                     QStyle::SP_DriveNetIcon,
+                                                     QStyle::SP_CommandLink};
     if (index < 0 || index > 10)
         return {};
     return QApplication::style()->standardIcon(kIcones[index]);

@@ -6,7 +6,6 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QStringList>
-
 #include <sqlite3.h>
 
 namespace BaseInterne {
@@ -52,8 +51,8 @@ bool enregistrerCollation(QSqlDatabase& db)
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return false;
     auto* sqlite = *static_cast<sqlite3* const*>(handle.constData());
-    return sqlite && sqlite3_create_collation(sqlite, "SANSCASSE", SQLITE_UTF16, nullptr, &comparerSansCasse) ==
-                         SQLITE_OK;
+    return sqlite
+        && sqlite3_create_collation(sqlite, "SANSCASSE", SQLITE_UTF16, nullptr, &comparerSansCasse) == SQLITE_OK;
 }
 
 bool ouvrirFichier(const QString& chemin, QString* erreur)
@@ -144,14 +143,14 @@ QSqlQuery Executer(const QString& sql, std::initializer_list<QVariant> valeurs)
     QSqlQuery q(Connexion());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) {
-        Sortie::Ecrire(QStringLiteral("Base interne : instruction refusée (") + q.lastError().text() +
-                       QStringLiteral(") : ") + sql);
+        Sortie::Ecrire(QStringLiteral("Base interne : instruction refusée (") + q.lastError().text()
+                       + QStringLiteral(") : ") + sql);
         return q;
     }
     bindAll(q, valeurs);
     if (!q.exec())
-        Sortie::Ecrire(QStringLiteral("Base interne : échec de l'instruction (") + q.lastError().text() +
-                       QStringLiteral(") : ") + sql);
+        Sortie::Ecrire(QStringLiteral("Base interne : échec de l'instruction (") + q.lastError().text()
+                       + QStringLiteral(") : ") + sql);
     return q;
 }
 
@@ -165,10 +164,7 @@ QString TexteDate(const QDate& date)
     return date.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
-Transaction::Transaction()
-    : m_ouverte(Connexion().transaction())
-{
-}
+Transaction::Transaction() : m_ouverte(Connexion().transaction()) { }
 
 Transaction::~Transaction()
 {

@@ -5,7 +5,6 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
-
 #include <initializer_list>
 
 // The internal database: one SQLite file, `donnees.db` in the program folder, opened once

@@ -1,7 +1,6 @@
 #include "Chiffrement.h"
 
 #include <QByteArray>
-
 #include <sodium.h>
 
 namespace ChiffrementMotDePasse {
@@ -33,8 +32,9 @@ QString Chiffrer(const QString& texte, const QString& cle)
     QByteArray sortie(crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES + clair.size(), Qt::Uninitialized);
     auto* nonce = reinterpret_cast<unsigned char*>(sortie.data());
     randombytes_buf(nonce, crypto_secretbox_NONCEBYTES);
-    crypto_secretbox_easy(nonce + crypto_secretbox_NONCEBYTES, reinterpret_cast<const unsigned char*>(clair.constData()),
-                          clair.size(), nonce, reinterpret_cast<const unsigned char*>(k.constData()));
+    crypto_secretbox_easy(nonce + crypto_secretbox_NONCEBYTES,
+                          reinterpret_cast<const unsigned char*>(clair.constData()), clair.size(), nonce,
+                          reinterpret_cast<const unsigned char*>(k.constData()));
     return QString::fromLatin1(sortie.toBase64());
 }
 
@@ -54,7 +54,8 @@ QString Dechiffrer(const QString& texte, const QString& cle)
     const auto* nonce = reinterpret_cast<const unsigned char*>(donnees.constData());
     if (crypto_secretbox_open_easy(reinterpret_cast<unsigned char*>(clair.data()), nonce + crypto_secretbox_NONCEBYTES,
                                    donnees.size() - crypto_secretbox_NONCEBYTES, nonce,
-                                   reinterpret_cast<const unsigned char*>(k.constData())) != 0)
+                                   reinterpret_cast<const unsigned char*>(k.constData()))
+        != 0)
         return {};
     return QString::fromUtf8(clair);
 }

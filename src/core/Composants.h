@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 
 // What the controller needs of the folders above it, which it cannot include.

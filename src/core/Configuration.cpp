@@ -23,15 +23,15 @@ bool Lire(const QString& chemin, Configuration* configuration, QString* erreur)
     QStringList lignes;
     QString raison;
     if (!FichiersTexte::LireLignes(chemin, &lignes, &raison)) {
-        *erreur = QStringLiteral("Le fichier de configuration \"") + chemin +
-                  QStringLiteral("\" est introuvable ou illisible (") + raison + QStringLiteral(").");
+        *erreur = QStringLiteral("Le fichier de configuration \"") + chemin
+            + QStringLiteral("\" est introuvable ou illisible (") + raison + QStringLiteral(").");
         return false;
     }
     const QString premier = lignes.value(0).section(QLatin1Char(','), 0, 0);
     const QString port = FichiersTexte::ValeurApresEgal(premier);
     if (!lirePort(port, &configuration->PortControle)) {
-        *erreur = QStringLiteral("Le port \"") + port + QStringLiteral("\" du fichier \"") + chemin +
-                  QStringLiteral("\" n'est pas un numéro de port valide (nombre entier de 1 à 65535).");
+        *erreur = QStringLiteral("Le port \"") + port + QStringLiteral("\" du fichier \"") + chemin
+            + QStringLiteral("\" n'est pas un numéro de port valide (nombre entier de 1 à 65535).");
         return false;
     }
     for (qsizetype i = 1; i < lignes.size(); ++i) {
@@ -44,8 +44,8 @@ bool Lire(const QString& chemin, Configuration* configuration, QString* erreur)
             configuration->Service = valeur;
         } else if (nom == QLatin1String("PORT_TRANSFERT")) {
             if (!lirePort(valeur, &configuration->PortTransfert)) {
-                *erreur = QStringLiteral("Le port de transfert \"") + valeur + QStringLiteral("\" du fichier \"") +
-                          chemin + QStringLiteral("\" n'est pas un numéro de port valide (nombre entier de 1 à 65535).");
+                *erreur = QStringLiteral("Le port de transfert \"") + valeur + QStringLiteral("\" du fichier \"")
+                    + chemin + QStringLiteral("\" n'est pas un numéro de port valide (nombre entier de 1 à 65535).");
                 return false;
             }
         } else if (nom == QLatin1String("DOSSIER_SYSTEME")) {

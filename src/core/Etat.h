@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <array>
 
 // Program-wide state held for the whole run and read across the server.

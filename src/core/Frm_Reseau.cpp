@@ -11,9 +11,7 @@
 
 #include <QDir>
 
-Frm_Reseau::Frm_Reseau(QObject* parent)
-    : QObject(parent)
-    , m_testAdministrateur(&Systeme::EstAdministrateur)
+Frm_Reseau::Frm_Reseau(QObject* parent) : QObject(parent), m_testAdministrateur(&Systeme::EstAdministrateur)
 {
     setObjectName(QStringLiteral("Frm_Reseau"));
     Tim_VerifMAJ.setObjectName(QStringLiteral("Tim_VerifMAJ"));
@@ -51,7 +49,8 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
     m_instance = std::make_unique<Systeme::InstanceUnique>();
     if (!m_instance->prendre()) {
         if (autostart) {
-            Sortie::Ecrire(QStringLiteral("Le serveur de mise à jour est déjà en cours d'exécution : démarrage automatique ignoré."));
+            Sortie::Ecrire(QStringLiteral(
+                "Le serveur de mise à jour est déjà en cours d'exécution : démarrage automatique ignoré."));
             emit Fin(0);
             return;
         }
@@ -126,8 +125,8 @@ void Frm_Reseau::suiteDemarrage()
     QStringList lignes;
     QString raison;
     if (!FichiersTexte::LireLignes(ini, &lignes, &raison)) {
-        echec(QStringLiteral("Le fichier \"") + ini + QStringLiteral("\" est introuvable ou illisible (") + raison +
-              QStringLiteral(")."));
+        echec(QStringLiteral("Le fichier \"") + ini + QStringLiteral("\" est introuvable ou illisible (") + raison
+              + QStringLiteral(")."));
         return;
     }
     m_etat.ServeurUniDATA = FichiersTexte::ValeurApresEgal(lignes.value(0));
@@ -145,9 +144,9 @@ void Frm_Reseau::suiteDemarrage()
         }
     }
 
-    Sortie::Ecrire(QStringLiteral("Serveur de mise à jour démarré (port de contrôle ") +
-                   QString::number(m_etat.Config.PortControle) + QStringLiteral(", port de transfert ") +
-                   QString::number(m_etat.Config.PortTransfert) + QStringLiteral(")."));
+    Sortie::Ecrire(QStringLiteral("Serveur de mise à jour démarré (port de contrôle ")
+                   + QString::number(m_etat.Config.PortControle) + QStringLiteral(", port de transfert ")
+                   + QString::number(m_etat.Config.PortTransfert) + QStringLiteral(")."));
     if (m_console) {
         m_console->AfficherIcone();
         m_console->OuvrirMenu();
@@ -158,8 +157,9 @@ void Frm_Reseau::suiteDemarrage()
 bool Frm_Reseau::DemandeFermeture()
 {
     if (PostesConnectes() >= 1) {
-        Messages::Afficher(this, QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont connectés "
-                                                "sur celui-ci !"));
+        Messages::Afficher(this,
+                           QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont connectés "
+                                          "sur celui-ci !"));
         return false;
     }
     return true;

@@ -16,8 +16,8 @@ namespace TableJournal {
 
 QVector<Evenement> Tous()
 {
-    QSqlQuery q = BaseInterne::Executer(QStringLiteral(
-        "SELECT IdEvtMaj, TypeEvt, MessageEvt, DateEvt, HeureEvt FROM EvtMaj ORDER BY IdEvtMaj DESC"));
+    QSqlQuery q = BaseInterne::Executer(
+        QStringLiteral("SELECT IdEvtMaj, TypeEvt, MessageEvt, DateEvt, HeureEvt FROM EvtMaj ORDER BY IdEvtMaj DESC"));
     QVector<Evenement> liste;
     while (q.next())
         liste.append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),

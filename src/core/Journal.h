@@ -14,7 +14,12 @@ struct Evenement
     QString HeureEvt; // hh:mm:ss
 };
 
-enum TypeEvenement : int { Information = 0, Anomalie = 1, Avertissement = 2 };
+enum TypeEvenement : int
+{
+    Information = 0,
+    Anomalie = 1,
+    Avertissement = 2
+};
 
 // Appends one event, dated with the clock at the moment of the call.
 void AjouterEvenement(int TypeEvt, const QString& MessageEvt);

@@ -4,9 +4,26 @@
 
 class QObject;
 
-enum class Icone { Aucune, Information, Exclamation, Question };
-enum class Boutons { Ok, OuiNon, OuiNonAnnuler };
-enum class Reponse { Ok, Oui, Non, Annuler };
+enum class Icone
+{
+    Aucune,
+    Information,
+    Exclamation,
+    Question
+};
+enum class Boutons
+{
+    Ok,
+    OuiNon,
+    OuiNonAnnuler
+};
+enum class Reponse
+{
+    Ok,
+    Oui,
+    Non,
+    Annuler
+};
 
 // The person at the screen, as the logic folders see it. The console shows real message
 // boxes; tests answer from a script.
@@ -15,7 +32,8 @@ class Interlocuteur
 public:
     virtual ~Interlocuteur() = default;
     virtual Reponse Afficher(QObject* proprietaire, const QString& titre, const QString& texte, Icone icone,
-                             Boutons boutons) = 0;
+                             Boutons boutons)
+        = 0;
 };
 
 namespace Messages {

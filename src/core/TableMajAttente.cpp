@@ -21,11 +21,10 @@ bool ExisteNonInstallee()
 
 std::optional<bool> InstalleePourVersion(qint64 version)
 {
-    QSqlQuery q = BaseInterne::Executer(
-        QStringLiteral("SELECT MA.MajInstall FROM MajAttente AS MA, MajDispo AS MD "
-                       "WHERE MA.IdMajDispo = MD.IdMajDispo AND MD.NumVersionDispo = ? "
-                       "ORDER BY MA.IdMajAttente LIMIT 1"),
-        {version});
+    QSqlQuery q = BaseInterne::Executer(QStringLiteral("SELECT MA.MajInstall FROM MajAttente AS MA, MajDispo AS MD "
+                                                       "WHERE MA.IdMajDispo = MD.IdMajDispo AND MD.NumVersionDispo = ? "
+                                                       "ORDER BY MA.IdMajAttente LIMIT 1"),
+                                        {version});
     if (!q.next())
         return std::nullopt;
     return q.value(0).toLongLong() != 0;

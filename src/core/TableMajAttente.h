@@ -4,7 +4,6 @@
 
 #include <QDate>
 #include <QVector>
-
 #include <optional>
 
 // One queued server update (MajAttente) with the download it points at.

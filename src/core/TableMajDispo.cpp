@@ -48,8 +48,8 @@ qint64 Inserer(const MajDispo& m)
     QSqlQuery q = BaseInterne::Executer(
         QStringLiteral("INSERT INTO MajDispo(NumVersionDispo, NomFichierMaj, EnvironnementMaj, ConditionServeurMaj, "
                        "DocAssociee, DateMajDispo, HeureMajDispo) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-        {m.NumVersionDispo, m.NomFichierMaj, m.EnvironnementMaj, m.ConditionServeurMaj ? 1 : 0,
-         m.DocAssociee ? 1 : 0, m.DateMajDispo, m.HeureMajDispo});
+        {m.NumVersionDispo, m.NomFichierMaj, m.EnvironnementMaj, m.ConditionServeurMaj ? 1 : 0, m.DocAssociee ? 1 : 0,
+         m.DateMajDispo, m.HeureMajDispo});
     return q.isActive() ? q.lastInsertId().toLongLong() : 0;
 }
 

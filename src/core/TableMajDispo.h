@@ -3,7 +3,6 @@
 #include <QDate>
 #include <QString>
 #include <QVector>
-
 #include <optional>
 
 // One downloaded update (MajDispo). EnvironnementMaj: 0 workstation, 1 server.
@@ -15,7 +14,7 @@ struct MajDispo
     int EnvironnementMaj = 0;
     bool ConditionServeurMaj = false;
     bool DocAssociee = false;
-    QString DateMajDispo;  // YYYY-MM-DD
+    QString DateMajDispo; // YYYY-MM-DD
     QString HeureMajDispo; // hh:mm:ss
 };
 

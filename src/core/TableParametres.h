@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 
 // The settings row of ParamMajInt (IdParamMajInt 1). Empty columns read as empty texts and

@@ -3,7 +3,6 @@
 #include <QDate>
 #include <QString>
 #include <QVector>
-
 #include <optional>
 
 // The workstations known to the server (MajPoste) and their version reports (MajHistorique).

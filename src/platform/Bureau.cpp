@@ -11,7 +11,9 @@ namespace {
 
 std::function<bool(const QUrl&)>& ouverture()
 {
-    static std::function<bool(const QUrl&)> f = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    static std::function<bool(const QUrl&)> f = [](const QUrl& url) {
+        return QDesktopServices::openUrl(url);
+    };
     return f;
 }
 

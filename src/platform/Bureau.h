@@ -3,7 +3,6 @@
 #include <QRect>
 #include <QString>
 #include <QUrl>
-
 #include <functional>
 
 // What the desktop provides: opening documents and addresses, the panel's side and size.

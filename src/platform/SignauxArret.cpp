@@ -13,8 +13,7 @@ namespace {
 int g_paire[2] = {-1, -1};
 }
 
-SignauxArret::SignauxArret(QObject* parent)
-    : QObject(parent)
+SignauxArret::SignauxArret(QObject* parent) : QObject(parent)
 {
 #ifdef Q_OS_UNIX
     if (g_paire[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_paire) != 0)
@@ -26,7 +25,9 @@ SignauxArret::SignauxArret(QObject* parent)
         if (::read(g_paire[0], &c, 1) > 0)
             emit arretDemande();
     });
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = &SignauxArret::surSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -1,6 +1,3 @@
-#include "support/DossierTest.h"
-#include "support/Registre.h"
-
 #include "core/BaseInterne.h"
 #include "core/Horloge.h"
 #include "core/Journal.h"
@@ -9,6 +6,8 @@
 #include "core/TableParametres.h"
 #include "core/TablePostes.h"
 #include "core/TableResponsables.h"
+#include "support/DossierTest.h"
+#include "support/Registre.h"
 
 #include <QSqlQuery>
 #include <QTest>

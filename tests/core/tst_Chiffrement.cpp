@@ -1,6 +1,5 @@
-#include "support/Registre.h"
-
 #include "core/Chiffrement.h"
+#include "support/Registre.h"
 
 #include <QTest>
 
@@ -41,7 +40,8 @@ private slots:
         QCOMPARE(Dechiffrer(QStringLiteral("TR918M"), Cle()), QString());
         QCOMPARE(Dechiffrer(QStringLiteral("@@ pas du base64 @@"), Cle()), QString());
         QString chiffre = Chiffrer(QStringLiteral("secret"), Cle());
-        chiffre[chiffre.size() - 3] = chiffre[chiffre.size() - 3] == QLatin1Char('A') ? QLatin1Char('B') : QLatin1Char('A');
+        chiffre[chiffre.size() - 3]
+            = chiffre[chiffre.size() - 3] == QLatin1Char('A') ? QLatin1Char('B') : QLatin1Char('A');
         QCOMPARE(Dechiffrer(chiffre, Cle()), QString());
         QCOMPARE(Dechiffrer(Chiffrer(QStringLiteral("secret"), Cle()), QStringLiteral("autre")), QString());
     }

@@ -1,10 +1,9 @@
-#include "support/DossierTest.h"
-#include "support/Registre.h"
-#include "support/Textes.h"
-
 #include "core/Configuration.h"
 #include "core/FichiersTexte.h"
 #include "core/LigneDeCommande.h"
+#include "support/DossierTest.h"
+#include "support/Registre.h"
+#include "support/Textes.h"
 
 #include <QTest>
 

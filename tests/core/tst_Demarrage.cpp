@@ -1,13 +1,12 @@
-#include "support/DossierTest.h"
-#include "support/InterlocuteurScripte.h"
-#include "support/Registre.h"
-
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/Composants.h"
 #include "core/Frm_Reseau.h"
 #include "core/TableParametres.h"
 #include "platform/Systeme.h"
+#include "support/DossierTest.h"
+#include "support/InterlocuteurScripte.h"
+#include "support/Registre.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -28,10 +27,7 @@ struct Trace
 class PostesFactices : public ServicePostes
 {
 public:
-    explicit PostesFactices(Trace& trace)
-        : m_trace(trace)
-    {
-    }
+    explicit PostesFactices(Trace& trace) : m_trace(trace) { }
     bool Ecouter(quint16 portControle, quint16 portTransfert, QString* erreur) override
     {
         m_trace.noter(QStringLiteral("ecouter:%1:%2").arg(portControle).arg(portTransfert));
@@ -51,10 +47,7 @@ private:
 class ConsoleFactice : public ServiceConsole
 {
 public:
-    explicit ConsoleFactice(Trace& trace)
-        : m_trace(trace)
-    {
-    }
+    explicit ConsoleFactice(Trace& trace) : m_trace(trace) { }
     void AfficherPremierDemarrage(std::function<void()> ensuite) override
     {
         m_trace.noter(QStringLiteral("parametres"));
@@ -63,14 +56,15 @@ public:
     void AfficherIcone() override { m_trace.noter(QStringLiteral("icone")); }
     void RetirerIcone() override { m_trace.noter(QStringLiteral("retirer")); }
     void OuvrirMenu() override { m_trace.noter(QStringLiteral("menu")); }
-    void VerifConnectes() override {}
+    void VerifConnectes() override { }
 
 private:
     Trace& m_trace;
 };
 
-const QString kDeuxFois = QStringLiteral("Le serveur de mise à jour est déjà en cours d'éxecution sur cette machine.\r\n"
-                                         "Cette application ne peut pas être ouverte deux fois sur la même machine.");
+const QString kDeuxFois
+    = QStringLiteral("Le serveur de mise à jour est déjà en cours d'éxecution sur cette machine.\r\n"
+                     "Cette application ne peut pas être ouverte deux fois sur la même machine.");
 const QString kBase = QStringLiteral(
     "L'application serveur de mise à jour a rencontré un problème lors de la tentative de connexion à sa base de "
     "données interne.\r\nLe programme va être arrêté. Si le problème persiste, veuillez contacter l'équipe technique "
@@ -256,7 +250,8 @@ private slots:
         banc.postes.echec = true;
         banc.reseau.Demarrer(dossier.Chemin(), false);
         QCOMPARE(banc.codeDeFin(), 1);
-        QCOMPARE(banc.messages.Dernier(), QStringLiteral("Impossible d'écouter sur le port %1.").arg(dossier.portControle));
+        QCOMPARE(banc.messages.Dernier(),
+                 QStringLiteral("Impossible d'écouter sur le port %1.").arg(dossier.portControle));
         QVERIFY(banc.demarre.isEmpty());
     }
 

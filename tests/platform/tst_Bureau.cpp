@@ -1,7 +1,6 @@
-#include "support/Registre.h"
-
 #include "platform/Bureau.h"
 #include "platform/TexteFil.h"
+#include "support/Registre.h"
 
 #include <QTest>
 

@@ -4,8 +4,8 @@
 #include "core/Chiffrement.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QTcpServer>
 
 DossierTest::DossierTest(bool creerBase)

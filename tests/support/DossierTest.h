@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QTemporaryDir>
-
 #include <array>
 
 // A temporary program folder: configserv.ini on free ports, quentaris.ini beside it,
@@ -28,7 +27,8 @@ public:
     void EcrireFichier(const QString& nom, const QByteArray& contenu) const;
 
     // Inserts the settings row 1: Monday to Sunday as given, the update folder of the test.
-    void EcrireParametres(const QString& heure = QStringLiteral("22:00"), const QString& utilisateur = QStringLiteral("61742"),
+    void EcrireParametres(const QString& heure = QStringLiteral("22:00"),
+                          const QString& utilisateur = QStringLiteral("61742"),
                           const QString& motDePasse = QStringLiteral("TR918M"), std::array<bool, 7> jours = {true});
 
 private:

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <cstdio>
 #include <memory>
 
@@ -29,8 +28,8 @@ int main(int argc, char** argv)
     // never meets another's.
     QTemporaryDir tmp;
     qputenv("TMPDIR", tmp.path().toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                      : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QStringList>
-
 #include <initializer_list>
 
 // A list of UTF-8 literals, for comparisons in tests.
