@@ -1,0 +1,200 @@
+#include "ServiceMaj.h"
+
+#include "AdressesService.h"
+#include "RequeteWeb.h"
+#include "core/BaseInterne.h"
+#include "core/Etat.h"
+#include "core/Horloge.h"
+#include "core/Journal.h"
+#include "core/Sortie.h"
+#include "core/TableMajAttente.h"
+#include "core/TableMajDispo.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+void VerifierIdentifiants(const Etat& etat, const QString& utilisateur, const QString& motDePasse, QObject* contexte,
+                          std::function<void(const QString& reponse)> fin)
+{
+    RequeteWebTexte(AdressesService::VerificationCompte(etat.AdresseService(), utilisateur, motDePasse), contexte,
+                    [fin = std::move(fin)](const ReponseWeb& r) { fin(r.Reussie ? r.Texte : QString()); });
+}
+
+QString DerniereVersionDispo()
+{
+    const auto derniere = TableMajDispo::Derniere();
+    return derniere ? QString::number(derniere->NumVersionDispo) : QStringLiteral("0");
+}
+
+void RechercherMiseAJour(const Etat& etat, const QString& version, const QString& utilisateur,
+                         const QString& motDePasse, QObject* contexte,
+                         std::function<void(const QVector<EntreeVersion>& entrees)> fin)
+{
+    const QString adresse = AdressesService::Version(etat.AdresseService(), utilisateur, motDePasse, version);
+    RequeteWebTexte(adresse, contexte, [fin = std::move(fin)](const ReponseWeb& r) {
+        const QString echec = QStringLiteral("La recherche des mises à jour a échoué : ");
+        if (!r.Reussie) {
+            if (!r.Journalisee)
+                AjouterEvenement(Anomalie,
+                                 echec + QStringLiteral("le serveur QUENTARIS n'a pas pu être joint (") + r.Erreur
+                                     + QStringLiteral(")."));
+            fin({});
+            return;
+        }
+        const ReponseVersion reponse = LireReponseVersion(r.Texte);
+        switch (reponse.Type) {
+        case ReponseVersion::Erreur:
+            if (reponse.TexteErreur == QLatin1String("REFUSE"))
+                AjouterEvenement(Anomalie,
+                                 QStringLiteral("Accès au serveur de mise à jour refusé. Vérifier les identifiants "
+                                                "saisis dans la fenêtre de paramétrage du serveur de mise à jour."));
+            else
+                AjouterEvenement(Anomalie,
+                                 echec + QStringLiteral("le serveur QUENTARIS a répondu par l'erreur « ")
+                                     + reponse.TexteErreur + QStringLiteral(" »."));
+            fin({});
+            return;
+        case ReponseVersion::Illisible:
+            AjouterEvenement(Anomalie,
+                             echec + QStringLiteral("la réponse du serveur QUENTARIS est illisible (") + reponse.Raison
+                                 + QStringLiteral(")."));
+            fin({});
+            return;
+        case ReponseVersion::Liste:
+            break;
+        }
+        if (reponse.Entrees.isEmpty()) {
+            AjouterEvenement(Avertissement, QStringLiteral("Aucune mise à jour disponible sur le serveur."));
+        } else {
+            AjouterEvenement(
+                Information,
+                QStringLiteral("Une mise à jour est disponible, elle va être téléchargée automatiquement."));
+        }
+        fin(reponse.Entrees);
+    });
+}
+
+bool EnregistrerMajDispo(const QString& numero, const QString& nomLocal, const QString& environnement,
+                         bool conditionServeur, bool documentation)
+{
+    const QDateTime maintenant = Horloge::Maintenant();
+    MajDispo m;
+    m.NumVersionDispo = numero.toLongLong();
+    m.NomFichierMaj = nomLocal;
+    m.EnvironnementMaj = environnement.toInt();
+    m.ConditionServeurMaj = conditionServeur;
+    m.DocAssociee = documentation;
+    m.DateMajDispo = BaseInterne::TexteDate(maintenant.date());
+    m.HeureMajDispo = maintenant.time().toString(QStringLiteral("HH:mm:ss"));
+
+    BaseInterne::Transaction transaction;
+    const qint64 id = TableMajDispo::Inserer(m);
+    if (id == 0)
+        return false;
+    if (environnement == QLatin1String("1") && !TableMajAttente::Ajouter(id, maintenant.date()))
+        return false;
+    return transaction.Valider();
+}
+
+void SignalerTelechargement(const Etat& etat, const QString& utilisateur, const QString& numero,
+                            const QString& environnement, QObject* contexte, std::function<void()> fin)
+{
+    const QString adresse = AdressesService::Acquittement(etat.AdresseService(), utilisateur, numero, environnement);
+    const QString genre = environnement == QLatin1String("1") ? QStringLiteral("serveur ") : QStringLiteral("poste ");
+    RequeteWebTexte(adresse, contexte, [=, fin = std::move(fin)](const ReponseWeb& r) {
+        const QString debut = QStringLiteral("Le téléchargement de la mise à jour ") + genre + numero;
+        if (r.Reussie && r.Texte == QLatin1String("OK"))
+            AjouterEvenement(Information, debut + QStringLiteral(" a été pris en compte par le serveur QUENTARIS."));
+        else
+            AjouterEvenement(Anomalie, debut + QStringLiteral(" n'a pas été pris en compte par le serveur QUENTARIS."));
+        fin();
+    });
+}
+
+namespace {
+
+void telechargerDocumentation(const QString& adresseFichier, const QString& dossier, const QString& numero,
+                              QObject* contexte, std::function<void()> fin)
+{
+    const QString adresse = AdressesService::Documentation(adresseFichier, numero);
+    const QString cible = QDir(dossier).filePath(numero + QStringLiteral(".pdf"));
+    RequeteWebBinaire(adresse, cible, -1, contexte, [=, fin = std::move(fin)](const ResultatTelechargement& r) {
+        if (r.Issue != IssueTelechargement::Reussi)
+            Sortie::Ecrire(QStringLiteral("Documentation de la mise à jour ") + numero
+                           + QStringLiteral(" non récupérée depuis ") + adresse + QStringLiteral(" : ") + r.Erreur);
+        fin();
+    });
+}
+
+} // namespace
+
+void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QString& utilisateur, QObject* contexte,
+                          std::function<void(qint64 recus)> progression, std::function<void()> fin)
+{
+    const QString adresseAnnoncee = AdressesService::Fichier(etat.AdresseService(), v.Chemin);
+    const QString nomLocal = AdressesService::NomFichierDepuisUrl(adresseAnnoncee);
+    const QString adresse = AdressesService::CheminVersUrl(adresseAnnoncee);
+    const QString dossier = etat.EmplacementMaj;
+
+    if (dossier.isEmpty() || !QFileInfo(dossier).isDir()) {
+        AjouterEvenement(Anomalie,
+                         QStringLiteral("Le répertoire \"") + dossier
+                             + QStringLiteral("\" défini dans les paramètres est manquant. Impossible de "
+                                              "télécharger la mise à jour."));
+        fin();
+        return;
+    }
+    if (!AdressesService::NomLocalAdmissible(nomLocal)) {
+        AjouterEvenement(Anomalie,
+                         QStringLiteral("La mise à jour ") + v.Numero
+                             + QStringLiteral(" ne peut pas être téléchargée : le nom de fichier « ") + nomLocal
+                             + QStringLiteral(" » tiré de son chemin « ") + v.Chemin
+                             + QStringLiteral(" » n'est pas admissible."));
+        fin();
+        return;
+    }
+
+    const QString cible = QDir(dossier).filePath(nomLocal);
+    const Etat* e = &etat;
+    RequeteWebBinaire(
+        adresse, cible, v.Taille, contexte,
+        [=, fin = std::move(fin)](const ResultatTelechargement& r) mutable {
+            const QString numero = v.Numero;
+            if (r.Issue == IssueTelechargement::Echec) {
+                Sortie::Ecrire(QStringLiteral("Mise à jour ") + numero + QStringLiteral(" non récupérée depuis ")
+                               + adresse + QStringLiteral(" : ") + r.Erreur);
+                AjouterEvenement(Anomalie,
+                                 QStringLiteral("Le téléchargement de la mise à jour ") + numero
+                                     + QStringLiteral(" n'as pas pu être effectué. "));
+                fin();
+                return;
+            }
+            if (r.Issue == IssueTelechargement::TailleIncorrecte) {
+                Sortie::Ecrire(QStringLiteral("Mise à jour ") + numero + QStringLiteral(" refusée : ") + r.Erreur);
+                AjouterEvenement(Anomalie,
+                                 QStringLiteral("Erreur de récupération de la mise à jour ") + numero
+                                     + QStringLiteral(", taille incorrect !"));
+                fin();
+                return;
+            }
+            AjouterEvenement(Information,
+                             QStringLiteral("Le téléchargement de la mise à jour ") + numero
+                                 + QStringLiteral(" a été effectué avec succès."));
+            if (!EnregistrerMajDispo(numero, nomLocal, v.Environnement, v.ConditionServeur, v.Documentation)) {
+                AjouterEvenement(Anomalie,
+                                 QStringLiteral("La mise à jour ") + numero
+                                     + QStringLiteral(" a été téléchargée mais n'a pas pu être enregistrée "
+                                                      "dans la base interne."));
+                fin();
+                return;
+            }
+            SignalerTelechargement(*e, utilisateur, numero, v.Environnement, contexte,
+                                   [=, fin = std::move(fin)]() mutable {
+                                       if (v.Documentation)
+                                           telechargerDocumentation(adresse, dossier, numero, contexte, std::move(fin));
+                                       else
+                                           fin();
+                                   });
+        },
+        std::move(progression));
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ReponseVersion.h"
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+#include <functional>
+
+class Etat;
+
+// The exchanges with the maker's update service: the account check, the update query, the
+// download of each update with its acknowledgement. Outcomes go to the journal.
+
+// The account check: calls `fin` with the service's answer text ("OK", "REFUSE", other
+// text), or the empty text when the service could not be reached.
+void VerifierIdentifiants(const Etat& etat, const QString& utilisateur, const QString& motDePasse, QObject* contexte,
+                          std::function<void(const QString& reponse)> fin);
+
+// The version of the last update recorded, "0" when none.
+QString DerniereVersionDispo();
+
+// Asks for the updates that follow `version` and journals the outcome. Calls `fin` with the
+// listed entries, in download order; with none when there is nothing to download.
+void RechercherMiseAJour(const Etat& etat, const QString& version, const QString& utilisateur,
+                         const QString& motDePasse, QObject* contexte,
+                         std::function<void(const QVector<EntreeVersion>& entrees)> fin);
+
+// Downloads one update into the update folder, records it, acknowledges it and fetches its
+// documentation. `progression` receives the bytes of the update file received so far.
+void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& version, const QString& utilisateur,
+                          QObject* contexte, std::function<void(qint64 recus)> progression, std::function<void()> fin);
+
+// Records a download (and queues a server update) in one transaction. False when nothing
+// could be written.
+bool EnregistrerMajDispo(const QString& numero, const QString& nomLocal, const QString& environnement,
+                         bool conditionServeur, bool documentation);
+
+// Tells the service that the download arrived, and journals its answer.
+void SignalerTelechargement(const Etat& etat, const QString& utilisateur, const QString& numero,
+                            const QString& environnement, QObject* contexte, std::function<void()> fin);

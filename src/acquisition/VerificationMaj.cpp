@@ -1,0 +1,105 @@
+#include "VerificationMaj.h"
+
+#include "ServiceMaj.h"
+#include "StatutVerification.h"
+#include "core/Etat.h"
+#include "core/Horloge.h"
+#include "core/Journal.h"
+#include "core/Messages.h"
+
+#include <QTimer>
+
+VerificationMaj::VerificationMaj(Etat& etat, QTimer& minuteur, StatutVerification& statut, QObject* parent)
+    : QObject(parent), m_etat(etat), m_minuteur(minuteur), m_statut(statut)
+{
+    setObjectName(QStringLiteral("VerificationMaj"));
+}
+
+bool VerificationMaj::EstDue(const QDateTime& maintenant, const QString& heureVerif, const std::array<bool, 7>& jours)
+{
+    if (maintenant.time().toString(QStringLiteral("HH:mm")) != heureVerif)
+        return false;
+    const int jour = maintenant.date().dayOfWeek(); // 1 = Monday
+    return jour >= 1 && jour <= 7 && jours[static_cast<std::size_t>(jour - 1)];
+}
+
+void VerificationMaj::Tim_VerifMAJ_Timer()
+{
+    if (m_etat.VerificationEnCours())
+        return;
+    const QDateTime maintenant = Horloge::Maintenant();
+    if (!EstDue(maintenant, m_etat.W_HeureVerif, m_etat.Jours))
+        return;
+    // The timer restarts a whole minute after each check; this also holds when ticks come
+    // from elsewhere or the clock steps back.
+    const QString minute = maintenant.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    if (minute == m_derniereMinute)
+        return;
+    m_derniereMinute = minute;
+    demarrer(false);
+}
+
+bool VerificationMaj::VerifierMAJ(bool force)
+{
+    if (!force) {
+        Tim_VerifMAJ_Timer();
+        return true;
+    }
+    if (m_etat.VerificationEnCours()) {
+        Messages::Afficher(this,
+                           QStringLiteral("Une recherche de mises à jour est déjà en cours. Veuillez attendre la fin "
+                                          "de celle-ci avant d'en demander une nouvelle."),
+                           Icone::Information);
+        return false;
+    }
+    demarrer(true);
+    return true;
+}
+
+void VerificationMaj::demarrer(bool manuelle)
+{
+    m_manuelle = manuelle;
+    m_etat.VerificationManuelle = manuelle;
+    m_etat.FixerVerificationEnCours(true);
+    m_minuteur.stop();
+    m_statut.Ouvrir(manuelle);
+    m_entrees.clear();
+    // The status window is painted before the service is asked.
+    QTimer::singleShot(0, this, [this] {
+        RechercherMiseAJour(m_etat, DerniereVersionDispo(), m_etat.W_User, m_etat.W_Pass, this,
+                            [this](const QVector<EntreeVersion>& entrees) {
+                                m_entrees = entrees;
+                                suivante();
+                            });
+    });
+}
+
+void VerificationMaj::suivante()
+{
+    while (!m_entrees.isEmpty()) {
+        const EntreeVersion entree = m_entrees.takeFirst();
+        VersionAnnoncee version;
+        QString anomalie;
+        if (!ValiderEntree(entree, &version, &anomalie)) {
+            AjouterEvenement(Anomalie, anomalie);
+            continue;
+        }
+        m_statut.Telechargement(QStringLiteral("Téléchargement de la mise à jour ") + version.Numero
+                                    + QStringLiteral(" en cours ..."),
+                                version.Taille);
+        TelechargerMiseAJour(
+            m_etat, version, m_etat.W_User, this, [this](qint64 recus) { m_statut.Progression(recus); },
+            [this] { QTimer::singleShot(0, this, &VerificationMaj::suivante); });
+        return;
+    }
+    terminer();
+}
+
+void VerificationMaj::terminer()
+{
+    m_minuteur.start();
+    m_statut.Fermer(m_manuelle);
+    m_etat.VerificationManuelle = false;
+    m_etat.FixerVerificationEnCours(false);
+    emit Terminee();
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+class QTcpServer;
+
+// One update the simulated service offers. The file lies in the service folder at its path,
+// backslashes read as slashes.
+struct VersionSimulee
+{
+    qint64 Numero = 0;
+    QString Chemin;
+    QString Environnement = QStringLiteral("0");
+    QString Documentation = QStringLiteral("0");
+    QString ServeurNecessaire; // element left out when empty
+    qint64 Taille = -1; // announced size; -1: the file's own size
+};
+
+// A small HTTP server playing the maker's update service: the account check, the update
+// query, the download area and the acknowledgement, with switches for the failures a real
+// service or network shows. Every request is recorded.
+class ServiceSimule : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ServiceSimule(const QString& dossier, QObject* parent = nullptr);
+    ~ServiceSimule() override;
+
+    bool Ecouter(const QHostAddress& adresse = QHostAddress::LocalHost, quint16 port = 0);
+    quint16 Port() const;
+    // "http://127.0.0.1:port"
+    QString Adresse() const;
+    QString Dossier() const { return m_dossier; }
+
+    // Reads catalogue.txt of the folder: one update per line,
+    // numero;chemin;environnement;documentation[;serveurNecessaire], "#" starts a comment.
+    bool ChargerCatalogue(QString* erreur = nullptr);
+
+    QVector<VersionSimulee> Versions;
+
+    // Account accepted; any account when Utilisateur is empty.
+    QString Utilisateur;
+    QString MotDePasse;
+    bool CompteRefuse = false;
+    QString ReponseIdentification; // answer of the account check when not empty
+    QString ReponseVersion; // raw answer of the update query when not empty
+    int StatutVersion = 200; // another status answers the query with an HTML page
+    int StatutFichiers = 200; // another status answers every download with an HTML page
+    qint64 EcartTaille = 0; // bytes added to (or taken from) every file served
+    int PauseMs = 0; // pause between two 4 KiB pieces of a file
+    bool SansFin = false; // files are followed by bytes without end, no length given
+    bool Bloque = false; // files send their headers and then nothing
+    QString Acquittement = QStringLiteral("OK");
+    bool Bavard = false; // writes every request to standard error
+
+    struct Requete
+    {
+        QString Chemin; // decoded path
+        QString Brute; // the raw query text
+        QMap<QString, QString> Valeurs; // decoded query values
+        QMap<QByteArray, QByteArray> Entetes; // lower-case names
+    };
+    QVector<Requete> Recues;
+    // Decoded paths of the requests received, in order.
+    QStringList Chemins() const;
+
+    // The update list this service gives for version `vers`.
+    QString ListeVersions(qint64 vers) const;
+
+signals:
+    void RequeteRecue();
+
+private:
+    friend class ConnexionSimulee;
+    void traiter(class ConnexionSimulee* connexion, const Requete& requete);
+    QString fichierDe(const QString& chemin) const;
+
+    QString m_dossier;
+    QTcpServer* m_serveur = nullptr;
+};
