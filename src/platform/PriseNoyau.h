@@ -13,12 +13,13 @@ void ActiverVeille(qintptr prise);
 // Bytes received by the kernel and not read yet; 0 when unknown.
 qint64 OctetsEnAttente(qintptr prise);
 
-enum class Resultat {
-    Envoye,       // `octets` bytes went out
-    Plein,        // the socket takes nothing more for now: wait until it is writable
-    FinFichier,   // the file ends before the position asked for
+enum class Resultat
+{
+    Envoye, // `octets` bytes went out
+    Plein, // the socket takes nothing more for now: wait until it is writable
+    FinFichier, // the file ends before the position asked for
     Indisponible, // this platform or this file cannot be sent this way: read and write instead
-    Erreur        // the connection failed
+    Erreur // the connection failed
 };
 
 struct Envoi
