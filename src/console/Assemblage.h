@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "MessagesConsole.h"
 #include "core/Frm_Reseau.h"
+#include "workstations/ServeurPostes.h"
 
 #include <QObject>
 
@@ -18,6 +19,7 @@ public:
     void Demarrer(const QString& dossierProgramme, bool autostart);
 
     Frm_Reseau Reseau;
+    ServeurPostes Postes{Reseau.Etat_()};
     MessagesConsole Messages_;
     Console Console_{Reseau};
 };
