@@ -1,0 +1,175 @@
+#include "Frm_MAJDispo.h"
+
+#include "Icones.h"
+#include "core/Messages.h"
+#include "core/TableMajDispo.h"
+#include "core/TableParametres.h"
+#include "platform/Bureau.h"
+
+#include <QDate>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+enum Colonne
+{
+    Icone_ = 0,
+    Environnement,
+    Version,
+    Fichier,
+    DateHeure,
+    Infos
+};
+
+QPixmap imagePoste()
+{
+    return Icones::Pastille(QColor(0, 102, 204), QStringLiteral("P"));
+}
+
+QPixmap imageServeur()
+{
+    return Icones::Pastille(QColor(0, 128, 0), QStringLiteral("S"));
+}
+
+// Stored dates are YYYY-MM-DD; people read dd/MM/yyyy whatever the system's language.
+QString dateAffichee(const QString& stockee)
+{
+    const QDate date = QDate::fromString(stockee, Qt::ISODate);
+    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : stockee;
+}
+
+QLabel* label(const QString& nom, const QString& texte)
+{
+    auto* l = new QLabel(texte);
+    l->setObjectName(nom);
+    return l;
+}
+
+} // namespace
+
+Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Frm_MAJDispo"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Serveur de mises à jour QUENTARIS"));
+    setWindowIcon(Icones::Serveur());
+
+    auto* titre
+        = label(QStringLiteral("Label1"), QStringLiteral("Mises à jour téléchargées depuis le serveur QUENTARIS"));
+    QFont gras = titre->font();
+    gras.setBold(true);
+    titre->setFont(gras);
+    auto* explication = label(QStringLiteral("Label2"),
+                              QStringLiteral("La liste ci-dessous répertorie toutes les mises à "
+                                             "jour téléchargées depuis le serveur d'QUENTARIS :"));
+
+    m_liste = new QTreeWidget;
+    m_liste->setObjectName(QStringLiteral("Lst_MAJDispo"));
+    m_liste->setRootIsDecorated(false);
+    m_liste->setUniformRowHeights(true);
+    m_liste->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_liste->setHeaderLabels({QString(), QStringLiteral("Environnement"), QStringLiteral("Version"),
+                              QStringLiteral("Nom du fichier"), QStringLiteral("Date - heure téléchargement"),
+                              QStringLiteral("Infos version")});
+    m_liste->headerItem()->setTextAlignment(Version, Qt::AlignCenter);
+    m_liste->headerItem()->setTextAlignment(DateHeure, Qt::AlignCenter);
+    m_liste->setColumnWidth(Icone_, 24);
+    m_liste->setColumnWidth(Environnement, 100);
+    m_liste->setColumnWidth(Version, 70);
+    m_liste->setColumnWidth(Fichier, 180);
+    m_liste->setColumnWidth(DateHeure, 170);
+    connect(m_liste, &QTreeWidget::currentItemChanged, this, &Frm_MAJDispo::appliquerSelection);
+    connect(m_liste, &QTreeWidget::itemClicked, this, &Frm_MAJDispo::appliquerSelection);
+
+    auto* imgServeur = new QLabel;
+    imgServeur->setObjectName(QStringLiteral("Img_Serveur"));
+    imgServeur->setPixmap(imageServeur());
+    auto* imgPoste = new QLabel;
+    imgPoste->setObjectName(QStringLiteral("Img_Poste"));
+    imgPoste->setPixmap(imagePoste());
+
+    m_visuInfos = new QPushButton(QStringLiteral("Visualiser informations de version"));
+    m_visuInfos->setObjectName(QStringLiteral("Cmd_VisuInfos"));
+    m_visuInfos->setEnabled(false);
+    connect(m_visuInfos, &QPushButton::clicked, this, &Frm_MAJDispo::visualiserInfos);
+    auto* fermer = new QPushButton(QStringLiteral("Fermer"));
+    fermer->setObjectName(QStringLiteral("Cmd_Fermer"));
+    connect(fermer, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* bas = new QHBoxLayout;
+    bas->addWidget(imgServeur);
+    bas->addWidget(label(QStringLiteral("Label3"), QStringLiteral("Mise à jour serveur")));
+    bas->addSpacing(12);
+    bas->addWidget(imgPoste);
+    bas->addWidget(label(QStringLiteral("Label4"), QStringLiteral("Mise à jour poste")));
+    bas->addStretch(1);
+    bas->addWidget(m_visuInfos);
+    bas->addWidget(fermer);
+
+    auto* racine = new QVBoxLayout(this);
+    racine->addWidget(titre);
+    racine->addWidget(explication);
+    racine->addWidget(m_liste, 1);
+    racine->addLayout(bas);
+    resize(720, 380);
+
+    ChargerMajDispo();
+}
+
+void Frm_MAJDispo::ChargerMajDispo()
+{
+    const QVector<MajDispo> lignes = TableMajDispo::ToutesDecroissant();
+    m_liste->clear();
+    if (lignes.isEmpty()) {
+        m_liste->setEnabled(false);
+        m_visuInfos->setEnabled(false);
+        return;
+    }
+    m_liste->setEnabled(true);
+    for (const MajDispo& maj : lignes) {
+        auto* item = new QTreeWidgetItem(m_liste);
+        const bool poste = maj.EnvironnementMaj == 0;
+        item->setIcon(Icone_, poste ? imagePoste() : imageServeur());
+        item->setData(Icone_, RoleImage, poste ? 1 : 2);
+        item->setText(Environnement, poste ? QStringLiteral("Poste") : QStringLiteral("Serveur"));
+        item->setText(Version, QString::number(maj.NumVersionDispo));
+        item->setTextAlignment(Version, Qt::AlignCenter);
+        item->setText(Fichier, maj.NomFichierMaj);
+        item->setText(DateHeure, dateAffichee(maj.DateMajDispo) + QStringLiteral(" à ") + maj.HeureMajDispo);
+        item->setTextAlignment(DateHeure, Qt::AlignCenter);
+        item->setText(Infos, maj.DocAssociee ? QStringLiteral("Oui") : QStringLiteral("Non"));
+        if (!maj.DocAssociee)
+            item->setForeground(Infos, QColor(255, 0, 0));
+    }
+    m_liste->setCurrentItem(m_liste->topLevelItem(0));
+    appliquerSelection();
+}
+
+void Frm_MAJDispo::appliquerSelection()
+{
+    if (m_liste->topLevelItemCount() == 0)
+        return;
+    const QTreeWidgetItem* item = m_liste->currentItem();
+    m_visuInfos->setEnabled(item && item->text(Infos) != QLatin1String("Non"));
+}
+
+void Frm_MAJDispo::visualiserInfos()
+{
+    const QTreeWidgetItem* item = m_liste->currentItem();
+    if (!item)
+        return;
+    const Parametres p = TableParametres::Lire();
+    if (!p.Existe)
+        return;
+    const QString document = QDir(p.EmplacementMaj).filePath(item->text(Version) + QStringLiteral(".pdf"));
+    if (!Bureau::OuvrirDocument(document))
+        Messages::Afficher(this,
+                           QStringLiteral("Une erreur est survenue lors de la tentative d'ouverture du fichier "
+                                          "d'informations sur la version !"));
+}

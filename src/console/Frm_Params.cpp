@@ -1,0 +1,658 @@
+#include "Frm_Params.h"
+
+#include "AnimationAttente.h"
+#include "ChoixDossier.h"
+#include "Frm_Proxy.h"
+#include "Frm_TransfertMAJ.h"
+#include "Icones.h"
+#include "SaisieHeure.h"
+#include "acquisition/ServiceMaj.h"
+#include "core/Chiffrement.h"
+#include "core/Frm_Reseau.h"
+#include "core/Messages.h"
+#include "core/TableParametres.h"
+#include "core/TableResponsables.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkProxyFactory>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kJours[] = {"Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi", "Dimanche"};
+
+QLabel* label(const QString& nom, const QString& texte)
+{
+    auto* l = new QLabel(texte);
+    l->setObjectName(nom);
+    return l;
+}
+
+QLabel* etiquetteCouleur(const QString& nom, const QString& texte, const QColor& couleur)
+{
+    QLabel* l = label(nom, texte);
+    QPalette palette = l->palette();
+    palette.setColor(QPalette::WindowText, couleur);
+    l->setPalette(palette);
+    QFont gras = l->font();
+    gras.setBold(true);
+    l->setFont(gras);
+    l->hide();
+    return l;
+}
+
+QPushButton* bouton(const QString& nom, const QString& texte)
+{
+    auto* b = new QPushButton(texte);
+    b->setObjectName(nom);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLineEdit* boite(const QString& nom)
+{
+    auto* b = new QLineEdit;
+    b->setObjectName(nom);
+    return b;
+}
+
+// Two folder texts name the same place when they differ only by separators or a trailing slash.
+bool memeDossier(const QString& a, const QString& b)
+{
+    return QDir::cleanPath(QDir::fromNativeSeparators(a)) == QDir::cleanPath(QDir::fromNativeSeparators(b));
+}
+
+} // namespace
+
+Frm_Params::Frm_Params(Frm_Reseau& reseau, QWidget* parent)
+    : QDialog(parent)
+    , m_reseau(reseau)
+    , m_etat(reseau.Etat_())
+    , m_verification([this](const QString& utilisateur, const QString& motDePasse, QObject* contexte,
+                            std::function<void(const QString&)> fin) {
+        VerifierIdentifiants(m_etat, utilisateur, motDePasse, contexte, std::move(fin));
+    })
+{
+    setObjectName(QStringLiteral("Frm_Params"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Serveur de mises à jour QUENTARIS"));
+    setWindowIcon(Icones::Serveur());
+    construire();
+}
+
+Frm_Params::~Frm_Params() = default;
+
+void Frm_Params::DefinirVerification(VerificationCompte verification)
+{
+    m_verification = std::move(verification);
+}
+
+void Frm_Params::construire()
+{
+    auto* titre = label(QStringLiteral("Label1"), QStringLiteral("Paramètres des mises à jour"));
+    QFont gras = titre->font();
+    gras.setBold(true);
+    gras.setPointSize(gras.pointSize() + 2);
+    titre->setFont(gras);
+
+    // Schedule and folder.
+    m_cadreParams = new QGroupBox(QStringLiteral(" Paramètres de vérification des mises à jour "));
+    m_cadreParams->setObjectName(QStringLiteral("Frm_Params"));
+    auto* grilleParams = new QGridLayout(m_cadreParams);
+    grilleParams->addWidget(label(QStringLiteral("Label6"), QStringLiteral("Jours de vérification :")), 0, 0);
+    auto* ligneJours = new QHBoxLayout;
+    for (int i = 0; i < 7; ++i) {
+        auto* jour = new QCheckBox(QString::fromLatin1(kJours[i]));
+        jour->setObjectName(QStringLiteral("Cac_") + QString::fromLatin1(kJours[i]));
+        m_jours[static_cast<std::size_t>(i)] = jour;
+        ligneJours->addWidget(jour);
+    }
+    ligneJours->addStretch(1);
+    grilleParams->addLayout(ligneJours, 0, 1, 1, 2);
+    grilleParams->addWidget(label(QStringLiteral("Label7"), QStringLiteral("Heure de vérification :")), 1, 0);
+    m_heure = boite(QStringLiteral("Txt_Heure"));
+    m_heure->setText(QStringLiteral("22:00"));
+    m_heure->setMaxLength(5);
+    m_heure->setFixedWidth(60);
+    m_heure->installEventFilter(this);
+    grilleParams->addWidget(m_heure, 1, 1, Qt::AlignLeft);
+    grilleParams->addWidget(label(QStringLiteral("Label8"), QStringLiteral("Emplacement :")), 2, 0);
+    auto* ligneEmplacement = new QHBoxLayout;
+    m_emplacement = boite(QStringLiteral("Txt_Emplacement"));
+    m_choixEmplacement = bouton(QStringLiteral("Cmd_ChoixEmplacement"), QStringLiteral("..."));
+    m_choixEmplacement->setFixedWidth(32);
+    ligneEmplacement->addWidget(m_emplacement, 1);
+    ligneEmplacement->addWidget(m_choixEmplacement);
+    grilleParams->addLayout(ligneEmplacement, 2, 1, 1, 2);
+    auto* label9 = label(QStringLiteral("Label9"),
+                         QStringLiteral("(Cet emplacement désigne le chemin où seront stockées les mises à jour en "
+                                        "attente d'installation. Veillez à sélectionner un disque de capacité "
+                                        "suffisante)"));
+    label9->setWordWrap(true);
+    grilleParams->addWidget(label9, 3, 0, 1, 3);
+
+    // Service account.
+    m_cadreIdentification = new QGroupBox(QStringLiteral(" Identification sur le serveur de mise à jour "));
+    m_cadreIdentification->setObjectName(QStringLiteral("Frm_Identification"));
+    auto* grilleId = new QGridLayout(m_cadreIdentification);
+    grilleId->addWidget(label(QStringLiteral("Label3"), QStringLiteral("Nom d'utilisateur :")), 0, 0);
+    m_utilisateur = boite(QStringLiteral("Txt_Utilisateur"));
+    grilleId->addWidget(m_utilisateur, 0, 1);
+    grilleId->addWidget(label(QStringLiteral("Label4"), QStringLiteral("Mot de passe :")), 1, 0);
+    m_pass = boite(QStringLiteral("Txt_Pass"));
+    m_pass->setEchoMode(QLineEdit::Password);
+    grilleId->addWidget(m_pass, 1, 1);
+    m_verif = bouton(QStringLiteral("Cmd_Verif"), QStringLiteral("Vérifier configuration"));
+    grilleId->addWidget(m_verif, 0, 2, 2, 1);
+    m_verifOK
+        = etiquetteCouleur(QStringLiteral("Etq_VerifOK"), QStringLiteral("Identifiants corrects"), QColor(0, 128, 0));
+    m_verifPasOK = etiquetteCouleur(QStringLiteral("Etq_VerifPasOK"), QStringLiteral("Identifiants incorrects"),
+                                    QColor(255, 0, 0));
+    m_compteBloque = etiquetteCouleur(QStringLiteral("Etq_CompteBloque"),
+                                      QStringLiteral("Compte de mise à jour désactivé"), QColor(255, 128, 0));
+    m_erreurConnexion = etiquetteCouleur(QStringLiteral("Etq_ErreurConnexion"),
+                                         QStringLiteral("Connexion impossible ..."), QColor(255, 0, 0));
+    auto* ligneResultat = new QHBoxLayout;
+    for (QLabel* l : {m_verifOK, m_verifPasOK, m_compteBloque, m_erreurConnexion})
+        ligneResultat->addWidget(l);
+    ligneResultat->addStretch(1);
+    grilleId->addLayout(ligneResultat, 2, 0, 1, 3);
+
+    // Persons responsible for updates.
+    m_cadreResp = new QGroupBox(QStringLiteral(" Responsables des mises à jour"));
+    m_cadreResp->setObjectName(QStringLiteral("Frm_Resp"));
+    m_responsables = new QTreeWidget;
+    m_responsables->setObjectName(QStringLiteral("Lst_Responsables"));
+    m_responsables->setRootIsDecorated(false);
+    m_responsables->setHeaderLabels({QStringLiteral("Nom")});
+    m_responsables->header()->hide();
+    m_responsables->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_responsable = boite(QStringLiteral("Txt_Responsable"));
+    m_responsable->setEnabled(false);
+    m_ajouter = bouton(QStringLiteral("Cmd_Ajouter"), QStringLiteral("Ajouter"));
+    m_supprimer = bouton(QStringLiteral("Cmd_Supprimer"), QStringLiteral("Supprimer"));
+    m_okResp = bouton(QStringLiteral("Cmd_OkResp"), QStringLiteral("OK"));
+    m_okResp->setEnabled(false);
+    m_annulerResp = bouton(QStringLiteral("Cmd_AnnulerResp"), QStringLiteral("Annuler"));
+    m_annulerResp->setEnabled(false);
+    auto* grilleResp = new QGridLayout(m_cadreResp);
+    grilleResp->addWidget(m_responsables, 0, 0, 4, 1);
+    grilleResp->addWidget(m_ajouter, 0, 1);
+    grilleResp->addWidget(m_supprimer, 1, 1);
+    grilleResp->addWidget(m_responsable, 4, 0);
+    auto* ligneResp = new QHBoxLayout;
+    ligneResp->addWidget(m_okResp);
+    ligneResp->addWidget(m_annulerResp);
+    grilleResp->addLayout(ligneResp, 4, 1);
+
+    m_proxy = bouton(QStringLiteral("Cmd_Proxy"), QStringLiteral("Configuration proxy"));
+    m_ok = bouton(QStringLiteral("Cmd_OK"), QStringLiteral("OK"));
+    m_fermer = bouton(QStringLiteral("Cmd_Fermer"), QStringLiteral("Fermer"));
+    auto* boutons = new QHBoxLayout;
+    boutons->addWidget(m_proxy);
+    boutons->addStretch(1);
+    boutons->addWidget(m_ok);
+    boutons->addWidget(m_fermer);
+
+    auto* racine = new QVBoxLayout(this);
+    racine->addWidget(titre);
+    racine->addWidget(m_cadreParams);
+    racine->addWidget(m_cadreIdentification);
+    racine->addWidget(m_cadreResp);
+    racine->addLayout(boutons);
+
+    // The checking panel lies over the window while the service is asked.
+    m_panneau = new QFrame(this);
+    m_panneau->setObjectName(QStringLiteral("pic_Control"));
+    m_panneau->setFrameShape(QFrame::StyledPanel);
+    m_panneau->setAutoFillBackground(true);
+    auto* lignePanneau = new QHBoxLayout(m_panneau);
+    m_animation = new AnimationAttente;
+    m_animation->setObjectName(QStringLiteral("Gif_Anime"));
+    m_animation->hide();
+    lignePanneau->addStretch(1);
+    lignePanneau->addWidget(m_animation);
+    lignePanneau->addWidget(label(QStringLiteral("Label2"), QStringLiteral("Vérifications en cours ...")));
+    lignePanneau->addStretch(1);
+    m_panneau->hide();
+
+    connect(m_verif, &QPushButton::clicked, this, [this] { verifierCompte({}); });
+    connect(m_ok, &QPushButton::clicked, this, &Frm_Params::cmdOK);
+    connect(m_fermer, &QPushButton::clicked, this, &Frm_Params::cmdFermer);
+    connect(m_choixEmplacement, &QPushButton::clicked, this, &Frm_Params::choisirEmplacement);
+    connect(m_proxy, &QPushButton::clicked, this, &Frm_Params::ouvrirProxy);
+    connect(m_ajouter, &QPushButton::clicked, this, &Frm_Params::ajouterResponsable);
+    connect(m_supprimer, &QPushButton::clicked, this, &Frm_Params::supprimerResponsable);
+    connect(m_okResp, &QPushButton::clicked, this, &Frm_Params::validerResponsable);
+    connect(m_annulerResp, &QPushButton::clicked, this, &Frm_Params::DebloquerAjoutResponsable);
+    connect(m_responsables, &QTreeWidget::itemDoubleClicked, this, &Frm_Params::modifierResponsable);
+    // Names of responsible persons are written in capitals as they are typed.
+    connect(m_responsable, &QLineEdit::textEdited, this, [this](const QString& texte) {
+        const QString majuscules = texte.toUpper();
+        if (majuscules == texte)
+            return;
+        const int position = m_responsable->cursorPosition() + int(majuscules.size() - texte.size());
+        m_responsable->setText(majuscules);
+        m_responsable->setCursorPosition(position);
+    });
+
+    resize(640, 600);
+}
+
+void Frm_Params::ChargerParametres()
+{
+    const Parametres p = TableParametres::LireLigne1();
+    // The list of persons does not depend on the settings row: show it in every case.
+    ChargerResponsables();
+    if (!p.Existe) {
+        m_utilisateur->setText(QStringLiteral("61742"));
+        m_pass->setText(QStringLiteral("TR918M"));
+        m_jours[0]->setChecked(true);
+        return;
+    }
+    m_utilisateur->setText(p.UtilisateurMaj);
+    m_pass->setText(ChiffrementMotDePasse::Dechiffrer(p.MotDePasseMaj, ChiffrementMotDePasse::Cle()));
+    for (std::size_t i = 0; i < 7; ++i)
+        m_jours[i]->setChecked(p.Jours[i]);
+    m_heure->setText(p.HeureVerifMaj);
+    m_emplacement->setText(p.EmplacementMaj);
+}
+
+void Frm_Params::ChargerResponsables()
+{
+    m_responsables->clear();
+    const QIcon icone(Icones::Pastille(QColor(0, 84, 147), QStringLiteral("R")));
+    for (const Responsable& r : TableResponsables::Tous()) {
+        auto* item = new QTreeWidgetItem(m_responsables);
+        item->setText(0, r.NomResponsable);
+        item->setIcon(0, icone);
+        item->setData(0, Qt::UserRole, r.IdResponsable);
+    }
+}
+
+void Frm_Params::AfficherVerification(bool enCours)
+{
+    m_verificationEnCours = enCours;
+    for (QWidget* w : std::initializer_list<QWidget*>{m_utilisateur, m_pass, m_cadreIdentification, m_heure,
+                                                      m_emplacement, m_choixEmplacement, m_cadreParams, m_cadreResp,
+                                                      m_ajouter, m_supprimer, m_proxy, m_ok, m_fermer})
+        w->setEnabled(!enCours);
+    for (QCheckBox* jour : m_jours)
+        jour->setEnabled(!enCours);
+    if (enCours) {
+        m_animation->Demarrer();
+        m_animation->show();
+        placerPanneau();
+        m_panneau->show();
+        m_panneau->raise();
+        setCursor(Qt::WaitCursor);
+    } else {
+        m_animation->Arreter();
+        m_animation->hide();
+        m_panneau->hide();
+        unsetCursor();
+    }
+}
+
+void Frm_Params::placerPanneau()
+{
+    const int hauteur = std::max(m_panneau->sizeHint().height(), 48);
+    m_panneau->setGeometry(0, 48, width(), hauteur);
+}
+
+void Frm_Params::resizeEvent(QResizeEvent* evenement)
+{
+    QDialog::resizeEvent(evenement);
+    placerPanneau();
+}
+
+// The account check: one of the four result labels ends up shown.
+void Frm_Params::verifierCompte(std::function<void()> ensuite)
+{
+    AfficherVerification(true);
+    for (QLabel* l : {m_verifOK, m_verifPasOK, m_compteBloque, m_erreurConnexion})
+        l->hide();
+
+    auto terminer = [this, ensuite = std::move(ensuite)](bool selectionnerUtilisateur) {
+        AfficherVerification(false);
+        if (selectionnerUtilisateur) {
+            m_utilisateur->setFocus(Qt::OtherFocusReason);
+            m_utilisateur->selectAll();
+        }
+        if (ensuite)
+            ensuite();
+    };
+
+    if (m_utilisateur->text().isEmpty() || m_pass->text().isEmpty()) {
+        Messages::Afficher(this,
+                           QStringLiteral("Vous devez saisir votre identifiant et votre mot de passe avant de lancer "
+                                          "la vérification de ceux-ci !"),
+                           Icone::Aucune, Boutons::Ok, Messages::TitreApplication());
+        terminer(true);
+        return;
+    }
+
+    auto reponse = [this, terminer](const QString& texte) {
+        bool selectionner = false;
+        if (texte == QLatin1String("OK")) {
+            m_verifOK->show();
+        } else if (texte == QLatin1String("REFUSE")) {
+            m_compteBloque->show();
+        } else if (texte.isEmpty()) {
+            m_erreurConnexion->show();
+        } else {
+            m_verifPasOK->show();
+            selectionner = true;
+        }
+        terminer(selectionner);
+    };
+    if (m_verification)
+        m_verification(m_utilisateur->text(), m_pass->text(), this, reponse);
+    else
+        reponse(QString());
+}
+
+void Frm_Params::VerifInfos(std::function<void(bool)> fin)
+{
+    verifierCompte([this, fin = std::move(fin)] {
+        bool valide = true;
+        bool unJour = false;
+        for (const QCheckBox* jour : m_jours)
+            unJour = unJour || jour->isChecked();
+        if (!unJour) {
+            Messages::Afficher(this,
+                               QStringLiteral("Vous devez sélectionner au moins un jour dans la semaine pour "
+                                              "vérifier les mises à jour."));
+            valide = false;
+        }
+        if (m_heure->text().isEmpty()) {
+            Messages::Afficher(this,
+                               QStringLiteral("Vous devez saisir une heure à laquelle les mises à jour seront "
+                                              "vérifiées."));
+            valide = false;
+        }
+        if (m_utilisateur->text().isEmpty() || m_pass->text().isEmpty() || m_verifOK->isHidden()
+            || !m_verifPasOK->isHidden()) {
+            Messages::Afficher(this,
+                               QStringLiteral("Les informations de connexion sont incorrects ou n'ont pas été "
+                                              "renseignées !"));
+            valide = false;
+        }
+        if (valide && (m_emplacement->text().isEmpty() || !QFileInfo(m_emplacement->text()).isDir())) {
+            Messages::Afficher(this,
+                               QStringLiteral("L'emplacement des mises à jour que vous avez saisi est incorrect !"));
+            valide = false;
+        }
+        fin(valide);
+    });
+}
+
+void Frm_Params::EnregistrerParametres()
+{
+    Parametres p;
+    for (std::size_t i = 0; i < 7; ++i)
+        p.Jours[i] = m_jours[i]->isChecked();
+    p.HeureVerifMaj = m_heure->text();
+    p.EmplacementMaj = m_emplacement->text();
+    p.UtilisateurMaj = m_utilisateur->text();
+    p.MotDePasseMaj = ChiffrementMotDePasse::Chiffrer(m_pass->text(), ChiffrementMotDePasse::Cle());
+    if (TableParametres::LireLigne1().Existe)
+        TableParametres::MettreAJour(p);
+    else
+        TableParametres::Inserer(p);
+}
+
+bool Frm_Params::ParametresModifies() const
+{
+    const Parametres p = TableParametres::Lire();
+    for (std::size_t i = 0; i < 7; ++i) {
+        if (m_jours[i]->isChecked() != p.Jours[i])
+            return true;
+    }
+    return m_heure->text() != p.HeureVerifMaj || m_emplacement->text() != p.EmplacementMaj
+        || m_utilisateur->text() != p.UtilisateurMaj
+        || m_pass->text() != ChiffrementMotDePasse::Dechiffrer(p.MotDePasseMaj, ChiffrementMotDePasse::Cle())
+        || m_responsables->topLevelItemCount() != TableResponsables::Compte();
+}
+
+void Frm_Params::cmdOK()
+{
+    VerifInfos([this](bool valide) {
+        if (!valide)
+            return;
+        const Parametres p = TableParametres::LireLigne1();
+        const QString ancien = p.Existe ? p.EmplacementMaj : m_emplacement->text();
+        const QString nouveau = m_emplacement->text();
+        // Without a former folder there is nothing to move.
+        if (ancien.isEmpty() || memeDossier(ancien, nouveau)) {
+            terminerOK();
+            return;
+        }
+        const Reponse r = Messages::Afficher(
+            this,
+            Messages::Joindre(QStringLiteral("L'emplacement des mises à jour a été modifié, les mises à jours "
+                                             "existantes vont être déplacées vers le nouveau dossier."),
+                              QStringLiteral("Voulez-vous continuer ?")),
+            Icone::Question, Boutons::OuiNon);
+        if (r == Reponse::Oui) {
+            DeplacerMisesAJour(ancien, nouveau, [this] { terminerOK(); });
+            return;
+        }
+        m_emplacement->setText(ancien);
+        terminerOK();
+    });
+}
+
+void Frm_Params::terminerOK()
+{
+    EnregistrerParametres();
+    m_etat.W_User = m_utilisateur->text();
+    m_etat.W_Pass = m_pass->text();
+    m_etat.W_HeureVerif = m_heure->text();
+    m_etat.EmplacementMaj = m_emplacement->text();
+    fermer();
+}
+
+void Frm_Params::cmdFermer()
+{
+    if (!TableParametres::Lire().Existe) {
+        cmdOK();
+        return;
+    }
+    if (!ParametresModifies()) {
+        fermer();
+        return;
+    }
+    const Reponse r = Messages::Afficher(
+        this, QStringLiteral("Voulez-vous enregistrer les modifications apportées aux paramètres ?"),
+        Icone::Exclamation, Boutons::OuiNonAnnuler);
+    if (r == Reponse::Oui)
+        cmdOK();
+    else if (r == Reponse::Non)
+        fermer();
+}
+
+void Frm_Params::fermer()
+{
+    FermetureAutorisee = true;
+    close();
+}
+
+void Frm_Params::reject()
+{
+    // The close box and Escape: only OK and Fermer close the screen.
+    if (FermetureAutorisee)
+        QDialog::reject();
+}
+
+void Frm_Params::DeplacerMisesAJour(const QString& ancien, const QString& nouveau, std::function<void()> ensuite)
+{
+    auto* transfert = new Frm_TransfertMAJ(m_reseau, this);
+    transfert->FixerEmplacements(ancien, nouveau);
+    connect(transfert, &QObject::destroyed, this, [ensuite = std::move(ensuite)] { ensuite(); });
+    transfert->open();
+}
+
+void Frm_Params::choisirEmplacement()
+{
+    const QString dossier
+        = ChoixDossier::Demander(nullptr, QStringLiteral("Choisir un répertoire"), m_emplacement->text());
+    if (!dossier.isEmpty())
+        m_emplacement->setText(dossier);
+}
+
+bool Frm_Params::ProxySystemeActif(const QString& adresse)
+{
+    QUrl url(adresse);
+    url.setScheme(QStringLiteral("http"));
+    const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
+    for (const QNetworkProxy& proxy : proxies) {
+        if (proxy.type() != QNetworkProxy::NoProxy && proxy.type() != QNetworkProxy::DefaultProxy)
+            return true;
+    }
+    return false;
+}
+
+void Frm_Params::ouvrirProxy()
+{
+    if (!ProxySystemeActif(m_etat.AdresseService()))
+        Messages::Afficher(this,
+                           QStringLiteral("L'application n'a détecté aucun proxy configuré sur ce poste ! Si "
+                                          "vous activez la gestion du serveur proxy et que vous n'en disposez "
+                                          "pas, l'option de mise à jour risque de ne pas fonctionner !"));
+    auto* proxy = new Frm_Proxy(this);
+    proxy->open();
+}
+
+void Frm_Params::ajouterResponsable()
+{
+    ModeAjout = true;
+    BloquerAjoutResponsable();
+    m_responsable->setFocus(Qt::OtherFocusReason);
+}
+
+void Frm_Params::modifierResponsable(QTreeWidgetItem* item)
+{
+    if (!item || !m_responsables->isEnabled())
+        return;
+    m_responsables->setCurrentItem(item);
+    ModeAjout = false;
+    BloquerAjoutResponsable();
+    m_responsable->setText(item->text(0));
+    m_responsable->setFocus(Qt::OtherFocusReason);
+}
+
+void Frm_Params::validerResponsable()
+{
+    const QString nom = m_responsable->text();
+    if (ModeAjout) {
+        TableResponsables::Ajouter(nom);
+    } else if (const QTreeWidgetItem* item = m_responsables->currentItem()) {
+        TableResponsables::Renommer(item->data(0, Qt::UserRole).toLongLong(), nom);
+    }
+    m_responsable->clear();
+    DebloquerAjoutResponsable();
+    ChargerResponsables();
+}
+
+void Frm_Params::supprimerResponsable()
+{
+    const QTreeWidgetItem* item = m_responsables->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    const qint64 id = item->data(0, Qt::UserRole).toLongLong();
+    const Reponse r = Messages::Afficher(this,
+                                         QStringLiteral("Voulez-vous vraiment supprimer l'utilisateur ") + item->text(0)
+                                             + QStringLiteral(" de la liste des responsables de la mise à jour ?"),
+                                         Icone::Exclamation, Boutons::OuiNon);
+    if (r != Reponse::Oui)
+        return;
+    TableResponsables::Supprimer(id);
+    ChargerResponsables();
+}
+
+void Frm_Params::BloquerAjoutResponsable()
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{m_responsable, m_okResp, m_annulerResp})
+        w->setEnabled(true);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_ajouter, m_supprimer, m_responsables, m_utilisateur, m_pass, m_verif,
+                                         m_choixEmplacement, m_emplacement, m_heure, m_ok, m_fermer})
+        w->setEnabled(false);
+    for (std::size_t i = 0; i < 5; ++i)
+        m_jours[i]->setEnabled(false);
+}
+
+void Frm_Params::DebloquerAjoutResponsable()
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{m_responsable, m_okResp, m_annulerResp})
+        w->setEnabled(false);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_ajouter, m_supprimer, m_responsables, m_utilisateur, m_pass, m_verif,
+                                         m_choixEmplacement, m_emplacement, m_heure, m_ok, m_fermer})
+        w->setEnabled(true);
+    for (std::size_t i = 0; i < 5; ++i)
+        m_jours[i]->setEnabled(true);
+    m_responsable->clear();
+}
+
+bool Frm_Params::eventFilter(QObject* objet, QEvent* evenement)
+{
+    if (objet == m_heure) {
+        if (evenement->type() == QEvent::KeyPress)
+            return toucheHeure(static_cast<QKeyEvent*>(evenement));
+        if (evenement->type() == QEvent::FocusOut)
+            m_heure->setText(SaisieHeure::Completer(m_heure->text()));
+    }
+    return QDialog::eventFilter(objet, evenement);
+}
+
+// True when the key is consumed.
+bool Frm_Params::toucheHeure(QKeyEvent* touche)
+{
+    using SaisieHeure::Decision;
+    const QString avant = m_heure->text();
+    const int cle = touche->key();
+    if (cle == Qt::Key_Backspace) {
+        if (SaisieHeure::Retour(avant) == Decision::Vider) {
+            m_heure->clear();
+            return true;
+        }
+        return false;
+    }
+    if (cle == Qt::Key_Tab || cle == Qt::Key_Backtab || cle == Qt::Key_Return || cle == Qt::Key_Enter
+        || cle == Qt::Key_Escape)
+        return false;
+    if (touche->matches(QKeySequence::Paste) || touche->matches(QKeySequence::Cut)
+        || touche->matches(QKeySequence::Undo) || touche->matches(QKeySequence::Redo))
+        return true;
+    const QString texte = touche->text();
+    if (texte.isEmpty() || (touche->modifiers() & Qt::ControlModifier))
+        return false; // moving the caret, copying, selecting
+    switch (SaisieHeure::Caractere(avant, texte.at(0))) {
+    case Decision::Accepter:
+        return false;
+    case Decision::Refuser:
+    case Decision::Vider:
+        return true;
+    case Decision::AjouterDeuxPoints:
+    case Decision::AjouterDeuxPointsPuisAccepter: {
+        const bool accepter = SaisieHeure::Caractere(avant, texte.at(0)) == Decision::AjouterDeuxPointsPuisAccepter;
+        m_heure->setText(avant + QLatin1Char(':'));
+        m_heure->setCursorPosition(int(m_heure->text().size()));
+        return !accepter;
+    }
+    }
+    return true;
+}

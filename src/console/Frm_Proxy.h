@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QWidget;
+
+// The proxy used by web requests: switch, IPv4 address in four boxes, port, credentials.
+class Frm_Proxy : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Frm_Proxy(QWidget* parent = nullptr);
+
+    void ViderZones();
+    void ChargerProxy();
+    void DesactiverZones();
+    void ActualiserZones();
+
+    // The four parts joined by dots, empty parts included.
+    QString AdresseSaisie() const;
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
+private:
+    void enregistrer();
+    int indexBoite(QObject* objet) const;
+    bool toucheAdresse(int index, QKeyEvent* touche);
+    void verifierPartie(int index);
+
+    QCheckBox* m_actif = nullptr;
+    QGroupBox* m_cadre = nullptr;
+    QWidget* m_zone = nullptr;
+    std::array<QLineEdit*, 4> m_ip{};
+    QLineEdit* m_port = nullptr;
+    QCheckBox* m_auth = nullptr;
+    QLineEdit* m_utilisateur = nullptr;
+    QLineEdit* m_motDePasse = nullptr;
+    bool W_Charge = false;
+    std::array<bool, 4> m_verificationPrevue{};
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+class AnimationAttente;
+class DeplacementMaj;
+class Frm_Reseau;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+// Moves the downloaded updates to the new update folder, with a progress bar. Opens modal
+// over the parameters screen, starts moving once shown, and closes by itself about three
+// seconds after the end; when a file could not be moved it lists it and waits to be closed.
+class Frm_TransfertMAJ : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Frm_TransfertMAJ(Frm_Reseau& reseau, QWidget* parent = nullptr);
+
+    void FixerEmplacements(const QString& ancien, const QString& nouveau);
+    void Transfert(const QString& ancien, const QString& nouveau);
+
+    QTimer Tim_Fin;
+
+protected:
+    void showEvent(QShowEvent* evenement) override;
+    void reject() override;
+
+private:
+    void termine();
+    void finTick();
+
+    QLabel* m_attente = nullptr;
+    QLabel* m_termine = nullptr;
+    QProgressBar* m_barre = nullptr;
+    AnimationAttente* m_animation = nullptr;
+    QLineEdit* m_ancien = nullptr;
+    QLineEdit* m_nouveau = nullptr;
+    QPlainTextEdit* m_anomalies = nullptr;
+    QPushButton* m_fermer = nullptr;
+    DeplacementMaj* m_deplacement = nullptr;
+    qint16 m_ticks = 0;
+    bool m_lance = false;
+    bool m_fini = false;
+};
