@@ -16,6 +16,9 @@ Assemblage::Assemblage(QObject* parent)
             Reseau.VerifConnectes();
         avant = nombre;
     });
+    Installation.FixerInterlocuteur(&FenetresInstallation_);
+    Console_.DefinirAction(5, [this] { FenetresInstallation_.OuvrirMajAttente(); });
+    connect(&Reseau.Tim_InstallDiffere, &QTimer::timeout, &Differee, &InstallationDifferee::Tic);
 }
 
 Assemblage::~Assemblage()

@@ -1,9 +1,14 @@
 #pragma once
 
 #include "Console.h"
+#include "EcransConsole.h"
+#include "FenetresInstallation.h"
 #include "MessagesConsole.h"
 #include "core/Frm_Reseau.h"
 #include "workstations/ServeurPostes.h"
+#include "installation/ClientUniDATALocal.h"
+#include "installation/InstallationDifferee.h"
+#include "installation/InstallationServeur.h"
 
 #include <QObject>
 
@@ -22,4 +27,9 @@ public:
     ServeurPostes Postes{Reseau.Etat_()};
     MessagesConsole Messages_;
     Console Console_{Reseau};
+    EcransConsole Ecrans_{Reseau, Postes, Console_};
+    ClientUniDATALocal ClientUniDATA_;
+    InstallationServeur Installation{Reseau, ClientUniDATA_};
+    InstallationDifferee Differee{Reseau, Installation};
+    FenetresInstallation FenetresInstallation_{{Reseau, Installation, Differee, &Console_}};
 };

@@ -1,0 +1,174 @@
+#include "Frm_MAJAttente.h"
+
+#include "Frm_DiffereInstall.h"
+#include "Icones.h"
+#include "core/Messages.h"
+#include "core/TableMajAttente.h"
+#include "core/TableParametres.h"
+#include "platform/Bureau.h"
+
+#include <QDate>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+enum Colonne
+{
+    Icone_,
+    Version,
+    DateAjout,
+    Infos,
+    NomFichier,
+    Differee
+};
+
+QString dateLisible(const QString& stockee)
+{
+    const QDate date = QDate::fromString(stockee, QStringLiteral("yyyy-MM-dd"));
+    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : stockee;
+}
+
+} // namespace
+
+Frm_MAJAttente::Frm_MAJAttente(ServicesInstallation services, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_services(services)
+{
+    setObjectName(QStringLiteral("Frm_MAJAttente"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Serveur de mises à jour QUENTARIS"));
+    setWindowIcon(Icones::Serveur());
+
+    auto* titre = new QLabel(QStringLiteral("Mises à jour serveur en attente d'installation"));
+    titre->setObjectName(QStringLiteral("Etq_Titre"));
+    QFont gras = titre->font();
+    gras.setBold(true);
+    titre->setFont(gras);
+    auto* explication = new QLabel(QStringLiteral("La liste ci-dessous répertorie les différentes mises à jour serveur "
+                                                  "en attente. Celles-ci doivent être installées dans leur ordre "
+                                                  "d'apparition."));
+    explication->setObjectName(QStringLiteral("Etq_Explication"));
+    explication->setWordWrap(true);
+
+    m_liste = new QTreeWidget;
+    m_liste->setObjectName(QStringLiteral("Lst_MAJAttente"));
+    m_liste->setRootIsDecorated(false);
+    m_liste->setHeaderLabels({QString(), QStringLiteral("Numéro de la version"), QStringLiteral("Date ajout"),
+                              QStringLiteral("Infos Version"), QStringLiteral("Nom du fichier"),
+                              QStringLiteral("Installation différée")});
+    m_liste->headerItem()->setTextAlignment(Differee, Qt::AlignCenter);
+    m_liste->setColumnWidth(Icone_, 60);
+    m_liste->setColumnWidth(Version, 140);
+    m_liste->setColumnWidth(DateAjout, 90);
+    m_liste->setColumnWidth(Infos, 90);
+    m_liste->setColumnHidden(NomFichier, true);
+
+    auto* actualiser = new QPushButton(QStringLiteral("Actualiser"));
+    actualiser->setObjectName(QStringLiteral("Cmd_Actualiser"));
+    m_visuInfos = new QPushButton(QStringLiteral("Visualiser informations de version"));
+    m_visuInfos->setObjectName(QStringLiteral("Cmd_VisuInfos"));
+    m_installer = new QPushButton(QStringLiteral("Installer la mise à jour"));
+    m_installer->setObjectName(QStringLiteral("Cmd_InstallMAJ"));
+    auto* fermer = new QPushButton(QStringLiteral("Fermer"));
+    fermer->setObjectName(QStringLiteral("Cmd_Fermer"));
+
+    auto* boutons = new QHBoxLayout;
+    boutons->addWidget(actualiser);
+    boutons->addWidget(m_visuInfos);
+    boutons->addStretch(1);
+    boutons->addWidget(m_installer);
+    boutons->addWidget(fermer);
+    auto* racine = new QVBoxLayout(this);
+    racine->addWidget(titre);
+    racine->addWidget(explication);
+    racine->addWidget(m_liste, 1);
+    racine->addLayout(boutons);
+    resize(620, 340);
+
+    connect(actualiser, &QPushButton::clicked, this, &Frm_MAJAttente::ChargerMajEnAttente);
+    connect(m_visuInfos, &QPushButton::clicked, this, &Frm_MAJAttente::visualiserInfos);
+    connect(m_installer, &QPushButton::clicked, this, &Frm_MAJAttente::installer);
+    connect(fermer, &QPushButton::clicked, this, &Frm_MAJAttente::close);
+    connect(m_liste, &QTreeWidget::currentItemChanged, this, &Frm_MAJAttente::selectionChangee);
+
+    ChargerMajEnAttente();
+}
+
+void Frm_MAJAttente::ChargerMajEnAttente()
+{
+    const QVector<MajAttente> attente = TableMajAttente::EnAttente();
+    m_liste->clear();
+    if (attente.isEmpty()) {
+        m_liste->setEnabled(false);
+        m_installer->setEnabled(false);
+        m_visuInfos->setEnabled(false);
+        return;
+    }
+    const QIcon icone(Icones::Pastille(QColor(0, 84, 147), QStringLiteral("S")));
+    for (const MajAttente& maj : attente) {
+        auto* ligne = new QTreeWidgetItem(m_liste);
+        ligne->setIcon(Icone_, icone);
+        ligne->setText(Icone_, QString::number(maj.IdMajAttente));
+        ligne->setText(Version, QString::number(maj.Dispo.NumVersionDispo));
+        ligne->setText(DateAjout, dateLisible(maj.DateAjoutMaj));
+        ligne->setText(Infos, maj.Dispo.DocAssociee ? QStringLiteral("Oui") : QStringLiteral("Non"));
+        if (!maj.Dispo.DocAssociee)
+            ligne->setForeground(Infos, QColor(255, 0, 0));
+        ligne->setText(NomFichier, maj.Dispo.NomFichierMaj);
+        ligne->setText(Differee, maj.DiffereOuiNon ? QStringLiteral("Oui") : QStringLiteral("Non"));
+        ligne->setTextAlignment(Differee, Qt::AlignCenter);
+    }
+    m_liste->setEnabled(true);
+    m_installer->setEnabled(true);
+    m_liste->setCurrentItem(m_liste->topLevelItem(0));
+    selectionChangee();
+}
+
+void Frm_MAJAttente::selectionChangee()
+{
+    const QTreeWidgetItem* ligne = m_liste->currentItem();
+    if (m_liste->topLevelItemCount() == 0 || !ligne)
+        return;
+    m_visuInfos->setEnabled(ligne->text(Infos) != QLatin1String("Non"));
+}
+
+void Frm_MAJAttente::visualiserInfos()
+{
+    const QTreeWidgetItem* ligne = m_liste->currentItem();
+    const Parametres parametres = TableParametres::Lire();
+    if (!parametres.Existe || !ligne)
+        return;
+    const QString document = QDir(parametres.EmplacementMaj).filePath(ligne->text(Version) + QStringLiteral(".pdf"));
+    if (!Bureau::OuvrirDocument(document))
+        Messages::Afficher(this,
+                           QStringLiteral("Une erreur est survenue lors de la tentative d'ouverture du fichier "
+                                          "d'informations sur la version !"));
+}
+
+void Frm_MAJAttente::installer()
+{
+    QTreeWidgetItem* ligne = m_liste->currentItem();
+    if (!ligne)
+        return;
+    if (m_liste->indexOfTopLevelItem(ligne) != 0) {
+        Messages::Afficher(this,
+                           QStringLiteral("Les mises à jour doivent être effectuées dans l'ordre chronologique "
+                                          "d'arrivée. Merci de faire les mises à jour précédentes avant de "
+                                          "lancer celle-ci."));
+        return;
+    }
+    auto* dialogue = new Frm_DiffereInstall(m_services, this);
+    dialogue->setAttribute(Qt::WA_DeleteOnClose);
+    dialogue->setWindowModality(Qt::WindowModal);
+    dialogue->Txt_NomFichier->setText(ligne->text(NomFichier));
+    dialogue->Txt_NumVersion->setText(ligne->text(Version));
+    dialogue->Txt_IdMaj->setText(ligne->text(Icone_));
+    connect(dialogue, &QDialog::finished, this, &Frm_MAJAttente::ChargerMajEnAttente);
+    dialogue->open();
+}

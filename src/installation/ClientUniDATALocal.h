@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ClientUniDATA.h"
+
+#include <QObject>
+
+// The database server on this machine, reached through its folders: a database is its
+// folder, the command LANCEMAJCD is the program INSTALLMAJ/LANCEMAJCD of that folder, and the
+// database file INSTALLMAJ is the folder of that name, one file per record key.
+class ClientUniDATALocal : public QObject, public ClientUniDATA
+{
+    Q_OBJECT
+public:
+    explicit ClientUniDATALocal(QObject* parent = nullptr);
+    ~ClientUniDATALocal() override;
+
+    std::unique_ptr<ConnexionUniDATA> NouvelleConnexion() override;
+
+    // How long a command may run before its database is reported in error (30 minutes).
+    int DelaiCommandeMs() const { return m_delaiMs; }
+    void FixerDelaiCommande(int ms) { m_delaiMs = ms; }
+
+private:
+    int m_delaiMs = 30 * 60 * 1000;
+};

@@ -1,0 +1,183 @@
+#include "InstallationServeur.h"
+
+#include "ExtractionArchive.h"
+#include "InterlocuteurInstallation.h"
+#include "core/Frm_Reseau.h"
+#include "core/Messages.h"
+#include "core/Sortie.h"
+#include "core/TableMajAttente.h"
+#include "platform/Systeme.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+
+namespace {
+
+bool numeroValide(const QString& version)
+{
+    if (version.isEmpty())
+        return false;
+    for (const QChar c : version) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+InstallationServeur::InstallationServeur(Frm_Reseau& reseau, ClientUniDATA& client, QObject* parent)
+    : QObject(parent), m_reseau(reseau), m_bases(reseau.Etat_(), client)
+{
+    setObjectName(QStringLiteral("InstallationServeur"));
+}
+
+void InstallationServeur::FixerInterlocuteur(InterlocuteurInstallation* interlocuteur)
+{
+    m_interlocuteur = interlocuteur;
+    m_bases.FixerInterlocuteur(interlocuteur);
+}
+
+QString InstallationServeur::DossierServeur() const
+{
+    QString dossier = m_reseau.Etat_().Config.DossierServeur;
+    while (dossier.size() > 1 && dossier.endsWith(QLatin1Char('/')))
+        dossier.chop(1);
+    return dossier;
+}
+
+void InstallationServeur::InstallerMajServeur(const QString& fichier, const QString& version,
+                                              const QString& idMajAttente, std::function<void(bool)> fin)
+{
+    Etat& etat = m_reseau.Etat_();
+    auto refuser = [&fin](const QString& message) {
+        Messages::Afficher(nullptr, message);
+        if (fin)
+            fin(false);
+    };
+    if (etat.InstallationEnCours) {
+        refuser(Messages::Joindre(
+            QStringLiteral("Une installation de mise à jour serveur est déjà en cours sur ce serveur."),
+            QStringLiteral("Veuillez attendre la fin de celle-ci et essayez à nouveau.")));
+        return;
+    }
+    if (!numeroValide(version)) {
+        refuser(QStringLiteral("Le numéro de version « ") + version
+                + QStringLiteral(" » n'est pas valide : la mise à jour serveur ne peut pas être installée."));
+        return;
+    }
+    const QString serveur = DossierServeur();
+    const QString parent = QFileInfo(serveur).absolutePath();
+    if (!QFileInfo(parent).isDir()) {
+        refuser(Messages::Joindre(QStringLiteral("Le dossier « ") + parent
+                                      + QStringLiteral(" » est introuvable : la mise à jour serveur ") + version
+                                      + QStringLiteral(" ne peut pas être installée."),
+                                  QStringLiteral("Veuillez créer ce dossier et essayez à nouveau.")));
+        return;
+    }
+    const QString archive = QDir(etat.EmplacementMaj).filePath(fichier);
+    if (fichier.isEmpty() || etat.EmplacementMaj.isEmpty() || !Systeme::FichierExiste(archive)) {
+        refuser(Messages::Joindre(QStringLiteral("Le fichier de la mise à jour serveur ") + version
+                                      + QStringLiteral(" est introuvable : « ") + archive + QStringLiteral(" »."),
+                                  QStringLiteral("La mise à jour reste en attente.")));
+        return;
+    }
+
+    etat.InstallationEnCours = true;
+    m_fichier = fichier;
+    m_version = version;
+    m_id = idMajAttente;
+    m_installee = false;
+    m_fin = std::move(fin);
+
+    const QString dossierVersion = serveur + QLatin1Char('/') + version;
+    Systeme::CreerDossierSiAbsent(serveur);
+    Systeme::CreerDossierSiAbsent(dossierVersion);
+
+    QStringList anomalies;
+    if (!ExtractionArchive::ExtraireArchive(archive, dossierVersion, QString(), &anomalies)) {
+        Sortie::Ecrire(QStringLiteral("Extraction incomplète de l'archive ") + archive + QStringLiteral(" dans ")
+                       + dossierVersion + QStringLiteral(" : ") + anomalies.join(QLatin1Char(' ')));
+    }
+
+    m_bases.RedemarrageNecessaire = false;
+    QPointer<InstallationServeur> moi(this);
+    m_bases.Lancer(serveur + QLatin1Char('/'), version, [moi](int resultat) {
+        if (moi)
+            moi->apresBases(resultat);
+    });
+}
+
+void InstallationServeur::apresBases(int resultat)
+{
+    if (resultat == 0) {
+        if (TableMajAttente::MarquerInstallee(m_id.toLongLong())) {
+            m_installee = true;
+            emit MajInstallee(m_id);
+        } else {
+            Sortie::Ecrire(QStringLiteral("La mise à jour serveur ") + m_version
+                           + QStringLiteral(" n'a pas pu être marquée installée dans la base interne."));
+        }
+    }
+    if (!m_interlocuteur) {
+        apresRapport();
+        return;
+    }
+    QPointer<InstallationServeur> moi(this);
+    m_interlocuteur->AfficherRapport(m_bases.ResultatsMajBases(), [moi] {
+        if (moi)
+            moi->apresRapport();
+    });
+}
+
+void InstallationServeur::apresRapport()
+{
+    if (m_bases.RedemarrageNecessaire && redemarrer())
+        return;
+    finir();
+}
+
+bool InstallationServeur::redemarrer()
+{
+    const QString programme = QDir(m_reseau.Etat_().DossierProgramme).filePath(NomProgrammeMiseAJour());
+    const QString consigne = QStringLiteral("Le serveur de mise à jour continue de fonctionner ; veuillez contacter "
+                                            "l'équipe technique d'QUENTARIS.");
+    if (!Systeme::FichierExiste(programme)) {
+        Messages::Afficher(nullptr,
+                           Messages::Joindre(QStringLiteral("Le programme de redémarrage « ") + programme
+                                                 + QStringLiteral(" » est introuvable : le serveur ne peut pas "
+                                                                  "redémarrer pour appliquer la mise à jour ")
+                                                 + m_version + QLatin1Char('.'),
+                                             consigne));
+        return false;
+    }
+    Messages::Afficher(nullptr,
+                       QStringLiteral("Afin d'appliquer correctement les modifications apportées par la mise à jour, "
+                                      "l'application doit redémarrer."),
+                       Icone::Information);
+    if (!Systeme::LancerDetache(programme, {m_version})) {
+        Messages::Afficher(nullptr,
+                           Messages::Joindre(QStringLiteral("Le programme de redémarrage « ") + programme
+                                                 + QStringLiteral(" » n'a pas pu être lancé : le serveur ne "
+                                                                  "peut pas redémarrer pour appliquer la mise "
+                                                                  "à jour ")
+                                                 + m_version + QLatin1Char('.'),
+                                             consigne));
+        return false;
+    }
+    m_reseau.Arreter(0);
+    return true;
+}
+
+void InstallationServeur::finir()
+{
+    m_reseau.Etat_().InstallationEnCours = false;
+    m_bases.OublierIdentifiants();
+    const bool installee = m_installee;
+    auto fin = std::move(m_fin);
+    m_fin = nullptr;
+    emit Terminee(installee);
+    if (fin)
+        fin(installee);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "MiseAJourBases.h"
+
+#include <QObject>
+#include <functional>
+
+class ClientUniDATA;
+class Frm_Reseau;
+class InterlocuteurInstallation;
+
+// Installs one queued server update: unpacks its archive into the server folder, updates
+// every database, marks the queue row installed, shows the report and restarts the server
+// through its updater when the update carries a new server program. Runs as a chain of
+// events; the workstations are told that the server is installing from the first step to
+// the last.
+class InstallationServeur : public QObject
+{
+    Q_OBJECT
+public:
+    InstallationServeur(Frm_Reseau& reseau, ClientUniDATA& client, QObject* parent = nullptr);
+
+    void FixerInterlocuteur(InterlocuteurInstallation* interlocuteur);
+
+    // `fin`, when given, is called once the installation is over (true when the update is
+    // now installed); it is not called when the server restarts.
+    void InstallerMajServeur(const QString& fichier, const QString& version, const QString& idMajAttente,
+                             std::function<void(bool installee)> fin = {});
+
+    MiseAJourBases& Bases() { return m_bases; }
+
+    // The server folder, without a trailing separator.
+    QString DossierServeur() const;
+
+    static QString NomProgrammeMiseAJour() { return QStringLiteral("MajProgServeur"); }
+
+signals:
+    // The queue row was marked installed (the deferred plan is then emptied).
+    void MajInstallee(const QString& idMajAttente);
+    void Terminee(bool installee);
+
+private:
+    void apresBases(int resultat);
+    void apresRapport();
+    bool redemarrer();
+    void finir();
+
+    Frm_Reseau& m_reseau;
+    MiseAJourBases m_bases;
+    InterlocuteurInstallation* m_interlocuteur = nullptr;
+
+    QString m_fichier;
+    QString m_version;
+    QString m_id;
+    bool m_installee = false;
+    std::function<void(bool)> m_fin;
+};

@@ -1,0 +1,223 @@
+#include "core/Frm_Reseau.h"
+#include "installation/ClientUniDATALocal.h"
+#include "installation/InstallationDifferee.h"
+#include "installation/InstallationServeur.h"
+#include "support/DossierTest.h"
+#include "support/InterlocuteurScripte.h"
+#include "support/Registre.h"
+#include "support/SiteInstallation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+class TstInstallationServeur : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<DossierTest> m_dossier;
+    std::unique_ptr<Frm_Reseau> m_reseau;
+    std::unique_ptr<SiteInstallation> m_site;
+    std::unique_ptr<ClientUniDATALocal> m_client;
+    std::unique_ptr<InstallationServeur> m_installation;
+    std::unique_ptr<InstallationDifferee> m_differee;
+    std::unique_ptr<InterlocuteurScripte> m_messages;
+    InterlocuteurInstallationScripte m_personne;
+
+    Etat& etat() { return m_reseau->Etat_(); }
+
+    // Installs and waits for the end; -1 when the end never came.
+    int installer(const QString& fichier, const QString& version, qint64 id)
+    {
+        int fin = -1;
+        m_installation->InstallerMajServeur(fichier, version, QString::number(id),
+                                            [&fin](bool installee) { fin = installee ? 1 : 0; });
+        if (!QTest::qWaitFor([&fin] { return fin != -1; }, 20000))
+            return -1;
+        return fin;
+    }
+
+    void ecrireMiseAJourServeur(const QString& script)
+    {
+        const QString chemin = m_dossier->Fichier(QStringLiteral("MajProgServeur"));
+        QFile f(chemin);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(script.toUtf8());
+        f.close();
+        QFile::setPermissions(chemin, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+private slots:
+    void init()
+    {
+        m_dossier = std::make_unique<DossierTest>();
+        m_reseau = std::make_unique<Frm_Reseau>();
+        m_site = std::make_unique<SiteInstallation>(*m_dossier, etat());
+        m_client = std::make_unique<ClientUniDATALocal>();
+        m_installation = std::make_unique<InstallationServeur>(*m_reseau, *m_client);
+        m_differee = std::make_unique<InstallationDifferee>(*m_reseau, *m_installation);
+        m_messages = std::make_unique<InterlocuteurScripte>();
+        m_personne = InterlocuteurInstallationScripte();
+        m_installation->FixerInterlocuteur(&m_personne);
+        m_site->Declarer({QStringLiteral("COMPTA"), QStringLiteral("PAIE")});
+    }
+
+    void cleanup()
+    {
+        m_messages.reset();
+        m_differee.reset();
+        m_installation.reset();
+        m_client.reset();
+        m_site.reset();
+        m_reseau.reset();
+        m_dossier.reset();
+    }
+
+    void installationReussieMarqueLaFileEtVideLePlan()
+    {
+        const QString fichier = m_site->CreerArchive(QStringLiteral("512"));
+        const qint64 id = m_site->MettreEnAttente(QStringLiteral("512"), fichier);
+        m_differee->Planifier(QDateTime(QDate(2030, 1, 1), QTime(22, 0)), fichier, QStringLiteral("512"),
+                              QString::number(id));
+        bool occupePendantRapport = false;
+        bool installeePendantRapport = false;
+        m_personne.pendantRapport = [&] {
+            occupePendantRapport = etat().InstallationEnCours;
+            installeePendantRapport = m_site->Installee(id);
+        };
+
+        QCOMPARE(installer(fichier, QStringLiteral("512"), id), 1);
+        QVERIFY(occupePendantRapport);
+        QVERIFY(installeePendantRapport);
+        QVERIFY(!etat().InstallationEnCours);
+        QCOMPARE(m_personne.rapports.size(), 1);
+        QCOMPARE(m_personne.rapports.first().size(), 2);
+        QCOMPARE(m_personne.rapports.first().at(1).Etat, QStringLiteral("Installée"));
+        QVERIFY(m_differee->Plan().Vide());
+        QCOMPARE(SiteInstallation::Lire(m_site->DossierServeur() + QStringLiteral("/512/LISEZMOI.txt")),
+                 QByteArray("Mise à jour 512\r\n"));
+        QVERIFY(QFileInfo::exists(m_site->Base(QStringLiteral("PAIE")) + QStringLiteral("/INSTALLMAJ/512")));
+        QVERIFY(m_messages->affiches.isEmpty());
+        // Credentials not kept are forgotten at the end.
+        QVERIFY(m_installation->Bases().UtilisateurUniDATA.isEmpty());
+    }
+
+    void echecLaisseLaMiseAJourEnAttente()
+    {
+        const QString fichier = m_site->CreerArchive(QStringLiteral("512"));
+        const qint64 id = m_site->MettreEnAttente(QStringLiteral("512"), fichier);
+        m_differee->Planifier(QDateTime(QDate(2030, 1, 1), QTime(22, 0)), fichier, QStringLiteral("512"),
+                              QString::number(id));
+        QFile(m_site->Base(QStringLiteral("PAIE")) + QStringLiteral("/REFUS")).open(QIODevice::WriteOnly);
+
+        QCOMPARE(installer(fichier, QStringLiteral("512"), id), 0);
+        QVERIFY(!m_site->Installee(id));
+        QVERIFY(!etat().InstallationEnCours);
+        QCOMPARE(m_personne.rapports.first().at(1).Code, QStringLiteral("2"));
+        QCOMPARE(m_differee->Plan().IdPlanifie, QString::number(id));
+
+        // Cancelled credentials: the report is still shown, empty, and the update waits.
+        Identifiants annule;
+        annule.Annule = true;
+        m_personne.reponses = {annule};
+        QCOMPARE(installer(fichier, QStringLiteral("512"), id), 0);
+        QCOMPARE(m_personne.rapports.size(), 2);
+        QVERIFY(m_personne.rapports.last().isEmpty());
+        QVERIFY(!etat().InstallationEnCours);
+    }
+
+    void rienNeDemarreSansDossierParentNiArchive()
+    {
+        const QString fichier = m_site->CreerArchive(QStringLiteral("512"));
+        const qint64 id = m_site->MettreEnAttente(QStringLiteral("512"), fichier);
+
+        QFile::remove(m_dossier->DossierMaj() + QLatin1Char('/') + fichier);
+        QCOMPARE(installer(fichier, QStringLiteral("512"), id), 0);
+        QCOMPARE(m_messages->Dernier(),
+                 QStringLiteral("Le fichier de la mise à jour serveur 512 est introuvable : « ")
+                     + m_dossier->DossierMaj() + QLatin1Char('/') + fichier
+                     + QStringLiteral(" ».\r\nLa mise à jour reste en attente."));
+
+        m_site->CreerArchive(QStringLiteral("512"));
+        etat().Config.DossierServeur = m_dossier->Fichier(QStringLiteral("absent/Serveur"));
+        QCOMPARE(installer(fichier, QStringLiteral("512"), id), 0);
+        QCOMPARE(m_messages->Dernier(),
+                 QStringLiteral("Le dossier « ") + m_dossier->Fichier(QStringLiteral("absent"))
+                     + QStringLiteral(" » est introuvable : la mise à jour serveur 512 ne peut "
+                                      "pas être installée.\r\nVeuillez créer ce dossier et "
+                                      "essayez à nouveau."));
+        QCOMPARE(m_messages->affiches.size(), 2);
+        QCOMPARE(m_messages->affiches.first().icone, Icone::Exclamation);
+        QCOMPARE(m_personne.demandes, 0);
+        QVERIFY(m_personne.rapports.isEmpty());
+        QVERIFY(!etat().InstallationEnCours);
+        QVERIFY(!m_site->Installee(id));
+        QVERIFY(!QFileInfo::exists(m_dossier->Fichier(QStringLiteral("absent"))));
+    }
+
+    void redemarrageParLeProgrammeDeMiseAJour()
+    {
+        ecrireMiseAJourServeur(QStringLiteral("#!/bin/sh\nprintf '%s|' \"$@\" > \"$(dirname \"$0\")/lance.txt\"\n"));
+        const QString fichier = m_site->CreerArchive(QStringLiteral("515"), true);
+        const qint64 id = m_site->MettreEnAttente(QStringLiteral("515"), fichier);
+        QSignalSpy fin(m_reseau.get(), &Frm_Reseau::Fin);
+        QSignalSpy terminee(m_installation.get(), &InstallationServeur::Terminee);
+
+        m_installation->InstallerMajServeur(fichier, QStringLiteral("515"), QString::number(id));
+        QTRY_COMPARE_WITH_TIMEOUT(fin.size(), 1, 20000);
+        QCOMPARE(fin.first().first().toInt(), 0);
+        QVERIFY(m_site->Installee(id));
+        QCOMPARE(m_messages->Dernier(),
+                 QStringLiteral("Afin d'appliquer correctement les modifications apportées par "
+                                "la mise à jour, l'application doit redémarrer."));
+        QCOMPARE(m_messages->affiches.last().icone, Icone::Information);
+        QTRY_COMPARE_WITH_TIMEOUT(SiteInstallation::Lire(m_dossier->Fichier(QStringLiteral("lance.txt"))),
+                                  QByteArray("515|"), 10000);
+        QCOMPARE(terminee.size(), 0);
+    }
+
+    void programmeDeMiseAJourAbsent()
+    {
+        const QString fichier = m_site->CreerArchive(QStringLiteral("515"), true);
+        const qint64 id = m_site->MettreEnAttente(QStringLiteral("515"), fichier);
+        QSignalSpy fin(m_reseau.get(), &Frm_Reseau::Fin);
+
+        QCOMPARE(installer(fichier, QStringLiteral("515"), id), 1);
+        QCOMPARE(fin.size(), 0);
+        QVERIFY(m_site->Installee(id));
+        QVERIFY(!etat().InstallationEnCours);
+        QCOMPARE(m_messages->affiches.size(), 1);
+        QVERIFY(m_messages->Dernier().startsWith(QStringLiteral("Le programme de redémarrage « ")
+                                                 + m_dossier->Fichier(QStringLiteral("MajProgServeur"))
+                                                 + QStringLiteral(" » est introuvable")));
+    }
+
+    void uneSeuleInstallationALaFois()
+    {
+        const QString fichier = m_site->CreerArchive(QStringLiteral("512"));
+        const qint64 id = m_site->MettreEnAttente(QStringLiteral("512"), fichier);
+        m_personne.retenirRapport = true;
+        int premiere = -1;
+        m_installation->InstallerMajServeur(fichier, QStringLiteral("512"), QString::number(id),
+                                            [&premiere](bool ok) { premiere = ok; });
+        QTRY_COMPARE_WITH_TIMEOUT(m_personne.rapports.size(), 1, 20000);
+        QVERIFY(etat().InstallationEnCours);
+
+        int seconde = -1;
+        m_installation->InstallerMajServeur(fichier, QStringLiteral("512"), QString::number(id),
+                                            [&seconde](bool ok) { seconde = ok; });
+        QCOMPARE(seconde, 0);
+        QVERIFY(m_messages->Dernier().startsWith(QStringLiteral("Une installation de mise à jour serveur est déjà")));
+        QVERIFY(etat().InstallationEnCours);
+
+        m_personne.fermerRapport();
+        QCOMPARE(premiere, 1);
+        QVERIFY(!etat().InstallationEnCours);
+    }
+};
+
+QUENTARIS_TEST(TstInstallationServeur)
+#include "tst_InstallationServeur.moc"

@@ -1,0 +1,267 @@
+#include "core/Frm_Reseau.h"
+#include "installation/ClientUniDATALocal.h"
+#include "installation/ExtractionArchive.h"
+#include "installation/MiseAJourBases.h"
+#include "support/DossierTest.h"
+#include "support/Registre.h"
+#include "support/SiteInstallation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+QString ligne(const ResultatBase& r)
+{
+    return r.Nom + QLatin1Char('|') + r.Etat + QLatin1Char('|') + r.Message + QLatin1Char('|') + r.Code;
+}
+
+QStringList lignes(const QVector<ResultatBase>& resultats)
+{
+    QStringList l;
+    for (const ResultatBase& r : resultats)
+        l.append(ligne(r));
+    return l;
+}
+
+} // namespace
+
+class TstMiseAJourBases : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<DossierTest> m_dossier;
+    std::unique_ptr<Frm_Reseau> m_reseau;
+    std::unique_ptr<SiteInstallation> m_site;
+    std::unique_ptr<ClientUniDATALocal> m_client;
+    std::unique_ptr<MiseAJourBases> m_bases;
+    InterlocuteurInstallationScripte m_personne;
+
+    // Unpacks the update of that version into the server folder, as the installation does.
+    QString deballer(const QString& version, bool serveur = false, bool installMaj = true)
+    {
+        const QString fichier = m_site->CreerArchive(version, serveur, installMaj);
+        const QString dossier = m_site->DossierServeur() + QLatin1Char('/') + version;
+        QDir().mkpath(dossier);
+        ExtractionArchive::ExtraireArchive(m_dossier->DossierMaj() + QLatin1Char('/') + fichier, dossier, QString());
+        return dossier;
+    }
+
+    // Runs the update to its end; its result.
+    int executer(const QString& version)
+    {
+        int resultat = -1;
+        m_bases->Lancer(m_site->DossierServeur() + QLatin1Char('/'), version, [&resultat](int r) { resultat = r; });
+        if (!QTest::qWaitFor([&resultat] { return resultat != -1; }, 20000))
+            return -2;
+        return resultat;
+    }
+
+private slots:
+    void init()
+    {
+        m_dossier = std::make_unique<DossierTest>();
+        m_reseau = std::make_unique<Frm_Reseau>();
+        m_site = std::make_unique<SiteInstallation>(*m_dossier, m_reseau->Etat_());
+        m_client = std::make_unique<ClientUniDATALocal>();
+        m_bases = std::make_unique<MiseAJourBases>(m_reseau->Etat_(), *m_client);
+        m_personne = InterlocuteurInstallationScripte();
+        m_bases->FixerInterlocuteur(&m_personne);
+    }
+
+    void cleanup()
+    {
+        m_bases.reset();
+        m_client.reset();
+        m_site.reset();
+        m_reseau.reset();
+        m_dossier.reset();
+    }
+
+    void lectureDeLaListeEtDuFichierIni()
+    {
+        m_site->EcrireBases("COMPTA\r\nPAIE\rStock \nstock\n\nFIN");
+        m_site->EcrireIni("Serveur=srv01\r\nCOMPTA=/a\nPAIE=/b\r\nCOMPTA=/c\rstock=/d\n"
+                          "sans egal\nSERVEURS=srv02\nStock=/e\n=/vide\n");
+        ListeBases liste;
+        ResultatBase probleme;
+        QVERIFY(LectureBases::Lire(m_site->Partage() + QStringLiteral("/BASES.TXT"),
+                                   m_dossier->DossierSysteme() + QStringLiteral("/quentaris.ini"), &liste, &probleme));
+        QStringList vues;
+        for (const ListeBases::Base& b : liste.Bases)
+            vues.append(b.Nom + QLatin1Char('>') + b.Dossier);
+        QCOMPARE(vues,
+                 (QStringList{QStringLiteral("COMPTA>/c"), QStringLiteral("PAIE>/b"), QStringLiteral("Stock >"),
+                              QStringLiteral("stock>/d"), QStringLiteral(">/vide"), QStringLiteral("FIN>")}));
+        QVERIFY(liste.ServeurTrouve);
+        QCOMPARE(liste.Serveur, QStringLiteral("srv02"));
+    }
+
+    void rapportDeChaqueSituation()
+    {
+        m_site->Declarer({QStringLiteral("COMPTA"), QStringLiteral("PAIE")});
+        m_site->EcrireBases("COMPTA\r\nABSENTE\r\nPAIE\r\nLOIN\r\n");
+        m_site->EcrireIni(QByteArray("COMPTA=") + m_site->Base(QStringLiteral("COMPTA")).toUtf8()
+                          + "\r\nPAIE=" + m_site->Base(QStringLiteral("PAIE")).toUtf8()
+                          + "\r\nLOIN=" + m_site->Base(QStringLiteral("LOIN")).toUtf8() + "\r\nserveur=unisrv\r\n");
+        QFile(m_site->Base(QStringLiteral("PAIE")) + QStringLiteral("/REFUS")).open(QIODevice::WriteOnly);
+        deballer(QStringLiteral("512"));
+
+        QCOMPARE(executer(QStringLiteral("512")), 1);
+        const QString loin = m_site->Base(QStringLiteral("LOIN"));
+        QCOMPARE(
+            lignes(m_bases->ResultatsMajBases()),
+            (QStringList{QStringLiteral("COMPTA|Installée||1"),
+                         QStringLiteral("ABSENTE|Non installée|Chemin de la base introuvable dans Quentaris.ini|3"),
+                         QStringLiteral("PAIE|Erreur|Veuillez contacter QUENTARIS|2"),
+                         QStringLiteral("LOIN|Non installée|Impossible de se connecter a ") + loin
+                             + QStringLiteral("|3")}));
+        QCOMPARE(m_reseau->Etat_().ServeurUniDATA, QStringLiteral("unisrv"));
+        QCOMPARE(m_personne.progression,
+                 (QStringList{QStringLiteral("Mise à jour de la base COMPTA en cours sur unisrv..."),
+                              QStringLiteral("Mise à jour de la base PAIE en cours sur unisrv..."),
+                              QStringLiteral("Mise à jour de la base LOIN en cours sur unisrv...")}));
+        QCOMPARE(m_personne.ouvertures, 1);
+        QVERIFY(!m_personne.progressionOuverte);
+        QVERIFY(!m_bases->RedemarrageNecessaire);
+
+        // The command ran in the database folder, with the version folder's two separators
+        // and the folder's first character.
+        const QString compta = m_site->Base(QStringLiteral("COMPTA"));
+        QCOMPARE(SiteInstallation::Lire(compta + QStringLiteral("/arguments.txt")),
+                 (m_site->DossierServeur() + QStringLiteral("//512\n/\nVIDE\n") + compta + QLatin1Char('\n')).toUtf8());
+        QCOMPARE(SiteInstallation::Lire(compta + QStringLiteral("/dossier.txt")),
+                 (compta + QLatin1Char('\n')).toUtf8());
+        QCOMPARE(SiteInstallation::Lire(compta + QStringLiteral("/INSTALLMAJ/PROGRAMMES/MAJ.TXT")),
+                 QByteArray("programme\r\n"));
+
+        // A database missing from the INI file does not make the run fail by itself.
+        m_site->EcrireBases("ABSENTE\r\nCOMPTA\r\n");
+        QCOMPARE(executer(QStringLiteral("512")), 0);
+        QCOMPARE(m_bases->ResultatsMajBases().size(), 2);
+    }
+
+    void sansInstallMajEtNouveauServeur()
+    {
+        m_site->Declarer({QStringLiteral("COMPTA")});
+        deballer(QStringLiteral("513"), true, false);
+        QCOMPARE(executer(QStringLiteral("513")), 1);
+        QCOMPARE(lignes(m_bases->ResultatsMajBases()),
+                 QStringList{QStringLiteral("COMPTA|Non Installée|INSTALLMAJ non trouvé|3")});
+        QVERIFY(m_bases->RedemarrageNecessaire);
+
+        // The new server program counts only once a database could be reached.
+        m_bases->RedemarrageNecessaire = false;
+        QDir(m_site->Base(QStringLiteral("COMPTA"))).removeRecursively();
+        QCOMPARE(executer(QStringLiteral("513")), 1);
+        QVERIFY(!m_bases->RedemarrageNecessaire);
+
+        // The server program under its Linux name counts as well.
+        m_site->CreerBase(QStringLiteral("COMPTA"));
+        const QString dossier = m_site->DossierServeur() + QStringLiteral("/514");
+        QDir().mkpath(dossier + QStringLiteral("/INSTALLMAJ"));
+        QFile(dossier + QStringLiteral("/QuentarisServeur")).open(QIODevice::WriteOnly);
+        executer(QStringLiteral("514"));
+        QVERIFY(m_bases->RedemarrageNecessaire);
+    }
+
+    void identifiantsConservesOublieesOuAnnules()
+    {
+        m_site->Declarer({QStringLiteral("COMPTA")});
+        deballer(QStringLiteral("512"));
+
+        Identifiants vide;
+        m_personne.reponses = {vide};
+        QCOMPARE(executer(QStringLiteral("512")), 1);
+        QCOMPARE(lignes(m_bases->ResultatsMajBases()),
+                 QStringList{QStringLiteral("COMPTA|Non installée|Impossible de se connecter a ")
+                             + m_site->Base(QStringLiteral("COMPTA")) + QStringLiteral("|3")});
+
+        // Not kept: asked at every installation.
+        QCOMPARE(executer(QStringLiteral("512")), 0);
+        QCOMPARE(m_bases->UtilisateurUniDATA, QStringLiteral("udt"));
+        m_bases->OublierIdentifiants();
+        QVERIFY(m_bases->UtilisateurUniDATA.isEmpty());
+        QVERIFY(m_bases->MotDePasseUniDATA.isEmpty());
+        QCOMPARE(m_personne.demandes, 2);
+
+        // Cancelled: nothing runs and no line of the previous run is left in the report.
+        Identifiants annule;
+        annule.Annule = true;
+        m_personne.reponses = {annule};
+        QCOMPARE(executer(QStringLiteral("512")), 1);
+        QVERIFY(m_bases->IdentificationAnnulee);
+        QVERIFY(m_bases->ResultatsMajBases().isEmpty());
+        QCOMPARE(m_personne.ouvertures, 2);
+
+        // Kept: asked once for the rest of the run.
+        Identifiants garde;
+        garde.Utilisateur = QStringLiteral("admin");
+        garde.MotDePasse = QStringLiteral("secret");
+        garde.Conserver = true;
+        m_personne.reponses = {garde};
+        QCOMPARE(executer(QStringLiteral("512")), 0);
+        m_bases->OublierIdentifiants();
+        QCOMPARE(executer(QStringLiteral("512")), 0);
+        QCOMPARE(m_personne.demandes, 4);
+        QCOMPARE(m_bases->UtilisateurUniDATA, QStringLiteral("admin"));
+        QCOMPARE(m_bases->MotDePasseUniDATA, QStringLiteral("secret"));
+        QVERIFY(!m_bases->IdentificationAnnulee);
+    }
+
+    void commandeQuiNeFinitPas()
+    {
+        m_site->Declarer({QStringLiteral("COMPTA"), QStringLiteral("PAIE"), QStringLiteral("STOCK")});
+        m_site->EcrireBases("COMPTA\r\nPAIE\r\nABSENTE\r\nSTOCK\r\n");
+        deballer(QStringLiteral("512"));
+        const QString attente = m_site->Base(QStringLiteral("PAIE")) + QStringLiteral("/ATTENTE");
+        QFile(attente).open(QIODevice::WriteOnly);
+        m_client->FixerDelaiCommande(300);
+
+        QCOMPARE(executer(QStringLiteral("512")), 1);
+        QCOMPARE(
+            lignes(m_bases->ResultatsMajBases()),
+            (QStringList{QStringLiteral("COMPTA|Installée||1"),
+                         QStringLiteral("PAIE|Erreur|Veuillez contacter QUENTARIS|2"),
+                         QStringLiteral("ABSENTE|Non installée|Chemin de la base introuvable dans Quentaris.ini|3"),
+                         QStringLiteral("STOCK|Non installée|Mise à jour non lancée : la base précédente n'a pas "
+                                        "terminé la sienne|3")}));
+        QVERIFY(!QFileInfo::exists(m_site->Base(QStringLiteral("STOCK")) + QStringLiteral("/arguments.txt")));
+        QVERIFY(!QFileInfo::exists(m_site->Base(QStringLiteral("STOCK")) + QStringLiteral("/INSTALLMAJ")));
+
+        // The command was left running; it ends on its own.
+        QFile::remove(attente);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QFileInfo::exists(m_site->Base(QStringLiteral("PAIE")) + QStringLiteral("/INSTALLMAJ/512")), 10000);
+    }
+
+    void listeOuIniIntrouvable()
+    {
+        m_site->Declarer({QStringLiteral("COMPTA")});
+        deballer(QStringLiteral("512"));
+        QFile::remove(m_site->Partage() + QStringLiteral("/BASES.TXT"));
+        QCOMPARE(executer(QStringLiteral("512")), 1);
+        QCOMPARE(m_bases->ResultatsMajBases().size(), 1);
+        QCOMPARE(m_bases->ResultatsMajBases().first().Code, QStringLiteral("3"));
+        QCOMPARE(m_bases->ResultatsMajBases().first().Nom, QStringLiteral("BASES.TXT"));
+
+        m_site->EcrireBases("");
+        QCOMPARE(executer(QStringLiteral("512")), 1);
+        QVERIFY(m_bases->ResultatsMajBases().first().Message.startsWith(QStringLiteral("Aucune base")));
+
+        m_site->EcrireBases("COMPTA\r\n");
+        QFile::remove(m_dossier->DossierSysteme() + QStringLiteral("/quentaris.ini"));
+        QCOMPARE(executer(QStringLiteral("512")), 1);
+        QCOMPARE(ligne(m_bases->ResultatsMajBases().first()).section(QLatin1Char('|'), 0, 1),
+                 QStringLiteral("Quentaris.ini|Non installée"));
+        QCOMPARE(m_personne.demandes, 0);
+        QCOMPARE(m_personne.ouvertures, 0);
+    }
+};
+
+QUENTARIS_TEST(TstMiseAJourBases)
+#include "tst_MiseAJourBases.moc"
