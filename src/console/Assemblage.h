@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Console.h"
+#include "EcransConsole.h"
 #include "FenetresInstallation.h"
 #include "MessagesConsole.h"
 #include "core/Frm_Reseau.h"
@@ -26,6 +27,7 @@ public:
     ServeurPostes Postes{Reseau.Etat_()};
     MessagesConsole Messages_;
     Console Console_{Reseau};
+    EcransConsole Ecrans_{Reseau, Postes, Console_};
     ClientUniDATALocal ClientUniDATA_;
     InstallationServeur Installation{Reseau, ClientUniDATA_};
     InstallationDifferee Differee{Reseau, Installation};

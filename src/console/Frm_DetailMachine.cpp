@@ -1,0 +1,113 @@
+#include "Frm_DetailMachine.h"
+
+#include "Icones.h"
+#include "core/TablePostes.h"
+
+#include <QDate>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel* label(const QString& nom, const QString& texte)
+{
+    auto* l = new QLabel(texte);
+    l->setObjectName(nom);
+    return l;
+}
+
+QLineEdit* boite(const QString& nom)
+{
+    auto* b = new QLineEdit;
+    b->setObjectName(nom);
+    b->setReadOnly(true);
+    return b;
+}
+
+// Stored dates are YYYY-MM-DD; people read dd/MM/yyyy whatever the system's language.
+QString dateAffichee(const QString& stockee)
+{
+    const QDate date = QDate::fromString(stockee, Qt::ISODate);
+    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : stockee;
+}
+
+} // namespace
+
+Frm_DetailMachine::Frm_DetailMachine(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Frm_DetailMachine"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Suivi des mises à jour"));
+    setWindowIcon(Icones::Serveur());
+
+    auto* titre = label(QStringLiteral("Label4"), QStringLiteral("Information relative à la machine"));
+    QFont gras = titre->font();
+    gras.setBold(true);
+    titre->setFont(gras);
+    m_nom = boite(QStringLiteral("Txt_NomPoste"));
+    m_adresse = boite(QStringLiteral("Txt_AdresseIP"));
+    m_etat = boite(QStringLiteral("Txt_Etat"));
+    m_code = boite(QStringLiteral("Txt_Code"));
+    m_code->hide();
+    auto* grille = new QGridLayout;
+    grille->addWidget(label(QStringLiteral("Label1"), QStringLiteral("Nom du poste :")), 0, 0);
+    grille->addWidget(m_nom, 0, 1);
+    grille->addWidget(label(QStringLiteral("Label2"), QStringLiteral("Adresse I.P. :")), 1, 0);
+    grille->addWidget(m_adresse, 1, 1);
+    grille->addWidget(label(QStringLiteral("Label3"), QStringLiteral("Etat actuel :")), 2, 0);
+    grille->addWidget(m_etat, 2, 1);
+
+    auto* cadre = new QGroupBox(QStringLiteral(" Historique des mises à jours"));
+    cadre->setObjectName(QStringLiteral("Frame1"));
+    m_historique = new QTreeWidget;
+    m_historique->setObjectName(QStringLiteral("Lst_Historique"));
+    m_historique->setRootIsDecorated(false);
+    m_historique->setHeaderLabels(
+        {QString(), QStringLiteral("Numéro de version"), QStringLiteral("Date d'installation")});
+    m_historique->setColumnWidth(0, 24);
+    m_historique->setColumnWidth(1, 140);
+    auto* dansCadre = new QVBoxLayout(cadre);
+    dansCadre->addWidget(m_historique);
+
+    auto* fermer = new QPushButton(QStringLiteral("Fermer"));
+    fermer->setObjectName(QStringLiteral("Cmd_Fermer"));
+    connect(fermer, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* racine = new QVBoxLayout(this);
+    racine->addWidget(titre);
+    racine->addLayout(grille);
+    racine->addWidget(m_code);
+    racine->addWidget(cadre, 1);
+    racine->addWidget(fermer, 0, Qt::AlignRight);
+    resize(420, 420);
+}
+
+void Frm_DetailMachine::FixerPoste(qint64 idMajPoste, const QString& etat)
+{
+    m_code->setText(QString::number(idMajPoste));
+    m_etat->setText(etat);
+}
+
+void Frm_DetailMachine::Init()
+{
+    const qint64 id = m_code->text().toLongLong();
+    if (const auto poste = TablePostes::ParId(id)) {
+        m_nom->setText(poste->NomPoste);
+        m_adresse->setText(poste->AdresseIPPoste);
+    }
+    m_historique->clear();
+    const QIcon icone(Icones::Pastille(QColor(0, 84, 147)));
+    for (const LigneHistorique& ligne : TablePostes::Historique(id)) {
+        auto* item = new QTreeWidgetItem(m_historique);
+        item->setText(0, QStringLiteral(" "));
+        item->setIcon(0, icone);
+        item->setText(1, QString::number(ligne.VersionMaj));
+        item->setText(2, dateAffichee(ligne.DateInstallVersion));
+    }
+}

@@ -1,0 +1,151 @@
+#include "Frm_LstUsers.h"
+
+#include "AnimationAttente.h"
+#include "Icones.h"
+#include "core/Messages.h"
+#include "workstations/ServeurPostes.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+enum Colonne
+{
+    Icone_ = 0,
+    Utilisateur,
+    Poste,
+    Connexion,
+    IdWck
+};
+
+QPushButton* bouton(const QString& nom, const QString& texte)
+{
+    auto* b = new QPushButton(texte);
+    b->setObjectName(nom);
+    return b;
+}
+
+} // namespace
+
+Frm_LstUsers::Frm_LstUsers(ServeurPostes& postes, QWidget* parent) : QWidget(parent, Qt::Window), m_postes(postes)
+{
+    setObjectName(QStringLiteral("Frm_LstUsers"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Serveur de mises à jour QUENTARIS"));
+    setWindowIcon(Icones::Serveur());
+
+    auto* titre = new QLabel(QStringLiteral("Liste des utilisateurs connectés"));
+    titre->setObjectName(QStringLiteral("Label1"));
+    QFont gras = titre->font();
+    gras.setBold(true);
+    titre->setFont(gras);
+
+    m_liste = new QTreeWidget;
+    m_liste->setObjectName(QStringLiteral("Lst_Users"));
+    m_liste->setRootIsDecorated(false);
+    m_liste->setUniformRowHeights(true);
+    m_liste->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_liste->setHeaderLabels({QString(), QStringLiteral("Nom d'utilisateur"), QStringLiteral("Poste de travail"),
+                              QStringLiteral("Date et heure de connexion"), QStringLiteral("IdWck")});
+    m_liste->setColumnWidth(Icone_, 24);
+    m_liste->setColumnWidth(Utilisateur, 170);
+    m_liste->setColumnWidth(Poste, 130);
+    // The connection number is held but not seen.
+    m_liste->setColumnHidden(IdWck, true);
+
+    m_charge = new QLabel(QStringLiteral("Chargement de la liste des utilisateurs en cours ..."));
+    m_charge->setObjectName(QStringLiteral("Etq_Charge"));
+    m_charge->hide();
+    m_animation = new AnimationAttente;
+    m_animation->setObjectName(QStringLiteral("Gif_Charge"));
+    m_animation->hide();
+
+    m_casser = bouton(QStringLiteral("Cmd_CasserSession"), QStringLiteral("&Fermer la session"));
+    m_casser->setEnabled(false);
+    m_actualiser = bouton(QStringLiteral("Cmd_Actualiser"), QStringLiteral("Actualiser"));
+    m_fermer = bouton(QStringLiteral("Cmd_Fermer"), QStringLiteral("Fermer"));
+    connect(m_casser, &QPushButton::clicked, this, &Frm_LstUsers::casserSession);
+    connect(m_actualiser, &QPushButton::clicked, this, [this] {
+        AfficherChargement(true);
+        ChargerUtilisateurs();
+        AfficherChargement(false);
+    });
+    connect(m_fermer, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* bas = new QHBoxLayout;
+    bas->addWidget(m_animation);
+    bas->addWidget(m_charge);
+    bas->addStretch(1);
+    bas->addWidget(m_casser);
+    bas->addWidget(m_actualiser);
+    bas->addWidget(m_fermer);
+    auto* racine = new QVBoxLayout(this);
+    racine->addWidget(titre);
+    racine->addWidget(m_liste, 1);
+    racine->addLayout(bas);
+    resize(600, 360);
+
+    ChargerUtilisateurs();
+}
+
+void Frm_LstUsers::AfficherChargement(bool enCours)
+{
+    m_actualiser->setVisible(!enCours);
+    m_fermer->setVisible(!enCours);
+    m_casser->setVisible(!enCours);
+    m_animation->setVisible(enCours);
+    m_charge->setVisible(enCours);
+    if (enCours)
+        m_animation->Demarrer();
+    else
+        m_animation->Arreter();
+}
+
+void Frm_LstUsers::ChargerUtilisateurs()
+{
+    m_liste->clear();
+    const QIcon icone(Icones::Pastille(QColor(0, 84, 147), QStringLiteral("U")));
+    for (const ServeurPostes::Session& session : m_postes.Sessions()) {
+        if (session.Etat == QAbstractSocket::ConnectedState) {
+            auto* item = new QTreeWidgetItem(m_liste);
+            item->setIcon(Icone_, icone);
+            const int barre = session.Tag.indexOf(QLatin1Char('|'));
+            if (session.Tag.isEmpty()) {
+                item->setText(Utilisateur, QStringLiteral("En cours de connexion ..."));
+            } else {
+                item->setText(Utilisateur, barre < 0 ? session.Tag : session.Tag.left(barre));
+                item->setText(Connexion, barre < 0 ? QString() : session.Tag.mid(barre + 1));
+            }
+            item->setText(Poste, session.Adresse);
+            item->setText(IdWck, QString::number(session.Index));
+        }
+        // A connection that failed without a close event leaves the server here.
+        if (session.Etat == QAbstractSocket::UnconnectedState)
+            m_postes.RetirerSession(session.Index);
+    }
+    const bool vide = m_liste->topLevelItemCount() == 0;
+    m_liste->setEnabled(!vide);
+    m_casser->setEnabled(!vide);
+}
+
+void Frm_LstUsers::casserSession()
+{
+    const QTreeWidgetItem* item = m_liste->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    m_liste->setEnabled(false);
+    const Reponse r = Messages::Afficher(
+        this,
+        QStringLiteral("Cette action va entrainer la fermeture de la session de l'utilisateur ")
+            + item->text(Utilisateur)
+            + QStringLiteral(" avec le serveur de mise à jour. Voulez-vous vraiment fermer cette session ?"),
+        Icone::Exclamation, Boutons::OuiNon);
+    // The workstation may have gone meanwhile: removing a session that is gone does nothing.
+    if (r == Reponse::Oui)
+        m_postes.RetirerSession(item->text(IdWck).toInt());
+    m_liste->setEnabled(true);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+class ServeurPostes;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// Every workstation the server knows, with its address, its version, whether it is connected
+// and whether it still has updates to take. A double click shows its version history.
+class Frm_SuiviMAJ : public QWidget
+{
+    Q_OBJECT
+public:
+    // Role of the first column holding the state image: 1 up to date, 2 not up to date, 3 unknown.
+    static constexpr int RoleImage = Qt::UserRole + 1;
+
+    explicit Frm_SuiviMAJ(const ServeurPostes& postes, QWidget* parent = nullptr);
+
+    void ChargerPostes();
+    bool PosteConnecte(const QString& adresse) const;
+
+    static QPixmap Image(int numero);
+
+private:
+    void supprimer();
+    void ouvrirDetail(QTreeWidgetItem* item);
+
+    const ServeurPostes& m_postes;
+    QTreeWidget* m_liste = nullptr;
+};

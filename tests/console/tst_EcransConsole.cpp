@@ -1,0 +1,145 @@
+#include "console/Assemblage.h"
+#include "console/Frm_Menu.h"
+#include "console/Frm_Params.h"
+#include "core/TableParametres.h"
+#include "platform/Bureau.h"
+#include "support/DossierTest.h"
+#include "support/InterlocuteurScripte.h"
+#include "support/Registre.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Visible top-level windows of that name.
+int fenetres(const char* nom)
+{
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        n += (w->isVisible() && w->objectName() == QLatin1String(nom)) ? 1 : 0;
+    return n;
+}
+
+QWidget* fenetre(const char* nom)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == QLatin1String(nom))
+            return w;
+    return nullptr;
+}
+
+} // namespace
+
+class TstEcransConsole : public QObject
+{
+    Q_OBJECT
+
+    struct Banc
+    {
+        DossierTest dossier;
+        Assemblage serveur;
+        InterlocuteurScripte messages; // after the server, which installs its own
+        QList<QUrl> ouverts;
+        Banc()
+        {
+            Bureau::RemplacerOuverture([this](const QUrl& url) {
+                ouverts.append(url);
+                return true;
+            });
+        }
+        ~Banc()
+        {
+            Bureau::RemplacerOuverture([](const QUrl& url) { return QDesktopServices::openUrl(url); });
+        }
+        // Chooses a menu entry as the person does: the menu closes, the entry acts.
+        void choisir(int entree)
+        {
+            serveur.Console_.OuvrirMenu();
+            serveur.Console_.Menu()->ActionClick(entree);
+        }
+    };
+
+private slots:
+    void chaqueEcranUneSeuleFois()
+    {
+        Banc banc;
+        for (int entree : {3, 7, 8}) {
+            banc.choisir(entree);
+            banc.choisir(entree);
+        }
+        QTRY_COMPARE(fenetres("Frm_SuiviMAJ"), 1);
+        QCOMPARE(fenetres("Frm_LstUsers"), 1);
+        QCOMPARE(fenetres("Frm_MAJDispo"), 1);
+        QTest::mouseClick(fenetre("Frm_MAJDispo")->findChild<QPushButton*>(QStringLiteral("Cmd_Fermer")),
+                          Qt::LeftButton);
+        QTRY_COMPARE(fenetres("Frm_MAJDispo"), 0);
+        banc.choisir(8);
+        QTRY_COMPARE(fenetres("Frm_MAJDispo"), 1);
+    }
+
+    void parametresGriseLEntreeTantQuIlsSontOuverts()
+    {
+        Banc banc;
+        banc.dossier.EcrireParametres();
+        banc.choisir(1);
+        QTRY_COMPARE(fenetres("Frm_Params"), 1);
+        QVERIFY(banc.serveur.Console_.ParametresOuverts());
+        QVERIFY(!fenetre("Frm_Params")->isModal());
+        QCOMPARE(fenetre("Frm_Params")->findChild<QCheckBox*>(QStringLiteral("Cac_Lundi"))->isChecked(), true);
+        // Reopened, the menu keeps entry 1 greyed.
+        banc.serveur.Console_.OuvrirMenu();
+        QVERIFY(!banc.serveur.Console_.Menu()->Etq_Menu(1)->isEnabled());
+        banc.serveur.Console_.FermerMenu();
+        banc.serveur.Ecrans_.OuvrirParametres();
+        QCOMPARE(fenetres("Frm_Params"), 1);
+        QTest::mouseClick(fenetre("Frm_Params")->findChild<QPushButton*>(QStringLiteral("Cmd_Fermer")), Qt::LeftButton);
+        QTRY_COMPARE(fenetres("Frm_Params"), 0);
+        QTRY_VERIFY(!banc.serveur.Console_.ParametresOuverts());
+        banc.serveur.Console_.OuvrirMenu();
+        QVERIFY(banc.serveur.Console_.Menu()->Etq_Menu(1)->isEnabled());
+    }
+
+    void telemaintenanceDeuxFois()
+    {
+        Banc banc;
+        banc.serveur.Reseau.Etat_().Config.Service = QStringLiteral("http://maj.quentaris.fr:8080");
+        banc.choisir(9);
+        QTRY_COMPARE(fenetres("Frm_Telemaintenance"), 0);
+        banc.choisir(9);
+        QTRY_COMPARE(banc.ouverts.size(), 2);
+        QCOMPARE(banc.ouverts.at(0), QUrl(QStringLiteral("http://maj.quentaris.fr:8080/support")));
+        QCOMPARE(banc.ouverts.at(1), banc.ouverts.at(0));
+        QTRY_COMPARE(fenetres("Frm_Telemaintenance"), 0);
+    }
+
+    void premierDemarrageModalPuisSuite()
+    {
+        Banc banc;
+        bool suite = false;
+        banc.serveur.Console_.AfficherPremierDemarrage([&] { suite = true; });
+        Frm_Params* ecran = banc.serveur.Ecrans_.Parametres();
+        QVERIFY(ecran && ecran->isVisible());
+        QCOMPARE(ecran->windowModality(), Qt::ApplicationModal);
+        QVERIFY(banc.serveur.Console_.ParametresOuverts());
+        ecran->DefinirVerification(
+            [](const QString&, const QString&, QObject* contexte, std::function<void(const QString&)> fin) {
+                QTimer::singleShot(0, contexte, [fin] { fin(QStringLiteral("OK")); });
+            });
+        ecran->findChild<QLineEdit*>(QStringLiteral("Txt_Emplacement"))->setText(banc.dossier.DossierMaj());
+        QTest::mouseClick(ecran->findChild<QPushButton*>(QStringLiteral("Cmd_Fermer")), Qt::LeftButton);
+        QTRY_VERIFY(suite);
+        QVERIFY(TableParametres::LireLigne1().Existe);
+        QVERIFY(!banc.serveur.Console_.ParametresOuverts());
+        QVERIFY(banc.messages.affiches.isEmpty());
+    }
+};
+
+QUENTARIS_TEST(TstEcransConsole)
+#include "tst_EcransConsole.moc"

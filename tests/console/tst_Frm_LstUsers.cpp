@@ -1,0 +1,158 @@
+#include "console/Frm_LstUsers.h"
+#include "core/Etat.h"
+#include "core/Horloge.h"
+#include "support/DossierTest.h"
+#include "support/InterlocuteurScripte.h"
+#include "support/Registre.h"
+#include "support/Textes.h"
+#include "workstations/ServeurPostes.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+class TstFrmLstUsers : public QObject
+{
+    Q_OBJECT
+
+    struct Banc
+    {
+        DossierTest dossier;
+        InterlocuteurScripte messages;
+        Etat etat;
+        ServeurPostes postes{etat};
+        std::vector<std::unique_ptr<QTcpSocket>> stations;
+        QPointer<Frm_LstUsers> ecran;
+        Banc()
+        {
+            QString erreur;
+            if (!postes.Ecouter(0, 0, &erreur))
+                qFatal("%s", qPrintable(erreur));
+        }
+        ~Banc() { delete ecran; }
+        QTcpSocket* connecter()
+        {
+            stations.push_back(std::make_unique<QTcpSocket>());
+            QTcpSocket* s = stations.back().get();
+            const int avant = postes.PostesConnectes();
+            s->connectToHost(QHostAddress::LocalHost, postes.PortControle());
+            if (!QTest::qWaitFor([&] { return postes.PostesConnectes() == avant + 1; }))
+                qFatal("connexion refusée");
+            return s;
+        }
+        void annoncer(QTcpSocket* s, const char* utilisateur)
+        {
+            s->write(QByteArray("NOMUSR#") + utilisateur);
+            const QString attendu = QLatin1String(utilisateur) + QLatin1Char('|');
+            if (!QTest::qWaitFor([&] {
+                    for (const auto& session : postes.Sessions())
+                        if (session.Tag.startsWith(attendu))
+                            return true;
+                    return false;
+                }))
+                qFatal("annonce perdue");
+        }
+        void ouvrir()
+        {
+            ecran = new Frm_LstUsers(postes);
+            ecran->show();
+        }
+        QTreeWidget* liste() const { return ecran->findChild<QTreeWidget*>(QStringLiteral("Lst_Users")); }
+        QPushButton* bouton(const char* nom) const { return ecran->findChild<QPushButton*>(QLatin1String(nom)); }
+        QStringList ligne(int i) const
+        {
+            QStringList t;
+            for (int c = 1; c <= 4; ++c)
+                t.append(liste()->topLevelItem(i)->text(c));
+            return t;
+        }
+        void choisir(int i) const
+        {
+            const QRect zone = liste()->visualItemRect(liste()->topLevelItem(i));
+            QTest::mouseClick(liste()->viewport(), Qt::LeftButton, {}, zone.center());
+        }
+    };
+
+private slots:
+    void cleanup() { Horloge::Reinitialiser(); }
+
+    void sansSessionToutEstGrise()
+    {
+        Banc banc;
+        banc.ouvrir();
+        QCOMPARE(banc.ecran->windowTitle(), QStringLiteral("Serveur de mises à jour QUENTARIS"));
+        QCOMPARE(banc.liste()->topLevelItemCount(), 0);
+        QVERIFY(!banc.liste()->isEnabled());
+        QVERIFY(!banc.bouton("Cmd_CasserSession")->isEnabled());
+        QCOMPARE(banc.bouton("Cmd_CasserSession")->text(), QStringLiteral("&Fermer la session"));
+        // A later refresh that finds sessions enables both.
+        banc.connecter();
+        QTest::mouseClick(banc.bouton("Cmd_Actualiser"), Qt::LeftButton);
+        QCOMPARE(banc.liste()->topLevelItemCount(), 1);
+        QVERIFY(banc.liste()->isEnabled());
+        QVERIFY(banc.bouton("Cmd_CasserSession")->isEnabled());
+        QVERIFY(banc.bouton("Cmd_Actualiser")->isVisible());
+        QVERIFY(!banc.ecran->findChild<QLabel*>(QStringLiteral("Etq_Charge"))->isVisible());
+    }
+
+    void sessionsAnnonceesOuNon()
+    {
+        Horloge::Regler(QDateTime(QDate(2011, 3, 5), QTime(14, 5, 9)));
+        Banc banc;
+        banc.connecter();
+        QTcpSocket* dupont = banc.connecter();
+        banc.annoncer(dupont, "dupont");
+        banc.ouvrir();
+        QCOMPARE(banc.liste()->topLevelItemCount(), 2);
+        QVERIFY(banc.liste()->isColumnHidden(4));
+        QCOMPARE(banc.ligne(0), Textes({"En cours de connexion ...", "127.0.0.1", "", "1"}));
+        QCOMPARE(banc.ligne(1).mid(0, 2), Textes({"dupont", "127.0.0.1"}));
+        QVERIFY(banc.ligne(1).at(2).startsWith(QStringLiteral("05/03/2011 à 14:05:")));
+        QCOMPARE(banc.ligne(1).at(3), QStringLiteral("2"));
+    }
+
+    void fermetureDUneSession()
+    {
+        Banc banc;
+        QTcpSocket* autre = banc.connecter();
+        QTcpSocket* dupont = banc.connecter();
+        banc.annoncer(dupont, "dupont");
+        banc.ouvrir();
+        // Nothing selected: nothing closed.
+        QTest::mouseClick(banc.bouton("Cmd_CasserSession"), Qt::LeftButton);
+        QVERIFY(banc.messages.affiches.isEmpty());
+
+        banc.choisir(1);
+        banc.messages.Repondre(Reponse::Non);
+        QTest::mouseClick(banc.bouton("Cmd_CasserSession"), Qt::LeftButton);
+        QCOMPARE(banc.postes.PostesConnectes(), 2);
+        QVERIFY(banc.liste()->isEnabled());
+
+        QTest::mouseClick(banc.bouton("Cmd_CasserSession"), Qt::LeftButton);
+        const QString question = QStringLiteral("Cette action va entrainer la fermeture de la session de l'utilisateur "
+                                                "dupont avec le serveur de mise à jour. Voulez-vous vraiment fermer "
+                                                "cette session ?");
+        QCOMPARE(banc.messages.Textes(), (QStringList{question, question}));
+        QCOMPARE(banc.messages.affiches.first().icone, Icone::Exclamation);
+        QCOMPARE(banc.messages.affiches.first().boutons, Boutons::OuiNon);
+        QCOMPARE(banc.postes.PostesConnectes(), 1);
+        QTRY_COMPARE(dupont->state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(autre->state(), QAbstractSocket::ConnectedState);
+        // The closed session stays shown until the next refresh.
+        QCOMPARE(banc.liste()->topLevelItemCount(), 2);
+        QVERIFY(banc.liste()->isEnabled());
+        // Closing it again, as if it were still there, does no harm.
+        QTest::mouseClick(banc.bouton("Cmd_CasserSession"), Qt::LeftButton);
+        QCOMPARE(banc.postes.PostesConnectes(), 1);
+        QTest::mouseClick(banc.bouton("Cmd_Actualiser"), Qt::LeftButton);
+        QCOMPARE(banc.liste()->topLevelItemCount(), 1);
+        QCOMPARE(banc.ligne(0).first(), QStringLiteral("En cours de connexion ..."));
+    }
+};
+
+QUENTARIS_TEST(TstFrmLstUsers)
+#include "tst_Frm_LstUsers.moc"
