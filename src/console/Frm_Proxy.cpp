@@ -213,6 +213,15 @@ QString Frm_Proxy::AdresseSaisie() const
 
 void Frm_Proxy::enregistrer()
 {
+    // A part above 254 keeps the person in its box: the address is not saved as it stands.
+    for (int i = 0; i < 4; ++i) {
+        const QLineEdit* b = m_ip[static_cast<std::size_t>(i)];
+        if (!b->text().isEmpty() && b->text().toInt() > 254) {
+            if (!m_verificationPrevue[static_cast<std::size_t>(i)])
+                verifierPartie(i);
+            return;
+        }
+    }
     Parametres p;
     p.ProxyActifMaj = m_actif->isChecked();
     p.AdresseProxyMaj = AdresseSaisie();

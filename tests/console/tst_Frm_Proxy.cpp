@@ -179,6 +179,12 @@ private slots:
         banc.w<QLineEdit>(QStringLiteral("Txt_PortProxy"))->setFocus();
         QTRY_COMPARE(banc.messages.affiches.size(), 2);
         QTRY_VERIFY(banc.ip(3)->hasFocus());
+        // OK does not save such an address: the person is told once and stays in the box.
+        QTest::mouseClick(banc.w<QPushButton>(QStringLiteral("Cmd_OK")), Qt::LeftButton);
+        QTRY_COMPARE(banc.messages.affiches.size(), 3);
+        QVERIFY(banc.ecran && banc.ecran->isVisible());
+        QTRY_VERIFY(banc.ip(3)->hasFocus());
+        QVERIFY(!TableParametres::Lire().Existe);
     }
 
     void enregistrementSansLigneDonneLaLigne1()
