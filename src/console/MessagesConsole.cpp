@@ -1,12 +1,18 @@
 #include "MessagesConsole.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
 Reponse MessagesConsole::Afficher(QObject* proprietaire, const QString& titre, const QString& texte, Icone icone,
                                   Boutons boutons)
 {
+    // Without a screen nobody can answer: the box, already written to standard error, takes
+    // its default answer instead of waiting forever.
+    const QString plateforme = QGuiApplication::platformName();
+    if (plateforme == QLatin1String("offscreen") || plateforme == QLatin1String("minimal"))
+        return boutons == Boutons::Ok ? Reponse::Ok : (boutons == Boutons::OuiNon ? Reponse::Non : Reponse::Annuler);
     QWidget* parent = qobject_cast<QWidget*>(proprietaire);
     if (!parent)
         parent = QApplication::activeWindow();

@@ -1,0 +1,165 @@
+#include "core/BaseInterne.h"
+#include "core/Chiffrement.h"
+#include "support/DossierTest.h"
+#include "support/Registre.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTcpSocket>
+#include <QTest>
+#include <csignal>
+
+namespace {
+
+// The server as a process, on a program folder of the test, with the machine lock of the test.
+struct Serveur
+{
+    QProcess processus;
+    explicit Serveur(const QStringList& arguments)
+    {
+        processus.setProgram(QStringLiteral(QUENTARIS_BINAIRE));
+        processus.setArguments(arguments);
+        processus.start();
+    }
+    ~Serveur()
+    {
+        if (processus.state() != QProcess::NotRunning) {
+            processus.kill();
+            processus.waitForFinished();
+        }
+    }
+};
+
+bool accepte(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    return socket.waitForConnected(200);
+}
+
+} // namespace
+
+class TstProgramme : public QObject
+{
+    Q_OBJECT
+private slots:
+    void ligneDeCommande()
+    {
+        QProcess p;
+        p.start(QStringLiteral(QUENTARIS_BINAIRE), {QStringLiteral("--version")});
+        QVERIFY(p.waitForFinished());
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).startsWith(QStringLiteral("quentaris-serveur ")));
+
+        p.start(QStringLiteral(QUENTARIS_BINAIRE), {QStringLiteral("--help")});
+        QVERIFY(p.waitForFinished());
+        QCOMPARE(p.exitCode(), 0);
+        const QString aide = QString::fromUtf8(p.readAllStandardOutput());
+        for (const char* mot : {"--home", "--init-db", "--chiffrer", "--autostart", "configserv.ini", "quentaris.ini",
+                                "DOSSIER_SYSTEME", "PARTAGE_UNIDATA", "donnees.db"})
+            QVERIFY2(aide.contains(QLatin1String(mot)), mot);
+
+        p.start(QStringLiteral(QUENTARIS_BINAIRE), {QStringLiteral("--inconnu")});
+        QVERIFY(p.waitForFinished());
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("Usage")));
+
+        p.start(QStringLiteral(QUENTARIS_BINAIRE), {QStringLiteral("--chiffrer"), QStringLiteral("mot d'été")});
+        QVERIFY(p.waitForFinished());
+        QCOMPARE(p.exitCode(), 0);
+        const QString chiffre = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+        QCOMPARE(ChiffrementMotDePasse::Dechiffrer(chiffre, ChiffrementMotDePasse::Cle()), QStringLiteral("mot d'été"));
+    }
+
+    void initialisationDeLaBase()
+    {
+        DossierTest dossier(false);
+        QProcess p;
+        p.start(QStringLiteral(QUENTARIS_BINAIRE),
+                {QStringLiteral("--home"), dossier.Chemin(), QStringLiteral("--init-db")});
+        QVERIFY(p.waitForFinished());
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier())));
+        const QStringList tables = BaseInterne::Connexion().tables();
+        for (const char* t :
+             {"ParamMajInt", "MajDispo", "MajAttente", "MajPoste", "MajHistorique", "EvtMaj", "MajResponsable"})
+            QVERIFY2(tables.contains(QLatin1String(t)), t);
+    }
+
+    void sansBaseLeProgrammeSArrete()
+    {
+        DossierTest dossier(false);
+        Serveur serveur({QStringLiteral("--home"), dossier.Chemin()});
+        QVERIFY(serveur.processus.waitForFinished());
+        QCOMPARE(serveur.processus.exitCode(), 1);
+        const QString erreurs = QString::fromUtf8(serveur.processus.readAllStandardError());
+        const QRegularExpression ligne(
+            QStringLiteral(
+                "^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Message QUENTARIS: L'application serveur de mise à jour a "
+                "rencontré un problème lors de la tentative de connexion à sa base de données interne\\. Le programme "
+                "va "
+                "être arrêté\\."),
+            QRegularExpression::MultilineOption);
+        QVERIFY2(ligne.match(erreurs).hasMatch(), qPrintable(erreurs));
+        QVERIFY(!QFile::exists(dossier.Fichier(BaseInterne::NomFichier())));
+    }
+
+    void ecouteSurLesDeuxPortsEtSArretePourLeSysteme()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        BaseInterne::Fermer();
+        Serveur serveur({QStringLiteral("--home"), dossier.Chemin()});
+        QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 5000);
+        QVERIFY(accepte(dossier.portTransfert));
+
+        // A connected workstation makes the system's close request fail.
+        QTcpSocket poste;
+        poste.connectToHost(QHostAddress::LocalHost, dossier.portControle);
+        QVERIFY(poste.waitForConnected(2000));
+        // Once the server has answered, it counts the connection.
+        poste.write("VMAJ01#0");
+        QTRY_VERIFY(poste.bytesAvailable() > 0 || poste.waitForReadyRead(100));
+        QString erreurs;
+        const auto lire = [&] {
+            return erreurs += QString::fromUtf8(serveur.processus.readAllStandardError());
+        };
+        QTRY_VERIFY(lire().contains(QStringLiteral("démarré")));
+        ::kill(static_cast<pid_t>(serveur.processus.processId()), SIGTERM);
+        QTRY_VERIFY(lire().contains(QStringLiteral(
+            "Message QUENTARIS: Vous ne pouvez pas quitter le serveur car des postes sont connectés sur celui-ci !")));
+        QCOMPARE(serveur.processus.state(), QProcess::Running);
+
+        poste.disconnectFromHost();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                ::kill(static_cast<pid_t>(serveur.processus.processId()), SIGTERM);
+                return serveur.processus.waitForFinished(300);
+            }(),
+            10000);
+        QCOMPARE(serveur.processus.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(serveur.processus.exitCode(), 0);
+    }
+
+    void secondeCopieRefusee()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        BaseInterne::Fermer();
+        Serveur premier({QStringLiteral("--home"), dossier.Chemin()});
+        QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 5000);
+        Serveur second({QStringLiteral("--home"), dossier.Chemin()});
+        QVERIFY(second.processus.waitForFinished());
+        QCOMPARE(second.processus.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(second.processus.readAllStandardError())
+                    .contains(QStringLiteral("déjà en cours d'éxecution")));
+        Serveur automatique({QStringLiteral("--home"), dossier.Chemin(), QStringLiteral("--autostart")});
+        QVERIFY(automatique.processus.waitForFinished());
+        QCOMPARE(automatique.processus.exitCode(), 0);
+    }
+};
+
+QUENTARIS_TEST(TstProgramme)
+#include "tst_Programme.moc"
