@@ -61,6 +61,22 @@ QVector<MajDispo> PostesApres(qint64 version)
         {version}));
 }
 
+QVector<qint64> VersionsPostesDisponibles(qint64 version)
+{
+    QSqlQuery q = BaseInterne::Executer(
+        QStringLiteral("SELECT MD.NumVersionDispo FROM MajDispo AS MD "
+                       "WHERE MD.EnvironnementMaj = 0 AND MD.NumVersionDispo > ? "
+                       "AND (IFNULL(MD.ConditionServeurMaj, 0) = 0 OR IFNULL((SELECT MA.MajInstall "
+                       "FROM MajAttente AS MA, MajDispo AS S WHERE MA.IdMajDispo = S.IdMajDispo "
+                       "AND S.NumVersionDispo = MD.NumVersionDispo ORDER BY MA.IdMajAttente LIMIT 1), 0) <> 0) "
+                       "ORDER BY MD.IdMajDispo ASC"),
+        {version});
+    QVector<qint64> versions;
+    while (q.next())
+        versions.append(q.value(0).toLongLong());
+    return versions;
+}
+
 std::optional<MajDispo> PosteDeVersion(qint64 version)
 {
     QSqlQuery q = BaseInterne::Executer(

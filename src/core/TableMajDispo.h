@@ -32,6 +32,11 @@ qint64 Inserer(const MajDispo& maj);
 // Workstation updates newer than `version`, in download order.
 QVector<MajDispo> PostesApres(qint64 version);
 
+// Versions of the workstation updates newer than `version`, in download order, leaving out
+// those that wait for a server update of the same version not installed yet (the first queued
+// row of that version decides; none queued counts as not installed).
+QVector<qint64> VersionsPostesDisponibles(qint64 version);
+
 // The first workstation update of that version.
 std::optional<MajDispo> PosteDeVersion(qint64 version);
 

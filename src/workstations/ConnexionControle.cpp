@@ -20,8 +20,14 @@ QString adresseLisible(const QHostAddress& adresse)
 
 } // namespace
 
-ConnexionControle::ConnexionControle(int index, QTcpSocket* prise, const Etat& etat, QObject* parent)
-    : QObject(parent), m_index(index), m_prise(prise), m_etat(etat), m_adresse(adresseLisible(prise->peerAddress()))
+ConnexionControle::ConnexionControle(int index, QTcpSocket* prise, const Etat& etat, CacheReponsesListe* cache,
+                                     QObject* parent)
+    : QObject(parent)
+    , m_index(index)
+    , m_prise(prise)
+    , m_etat(etat)
+    , m_cache(cache)
+    , m_adresse(adresseLisible(prise->peerAddress()))
 {
     m_prise->setParent(this);
     LecteurArrivees::Preparer(m_prise);
@@ -54,7 +60,7 @@ void ConnexionControle::lire()
     if (m_fermee || m_prise->bytesToWrite() > kReponsesEnAttente)
         return;
     if (const auto message = m_lecteur.Lire(m_prise)) {
-        const ReponsePoste reponse = TraiterMessagePoste(*message, m_etat.InstallationEnCours);
+        const ReponsePoste reponse = TraiterMessagePoste(*message, m_etat.InstallationEnCours, m_cache);
         if (reponse.Tag)
             m_tag = *reponse.Tag;
         if (!reponse.Reponse.isEmpty())

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+class CacheReponsesListe;
 class Etat;
 class QTcpSocket;
 
@@ -14,7 +15,8 @@ class ConnexionControle : public QObject
 {
     Q_OBJECT
 public:
-    ConnexionControle(int index, QTcpSocket* prise, const Etat& etat, QObject* parent = nullptr);
+    ConnexionControle(int index, QTcpSocket* prise, const Etat& etat, CacheReponsesListe* cache,
+                      QObject* parent = nullptr);
 
     int Index() const { return m_index; }
     // The label: user name + "|" + date and time of the announcement; empty until then.
@@ -39,6 +41,7 @@ private:
     int m_index;
     QTcpSocket* m_prise;
     const Etat& m_etat;
+    CacheReponsesListe* m_cache;
     QString m_tag;
     QString m_adresse;
     bool m_fermee = false;

@@ -1,5 +1,6 @@
 #include "ProtocolePostes.h"
 
+#include "CacheReponsesListe.h"
 #include "Nombres.h"
 #include "core/BaseInterne.h"
 #include "core/Horloge.h"
@@ -20,18 +21,32 @@ QByteArray octets(const QString& texte)
 
 } // namespace
 
-QStringList MajPosteSuivante(const QString& versionInstallee)
+namespace {
+
+QStringList listePour(qint64 installee)
 {
-    const qint64 installee = Nombres::NombreEnTete(versionInstallee);
     QStringList liste;
-    for (const MajDispo& maj : TableMajDispo::PostesApres(installee)) {
-        const QString version = QString::number(maj.NumVersionDispo);
-        if (!maj.ConditionServeurMaj || MajServeurInstallee(version))
-            liste.append(version);
-    }
+    // One statement: the condition on server updates is checked with the list.
+    for (qint64 version : TableMajDispo::VersionsPostesDisponibles(installee))
+        liste.append(QString::number(version));
     if (liste.isEmpty())
         liste.append(kAJour);
     return liste;
+}
+
+} // namespace
+
+QStringList MajPosteSuivante(const QString& versionInstallee)
+{
+    return listePour(Nombres::NombreEnTete(versionInstallee));
+}
+
+QByteArray ReponseListe(qint64 versionInstallee)
+{
+    const QStringList liste = listePour(versionInstallee);
+    if (liste.size() == 1 && liste.first() == kAJour)
+        return QByteArrayLiteral("MAJOK0");
+    return octets(QStringLiteral("MAJOK1|") + TexteListe(liste));
 }
 
 bool MajServeurInstallee(const QString& version)
@@ -74,7 +89,7 @@ QString TexteListe(const QStringList& liste)
     return liste.join(QChar(0xFE));
 }
 
-ReponsePoste TraiterMessagePoste(const QByteArray& message, bool installationEnCours)
+ReponsePoste TraiterMessagePoste(const QByteArray& message, bool installationEnCours, CacheReponsesListe* cache)
 {
     ReponsePoste resultat;
     if (installationEnCours) {
@@ -95,11 +110,8 @@ ReponsePoste TraiterMessagePoste(const QByteArray& message, bool installationEnC
             resultat.Reponse = QByteArrayLiteral("MAJSRV");
     } else if (commande == QLatin1String("VMAJ01")) {
         const int diese = texte.indexOf(QLatin1Char('#'));
-        const QStringList liste = MajPosteSuivante(diese < 0 ? texte : texte.mid(diese + 1));
-        if (liste.size() == 1 && liste.first() == kAJour)
-            resultat.Reponse = QByteArrayLiteral("MAJOK0");
-        else
-            resultat.Reponse = octets(QStringLiteral("MAJOK1|") + TexteListe(liste));
+        const qint64 installee = Nombres::NombreEnTete(diese < 0 ? texte : texte.mid(diese + 1));
+        resultat.Reponse = cache ? cache->Reponse(installee) : ReponseListe(installee);
     } else if (commande == QLatin1String("ENRMAJ")) {
         if (texte.size() < 7)
             return resultat;

@@ -26,6 +26,12 @@ bool ResponsableAPrevenir(const QString& utilisateur);
 // The version list as workstations read it: its elements joined by the byte 0xFE.
 QString TexteListe(const QStringList& liste);
 
+// The answer to "VMAJ01" from a workstation at that version: "MAJOK0" when its list is "AJOURS",
+// "MAJOK1|" and the list otherwise.
+QByteArray ReponseListe(qint64 versionInstallee);
+
+class CacheReponsesListe;
+
 struct ReponsePoste
 {
     QByteArray Reponse; // the bytes to send back; empty: nothing
@@ -34,4 +40,6 @@ struct ReponsePoste
 
 // Handles one message of a control connection. While a server installation runs, every
 // message is answered "INSSRV" and nothing else happens.
-ReponsePoste TraiterMessagePoste(const QByteArray& message, bool installationEnCours);
+// `cache`, when given, answers "VMAJ01" for the current state of the database.
+ReponsePoste TraiterMessagePoste(const QByteArray& message, bool installationEnCours,
+                                 CacheReponsesListe* cache = nullptr);

@@ -86,7 +86,7 @@ void ServeurPostes::accepter()
 {
     while (QTcpSocket* prise = m_ecoute.nextPendingConnection()) {
         const int index = m_index.Prendre();
-        auto* connexion = new ConnexionControle(index, prise, m_etat, this);
+        auto* connexion = new ConnexionControle(index, prise, m_etat, &m_cache, this);
         connexion->setObjectName(QStringLiteral("Wck_Client_") + QString::number(index));
         m_connexions[index] = connexion;
         connect(connexion, &ConnexionControle::Fermee, this, &ServeurPostes::fermee);

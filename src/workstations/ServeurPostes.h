@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CacheReponsesListe.h"
 #include "CanalTransfert.h"
 #include "IndexConnexions.h"
 #include "core/Composants.h"
@@ -59,4 +60,5 @@ private:
     IndexConnexions m_index;
     std::map<int, ConnexionControle*> m_connexions;
     CanalTransfert m_transfert;
+    CacheReponsesListe m_cache;
 };

@@ -11,6 +11,8 @@
 #include "workstations/ServeurPostes.h"
 
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 #include <memory>
 #include <sys/socket.h>
@@ -133,8 +135,36 @@ private slots:
         TableMajAttente::MarquerInstallee(TableMajAttente::EnAttente().first().IdMajAttente);
         QCOMPARE(MajPosteSuivante(QStringLiteral("122")),
                  (QStringList{QStringLiteral("125"), QStringLiteral("123"), QStringLiteral("124")}));
+        attendu = "MAJOK1|125" + kSep + "123" + kSep + "124";
+        QCOMPARE(demander(*poste, "VMAJ01#122", attendu.size()), attendu);
         // Only the conditioned ones newer than the version: "AJOURS" when all are held back.
         QCOMPARE(MajPosteSuivante(QStringLiteral("125")), QStringList{QStringLiteral("AJOURS")});
+    }
+
+    // Answers follow every write to the database, also one made by another connection or program.
+    void reponsesSuiventLaBase()
+    {
+        AjouterMaj(121, QStringLiteral("p121.zip"));
+        auto poste = connecter();
+        QVERIFY(poste);
+        QCOMPARE(demander(*poste, "VMAJ01#120", 10), QByteArray("MAJOK1|121"));
+        QCOMPARE(demander(*poste, "VMAJ01#120", 10), QByteArray("MAJOK1|121"));
+        {
+            QSqlDatabase autre = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("autre"));
+            autre.setDatabaseName(m_dossier->Fichier(BaseInterne::NomFichier()));
+            QVERIFY(autre.open());
+            QSqlQuery q(autre);
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO MajDispo (NumVersionDispo, NomFichierMaj, EnvironnementMaj, "
+                                          "ConditionServeurMaj) VALUES (122, 'p122.zip', 0, 0)")));
+            autre.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("autre"));
+        const QByteArray attendu = "MAJOK1|121" + kSep + "122";
+        QCOMPARE(demander(*poste, "VMAJ01#120", attendu.size()), attendu);
+        QVERIFY(BaseInterne::Commande(QStringLiteral("DELETE FROM MajDispo WHERE NumVersionDispo = 121")));
+        QCOMPARE(demander(*poste, "VMAJ01#120", 10), QByteArray("MAJOK1|122"));
+        QVERIFY(BaseInterne::Commande(QStringLiteral("DELETE FROM MajDispo")));
+        QCOMPARE(demander(*poste, "VMAJ01#120", 6), QByteArray("MAJOK0"));
     }
 
     // How the installed version is read from the question.

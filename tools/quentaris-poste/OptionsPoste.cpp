@@ -45,8 +45,15 @@ OptionsPoste OptionsPoste::Analyser(const QStringList& arguments)
             o.Telecharger = true;
             continue;
         }
-        if (!a.startsWith(QLatin1String("--")))
-            return refuser(QStringLiteral("argument inattendu : ") + a);
+        static const QStringList avecValeur
+            = {QStringLiteral("--hote"),        QStringLiteral("--port"),     QStringLiteral("--port-transfert"),
+               QStringLiteral("--utilisateur"), QStringLiteral("--version"),  QStringLiteral("--recuperer"),
+               QStringLiteral("--dossier"),     QStringLiteral("--signaler"), QStringLiteral("--poste"),
+               QStringLiteral("--mac"),         QStringLiteral("--ip"),       QStringLiteral("--delai"),
+               QStringLiteral("--attente")};
+        if (!avecValeur.contains(a))
+            return refuser(a.startsWith(QLatin1String("--")) ? QStringLiteral("option inconnue : ") + a
+                                                             : QStringLiteral("argument inattendu : ") + a);
         if (i + 1 >= arguments.size())
             return refuser(QStringLiteral("valeur manquante après ") + a);
         const QString v = arguments.at(++i);
