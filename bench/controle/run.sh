@@ -19,17 +19,13 @@ fin() {
     rm -rf "$tmp"
 }
 trap fin EXIT
-port_libre() {
-    python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
 
 "$hote" "$tmp" --remplir 1000
-port_controle=$(port_libre)
-port_transfert=$(port_libre)
-"$hote" "$tmp" --ecouter "$port_controle" "$port_transfert" > "$tmp/hote.out" &
+"$hote" "$tmp" --ecouter 0 0 > "$tmp/hote.out" &
 pid_hote=$!
 for _ in $(seq 100); do grep -q pret "$tmp/hote.out" 2>/dev/null && break; sleep 0.1; done
 grep -q pret "$tmp/hote.out" || { echo "le serveur n'a pas démarré"; exit 1; }
+port_controle=$(awk '/pret/ { print $2 }' "$tmp/hote.out")
 
 sortie=$("$client" 127.0.0.1 "$port_controle" 500 10 990 1000) || true
 echo "$sortie" | awk '{

@@ -5,8 +5,8 @@
 //
 // --remplir N: N workstation updates, versions 1 to N; version N-5 waits for the server update of
 // the same version, which is installed. --publier: one workstation update served from the file
-// FICHIER of the update folder DOSSIER/maj. --ecouter: serves until SIGTERM; prints "pret" once
-// listening.
+// FICHIER of the update folder DOSSIER/maj. --ecouter: serves until SIGTERM; once listening,
+// prints "pret" and the two ports (useful with port 0).
 
 #include "core/BaseInterne.h"
 #include "core/Etat.h"
@@ -106,7 +106,7 @@ int main(int argc, char** argv)
     }
     SignauxArret arret;
     QObject::connect(&arret, &SignauxArret::arretDemande, &app, [] { QCoreApplication::quit(); });
-    std::printf("pret\n");
+    std::printf("pret %u %u\n", serveur.PortControle(), serveur.PortTransfert());
     std::fflush(stdout);
     return app.exec();
 }

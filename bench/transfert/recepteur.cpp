@@ -4,6 +4,7 @@
 //
 //   recepteur quentaris HOTE PORT VERSION N
 //   recepteur http HOTE PORT CHEMIN N
+//   recepteur port-libre          (prints a TCP port free at that moment)
 //
 // Prints: octets=<file bytes received> secondes=<elapsed> mo_s=<MB/s> erreurs=<count>
 
@@ -70,6 +71,19 @@ void envoyer(int fd, const std::string& texte)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "port-libre") == 0) {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in adresse{};
+        adresse.sin_family = AF_INET;
+        adresse.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t longueur = sizeof adresse;
+        if (bind(fd, reinterpret_cast<sockaddr*>(&adresse), sizeof adresse) != 0
+            || getsockname(fd, reinterpret_cast<sockaddr*>(&adresse), &longueur) != 0)
+            return 1;
+        std::printf("%d\n", ntohs(adresse.sin_port));
+        close(fd);
+        return 0;
+    }
     if (argc != 6) {
         std::fprintf(stderr, "usage : recepteur quentaris|http HOTE PORT VERSION|CHEMIN N\n");
         return 2;

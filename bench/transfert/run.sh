@@ -24,9 +24,6 @@ fin() {
 }
 trap fin EXIT
 
-port_libre() {
-    python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
 kio() { awk -v c="$2:" '$1 == c { print $2 }' "/proc/$1/status"; }
 
 prog=$tmp/programme
@@ -37,15 +34,14 @@ head -c $((200 * 1024 * 1024)) /dev/urandom > "$prog/maj/moyen.bin"
 "$hote" "$prog" --publier 1 gros.bin --publier 2 moyen.bin
 cat "$prog/maj/gros.bin" "$prog/maj/moyen.bin" > /dev/null # both in the page cache
 
-port_controle=$(port_libre)
-port_transfert=$(port_libre)
-"$hote" "$prog" --ecouter "$port_controle" "$port_transfert" > "$tmp/hote.out" &
+"$hote" "$prog" --ecouter 0 0 > "$tmp/hote.out" &
 pid_hote=$!
 for _ in $(seq 100); do grep -q pret "$tmp/hote.out" 2>/dev/null && break; sleep 0.1; done
 grep -q pret "$tmp/hote.out" || { echo "le serveur n'a pas démarré"; exit 1; }
+port_transfert=$(awk '/pret/ { print $3 }' "$tmp/hote.out")
 rss_depart=$(kio "$pid_hote" VmRSS)
 
-port_nginx=$(port_libre)
+port_nginx=$("$recepteur" port-libre)
 mkdir -p "$tmp/nginx/logs"
 utilisateur=""
 [ "$(id -u)" = 0 ] && utilisateur="user root;"

@@ -29,10 +29,8 @@ void EnvoiFichier::Demarrer()
     if (m_parNoyau) {
         m_ecriture = new QSocketNotifier(m_prise->socketDescriptor(), QSocketNotifier::Write, this);
         m_ecriture->setEnabled(false);
-        connect(m_ecriture, &QSocketNotifier::activated, this, [this] {
-            m_ecriture->setEnabled(false);
-            avancer();
-        });
+        // Left on while the kernel sends: it fires whenever the socket has room again.
+        connect(m_ecriture, &QSocketNotifier::activated, this, &EnvoiFichier::avancer);
     }
     avancer();
 }
@@ -59,9 +57,11 @@ void EnvoiFichier::avancer()
 // is out or the read-and-write path must take over.
 bool EnvoiFichier::avancerParNoyau()
 {
-    // What the socket holds in its own buffer goes first, in order.
-    if (m_prise->bytesToWrite() > 0)
+    // What the socket holds in its own buffer goes first, in order; bytesWritten calls back.
+    if (m_prise->bytesToWrite() > 0) {
+        m_ecriture->setEnabled(false);
         return false;
+    }
     qint64 envoye = 0;
     while (m_position < m_taille) {
         if (envoye >= kParTour) {
@@ -78,6 +78,7 @@ bool EnvoiFichier::avancerParNoyau()
             m_ecriture->setEnabled(true);
             return false;
         case PriseNoyau::Resultat::Indisponible:
+            m_ecriture->setEnabled(false);
             m_parNoyau = false;
             return true;
         case PriseNoyau::Resultat::FinFichier:
@@ -86,6 +87,7 @@ bool EnvoiFichier::avancerParNoyau()
             return false;
         }
     }
+    m_ecriture->setEnabled(false);
     return true;
 }
 
