@@ -5,6 +5,7 @@
 #include "core/TableMajAttente.h"
 #include "core/TablePostes.h"
 #include "core/TableResponsables.h"
+#include "platform/TexteFil.h"
 #include "support/DossierTest.h"
 #include "support/Registre.h"
 #include "workstations/ProtocolePostes.h"
@@ -99,7 +100,7 @@ private slots:
         BaseInterne::Commande(QStringLiteral("UPDATE MajAttente SET MajInstall = 0"));
         QCOMPARE(demander(*poste, "NOMUSR dupont", 6), QByteArray("MAJSRV"));
         Horloge::Regler(QDateTime(QDate(2011, 3, 6), QTime(8, 0, 1)));
-        QVERIFY(poste->EnvoyerEtAttendre(*m_serveur, TexteFilOctets("NOMUSR Émile")));
+        QVERIFY(poste->EnvoyerEtAttendre(*m_serveur, TexteFil::versOctets(QStringLiteral("NOMUSR Émile"))));
         QCOMPARE(m_serveur->Sessions()[0].Tag, QStringLiteral("Émile|06/03/2011 à 08:00:01"));
         QCOMPARE(demander(*poste, "VMAJ01#0", 6), QByteArray("MAJOK0"));
     }
@@ -355,15 +356,7 @@ private slots:
         QVERIFY2(erreur.startsWith(QStringLiteral("Le port de contrôle ") + QString::number(port())),
                  qPrintable(erreur));
     }
-
-private:
-    static QByteArray TexteFilOctets(const char* texte);
 };
-
-QByteArray TstControlePostes::TexteFilOctets(const char* texte)
-{
-    return QString::fromUtf8(texte).toLatin1();
-}
 
 QUENTARIS_TEST(TstControlePostes)
 #include "tst_ControlePostes.moc"
