@@ -169,6 +169,10 @@ void Frm_DiffereInstall::demarrerMaintenant()
                                                             "postes de travail et essayez à nouveau.")));
         return;
     }
+    if (m_services.Reseau.Etat_().InstallationEnCours) {
+        Messages::Afficher(this, InstallationServeur::MessageOccupe());
+        return;
+    }
     TableMajAttente::FixerDiffere(Txt_IdMaj->text().toLongLong(), false);
     hide();
     QPointer<Frm_DiffereInstall> moi(this);

@@ -39,6 +39,13 @@ void InstallationServeur::FixerInterlocuteur(InterlocuteurInstallation* interloc
     m_bases.FixerInterlocuteur(interlocuteur);
 }
 
+QString InstallationServeur::MessageOccupe()
+{
+    return Messages::Joindre(QStringLiteral("Une installation de mise à jour serveur ou un déplacement du dossier des "
+                                            "mises à jour est déjà en cours sur ce serveur."),
+                             QStringLiteral("Veuillez attendre la fin de celle-ci et essayez à nouveau."));
+}
+
 QString InstallationServeur::DossierServeur() const
 {
     QString dossier = m_reseau.Etat_().Config.DossierServeur;
@@ -57,9 +64,7 @@ void InstallationServeur::InstallerMajServeur(const QString& fichier, const QStr
             fin(false);
     };
     if (etat.InstallationEnCours) {
-        refuser(Messages::Joindre(
-            QStringLiteral("Une installation de mise à jour serveur est déjà en cours sur ce serveur."),
-            QStringLiteral("Veuillez attendre la fin de celle-ci et essayez à nouveau.")));
+        refuser(MessageOccupe());
         return;
     }
     if (!numeroValide(version)) {

@@ -32,6 +32,9 @@ public:
     // The server folder, without a trailing separator.
     QString DossierServeur() const;
 
+    // Refusal of a second installation while one, or a relocation of the update folder, runs.
+    static QString MessageOccupe();
+
     static QString NomProgrammeMiseAJour() { return QStringLiteral("MajProgServeur"); }
 
 signals:

@@ -224,6 +224,14 @@ private slots:
         valider();
         QCOMPARE(m_messages->Dernier(), kRefus);
         m_console->FermerMenu();
+        QTRY_VERIFY(!m_console->Menu());
+
+        // Nor while another installation or a relocation of the update folder runs.
+        m_reseau->Etat_().InstallationEnCours = true;
+        valider();
+        QCOMPARE(m_messages->Dernier(), InstallationServeur::MessageOccupe());
+        QVERIFY(m_dialogue->isVisible());
+        m_reseau->Etat_().InstallationEnCours = false;
 
         // A deferred start is accepted with a workstation connected.
         m_postes.postes = 1;

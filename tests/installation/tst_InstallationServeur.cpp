@@ -210,7 +210,7 @@ private slots:
         m_installation->InstallerMajServeur(fichier, QStringLiteral("512"), QString::number(id),
                                             [&seconde](bool ok) { seconde = ok; });
         QCOMPARE(seconde, 0);
-        QVERIFY(m_messages->Dernier().startsWith(QStringLiteral("Une installation de mise à jour serveur est déjà")));
+        QCOMPARE(m_messages->Dernier(), InstallationServeur::MessageOccupe());
         QVERIFY(etat().InstallationEnCours);
 
         m_personne.fermerRapport();
