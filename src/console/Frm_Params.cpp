@@ -91,7 +91,14 @@ Frm_Params::Frm_Params(Frm_Reseau& reseau, QWidget* parent)
     construire();
 }
 
-Frm_Params::~Frm_Params() = default;
+Frm_Params::~Frm_Params()
+{
+    // A relocation still running must not call back into a screen being destroyed.
+    for (Frm_TransfertMAJ* transfert : findChildren<Frm_TransfertMAJ*>()) {
+        transfert->disconnect(this);
+        delete transfert;
+    }
+}
 
 void Frm_Params::DefinirVerification(VerificationCompte verification)
 {

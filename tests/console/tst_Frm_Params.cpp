@@ -1,3 +1,4 @@
+#include "ServiceSimule.h"
 #include "console/ChoixDossier.h"
 #include "console/Frm_Params.h"
 #include "console/Frm_Proxy.h"
@@ -407,6 +408,21 @@ private slots:
         QVERIFY(!QFile::exists(banc.dossier.Fichier(QStringLiteral("maj/maj120.zip"))));
         QCOMPARE(TableParametres::Lire().EmplacementMaj, nouveau + QLatin1Char('/'));
         QVERIFY(!banc.reseau.Etat_().InstallationEnCours);
+    }
+
+    void ecranDetruitPendantLeDeplacement()
+    {
+        Banc banc(true);
+        banc.reseau.Etat_().FixerVerificationEnCours(true); // the move waits for the check
+        const QString nouveau = banc.dossier.Fichier(QStringLiteral("nouveau"));
+        QVERIFY(QDir().mkpath(nouveau));
+        banc.w<QLineEdit>("Txt_Emplacement")->setText(nouveau);
+        banc.cliquer("Cmd_OK");
+        QTRY_VERIFY(banc.ecran->findChild<Frm_TransfertMAJ*>());
+        delete banc.ecran;
+        banc.reseau.Etat_().FixerVerificationEnCours(false);
+        QVERIFY(!banc.reseau.Etat_().InstallationEnCours);
+        QCOMPARE(TableParametres::Lire().EmplacementMaj, banc.dossier.DossierMaj());
     }
 
     void choixDuDossier()
