@@ -127,6 +127,7 @@ private slots:
             return erreurs += QString::fromUtf8(serveur.processus.readAllStandardError());
         };
         QTRY_VERIFY(lire().contains(QStringLiteral("démarré")));
+        QVERIFY(serveur.processus.processId() > 0);
         ::kill(static_cast<pid_t>(serveur.processus.processId()), SIGTERM);
         QTRY_VERIFY(lire().contains(QStringLiteral(
             "Message QUENTARIS: Vous ne pouvez pas quitter le serveur car des postes sont connectés sur celui-ci !")));
@@ -135,8 +136,10 @@ private slots:
         poste.disconnectFromHost();
         QTRY_VERIFY_WITH_TIMEOUT(
             [&] {
-                ::kill(static_cast<pid_t>(serveur.processus.processId()), SIGTERM);
-                return serveur.processus.waitForFinished(300);
+                const qint64 pid = serveur.processus.processId();
+                if (pid > 0)
+                    ::kill(static_cast<pid_t>(pid), SIGTERM);
+                return serveur.processus.state() == QProcess::NotRunning || serveur.processus.waitForFinished(300);
             }(),
             10000);
         QCOMPARE(serveur.processus.exitStatus(), QProcess::NormalExit);
