@@ -207,7 +207,8 @@ public:
 private:
     void lire() override
     {
-        m_corps += m_reponse->readAll();
+        if (m_reponse->isOpen())
+            m_corps += m_reponse->readAll();
         if (m_corps.size() > RequeteWeb::TailleMaxTexte)
             arreter(QStringLiteral("réponse trop longue"));
     }
@@ -305,7 +306,9 @@ private:
         if (s == 0)
             return;
         if (!statutReussi(s)) {
-            arreter(descriptionStatut(m_reponse, s));
+            // The error page is read and dropped; the client ends the exchange by itself.
+            m_raison = descriptionStatut(m_reponse, s);
+            m_arrete = true;
             return;
         }
         const QVariant longueur = m_reponse->header(QNetworkRequest::ContentLengthHeader);
@@ -318,9 +321,11 @@ private:
 
     void lire() override
     {
-        if (m_arrete)
+        if (!m_reponse->isOpen())
             return;
         const QByteArray morceau = m_reponse->readAll();
+        if (m_arrete)
+            return;
         if (morceau.isEmpty())
             return;
         if (m_tailleAttendue >= 0 && m_recus + morceau.size() > m_tailleAttendue) {

@@ -1,6 +1,7 @@
 #include "Assemblage.h"
 
 #include "Frm_Menu.h"
+#include "Frm_ObsEvt.h"
 #include "core/Messages.h"
 
 Assemblage::Assemblage(QObject* parent)
@@ -18,6 +19,13 @@ Assemblage::Assemblage(QObject* parent)
     });
     Installation.FixerInterlocuteur(&FenetresInstallation_);
     Console_.DefinirAction(5, [this] { FenetresInstallation_.OuvrirMajAttente(); });
+    // The update check: each tick of its timer, and the menu's manual check.
+    connect(&Reseau.Tim_VerifMAJ, &QTimer::timeout, &Verification, &VerificationMaj::Tim_VerifMAJ_Timer);
+    Console_.DefinirAction(2, [this] {
+        Console_.FermerMenu();
+        Verification.VerifierMAJ(true);
+    });
+    Console_.DefinirAction(6, [] { Frm_ObsEvt::Afficher(); });
     connect(&Reseau.Tim_InstallDiffere, &QTimer::timeout, &Differee, &InstallationDifferee::Tic);
 }
 

@@ -4,6 +4,8 @@
 #include "EcransConsole.h"
 #include "FenetresInstallation.h"
 #include "MessagesConsole.h"
+#include "StatutVerificationConsole.h"
+#include "acquisition/VerificationMaj.h"
 #include "core/Frm_Reseau.h"
 #include "workstations/ServeurPostes.h"
 #include "installation/ClientUniDATALocal.h"
@@ -28,6 +30,8 @@ public:
     MessagesConsole Messages_;
     Console Console_{Reseau};
     EcransConsole Ecrans_{Reseau, Postes, Console_};
+    StatutVerificationConsole StatutVerification_;
+    VerificationMaj Verification{Reseau.Etat_(), Reseau.Tim_VerifMAJ, StatutVerification_};
     ClientUniDATALocal ClientUniDATA_;
     InstallationServeur Installation{Reseau, ClientUniDATA_};
     InstallationDifferee Differee{Reseau, Installation};

@@ -174,8 +174,11 @@ ServiceSimule::ServiceSimule(const QString& dossier, QObject* parent)
     : QObject(parent), m_dossier(dossier), m_serveur(new QTcpServer(this))
 {
     connect(m_serveur, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket* socket = m_serveur->nextPendingConnection())
+        while (QTcpSocket* socket = m_serveur->nextPendingConnection()) {
+            ++m_ouvertes;
+            connect(socket, &QTcpSocket::disconnected, this, [this] { --m_ouvertes; });
             new ConnexionSimulee(socket, *this);
+        }
     });
 }
 
@@ -287,7 +290,8 @@ void ServiceSimule::traiter(ConnexionSimulee* connexion, const Requete& r)
         connexion->repondre(200, texte, reponse.toUtf8());
     } else if (r.Chemin == QLatin1String("/suivimaj/version.php")) {
         if (StatutVersion != 200) {
-            connexion->repondre(StatutVersion, "text/html", pageErreur(StatutVersion));
+            connexion->repondre(StatutVersion, "text/html",
+                                ReponseVersion.isEmpty() ? pageErreur(StatutVersion) : ReponseVersion.toUtf8());
             return;
         }
         QString reponse = ReponseVersion;

@@ -49,7 +49,7 @@ public:
     bool CompteRefuse = false;
     QString ReponseIdentification; // answer of the account check when not empty
     QString ReponseVersion; // raw answer of the update query when not empty
-    int StatutVersion = 200; // another status answers the query with an HTML page
+    int StatutVersion = 200; // another status: an HTML page, or ReponseVersion when set
     int StatutFichiers = 200; // another status answers every download with an HTML page
     qint64 EcartTaille = 0; // bytes added to (or taken from) every file served
     int PauseMs = 0; // pause between two 4 KiB pieces of a file
@@ -69,6 +69,9 @@ public:
     // Decoded paths of the requests received, in order.
     QStringList Chemins() const;
 
+    // Client connections not yet closed.
+    int ConnexionsOuvertes() const { return m_ouvertes; }
+
     // The update list this service gives for version `vers`.
     QString ListeVersions(qint64 vers) const;
 
@@ -82,4 +85,5 @@ private:
 
     QString m_dossier;
     QTcpServer* m_serveur = nullptr;
+    int m_ouvertes = 0;
 };

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QWidget>
+
+class AnimationAttente;
+class QLabel;
+class QProgressBar;
+
+// The balloon of a scheduled check: beside the panel, above every other window, never
+// taking the focus.
+class Frm_InfoBulle : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Frm_InfoBulle(QWidget* parent = nullptr);
+
+    void EcrireTexte(const QString& texte);
+    void Progression(qint64 recus, qint64 taille);
+    // Puts the balloon in the screen corner beside the panel (left where it is when the
+    // panel's side is unknown).
+    void Placer();
+
+protected:
+    void paintEvent(QPaintEvent* evenement) override;
+
+private:
+    QLabel* m_texte = nullptr;
+    QProgressBar* m_progression = nullptr;
+    AnimationAttente* m_animation = nullptr;
+};

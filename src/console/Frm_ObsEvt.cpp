@@ -1,0 +1,144 @@
+#include "Frm_ObsEvt.h"
+
+#include "Frm_DetailEvt.h"
+#include "Frm_NettoyageEvents.h"
+#include "Icones.h"
+#include "ModeleEvenements.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<Frm_ObsEvt> g_ouvert;
+
+void legende(QHBoxLayout* ligne, QWidget* parent, int numero, const QIcon& icone, const QString& texte)
+{
+    auto* image = new QLabel(parent);
+    image->setObjectName(QStringLiteral("Image") + QString::number(numero));
+    image->setPixmap(icone.pixmap(16, 16));
+    auto* label = new QLabel(texte, parent);
+    label->setObjectName(QStringLiteral("Label") + QString::number(numero));
+    ligne->addWidget(image);
+    ligne->addWidget(label);
+    ligne->addSpacing(16);
+}
+
+QPushButton* bouton(const QString& nom, const QString& texte, QWidget* parent)
+{
+    auto* b = new QPushButton(texte, parent);
+    b->setObjectName(nom);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+Frm_ObsEvt::Frm_ObsEvt(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Frm_ObsEvt"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Serveur de mises à jour QUENTARIS"));
+    setWindowIcon(Icones::Serveur());
+
+    auto* titre = new QLabel(QStringLiteral("Observateur d'évènements"), this);
+    titre->setObjectName(QStringLiteral("Label1"));
+    QFont police = titre->font();
+    police.setBold(true);
+    police.setPointSizeF(police.pointSizeF() * 1.3);
+    titre->setFont(police);
+
+    m_modele = new ModeleEvenements(this);
+    m_liste = new QTreeView(this);
+    m_liste->setObjectName(QStringLiteral("Lst_Evt"));
+    m_liste->setModel(m_modele);
+    m_liste->setRootIsDecorated(false);
+    m_liste->setUniformRowHeights(true);
+    m_liste->setItemsExpandable(false);
+    m_liste->setAllColumnsShowFocus(true);
+    m_liste->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_liste->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_liste->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_liste->setIconSize(QSize(16, 16));
+    m_liste->header()->setStretchLastSection(true);
+    m_liste->header()->setSectionResizeMode(0, QHeaderView::Fixed);
+    m_liste->header()->resizeSection(0, 26);
+    m_liste->header()->resizeSection(1, 170);
+    connect(m_liste, &QTreeView::doubleClicked, this, &Frm_ObsEvt::detail);
+
+    auto* legendes = new QHBoxLayout;
+    legende(legendes, this, 2, Icones::Information(), QStringLiteral("Information"));
+    legende(legendes, this, 3, Icones::Anomalie(), QStringLiteral("Anomalie"));
+    legende(legendes, this, 4, Icones::Avertissement(), QStringLiteral("Avertissement"));
+    legendes->addStretch();
+
+    auto* actualiser = bouton(QStringLiteral("Cmd_Actualiser"), QStringLiteral("Actualiser"), this);
+    auto* nettoyer = bouton(QStringLiteral("Command1"), QStringLiteral("Nettoyer la liste"), this);
+    auto* fermer = bouton(QStringLiteral("Cmd_Fermer"), QStringLiteral("Fermer"), this);
+    connect(actualiser, &QPushButton::clicked, this, &Frm_ObsEvt::ChargerEvt);
+    connect(nettoyer, &QPushButton::clicked, this, &Frm_ObsEvt::nettoyer);
+    connect(fermer, &QPushButton::clicked, this, &QWidget::close);
+    legendes->addWidget(actualiser);
+    legendes->addWidget(nettoyer);
+    legendes->addWidget(fermer);
+
+    auto* colonne = new QVBoxLayout(this);
+    colonne->addWidget(titre);
+    colonne->addWidget(m_liste, 1);
+    colonne->addLayout(legendes);
+    resize(780, 480);
+
+    ChargerEvt();
+}
+
+Frm_ObsEvt* Frm_ObsEvt::Afficher(bool recharger)
+{
+    if (g_ouvert) {
+        if (recharger)
+            g_ouvert->ChargerEvt();
+    } else {
+        g_ouvert = new Frm_ObsEvt;
+    }
+    g_ouvert->show();
+    g_ouvert->showNormal();
+    g_ouvert->raise();
+    g_ouvert->activateWindow();
+    return g_ouvert;
+}
+
+Frm_ObsEvt* Frm_ObsEvt::Instance()
+{
+    return g_ouvert;
+}
+
+void Frm_ObsEvt::ChargerEvt()
+{
+    m_modele->Charger();
+    m_liste->setEnabled(m_modele->rowCount() > 0);
+}
+
+void Frm_ObsEvt::detail(const QModelIndex& index)
+{
+    if (!index.isValid() || m_modele->rowCount() == 0)
+        return;
+    auto* fenetre = new Frm_DetailEvt(this);
+    fenetre->setAttribute(Qt::WA_DeleteOnClose);
+    fenetre->Fixer(m_modele->index(index.row(), 1).data().toString(),
+                   m_modele->index(index.row(), 2).data().toString());
+    fenetre->open();
+}
+
+void Frm_ObsEvt::nettoyer()
+{
+    if (m_modele->rowCount() == 0)
+        return;
+    auto* dialogue = new Frm_NettoyageEvents(this);
+    dialogue->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialogue, &QDialog::finished, this, &Frm_ObsEvt::ChargerEvt);
+    dialogue->open();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+class ModeleEvenements;
+class QTreeView;
+
+// The event viewer: the journal newest first, the detail of one event, the cleanup up to a day.
+class Frm_ObsEvt : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Frm_ObsEvt(QWidget* parent = nullptr);
+
+    // Opens the viewer, or brings the open one forward (reloading it only when asked).
+    static Frm_ObsEvt* Afficher(bool recharger = false);
+    // The open viewer, if any.
+    static Frm_ObsEvt* Instance();
+
+    // Fills the list from the journal; an empty journal disables it.
+    void ChargerEvt();
+
+    QTreeView* Lst_Evt() const { return m_liste; }
+    ModeleEvenements* Modele() const { return m_modele; }
+
+private:
+    void detail(const QModelIndex& index);
+    void nettoyer();
+
+    QTreeView* m_liste = nullptr;
+    ModeleEvenements* m_modele = nullptr;
+};

@@ -1,0 +1,224 @@
+#include "acquisition/StatutVerification.h"
+#include "acquisition/VerificationMaj.h"
+#include "core/Etat.h"
+#include "core/Horloge.h"
+#include "core/TableMajDispo.h"
+#include "support/DossierTest.h"
+#include "support/InterlocuteurScripte.h"
+#include "support/JournalTest.h"
+#include "support/Registre.h"
+#include "support/SimulateurTest.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+namespace {
+
+// Records what the check shows.
+class StatutEnregistre : public StatutVerification
+{
+public:
+    void Ouvrir(bool manuelle) override
+    {
+        appels.append(manuelle ? QStringLiteral("ouvrir manuelle") : QStringLiteral("ouvrir planifiée"));
+    }
+    void Telechargement(const QString& texte, qint64 taille) override
+    {
+        appels.append(texte + QStringLiteral(" /") + QString::number(taille));
+    }
+    void Progression(qint64 recus) override { derniereProgression = recus; }
+    void Fermer(bool manuelle) override
+    {
+        appels.append(manuelle ? QStringLiteral("fermer manuelle") : QStringLiteral("fermer planifiée"));
+    }
+
+    QStringList appels;
+    qint64 derniereProgression = -1;
+};
+
+const QDate Lundi(2026, 12, 7);
+const QDate Mardi(2026, 12, 8);
+
+} // namespace
+
+class TstVerificationMaj : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<DossierTest> m_dossier;
+    std::unique_ptr<SimulateurTest> m_sim;
+    std::unique_ptr<Etat> m_etat;
+    std::unique_ptr<QTimer> m_minuteur;
+    std::unique_ptr<StatutEnregistre> m_statut;
+    std::unique_ptr<VerificationMaj> m_verif;
+
+    void a(const QDate& jour, const QTime& heure) { Horloge::Regler(QDateTime(jour, heure)); }
+
+private slots:
+    void init()
+    {
+        m_dossier = std::make_unique<DossierTest>();
+        m_sim = std::make_unique<SimulateurTest>();
+        m_etat = std::make_unique<Etat>();
+        m_etat->Config.Service = m_sim->Adresse();
+        m_etat->EmplacementMaj = m_dossier->DossierMaj();
+        m_etat->W_User = QStringLiteral("61742");
+        m_etat->W_Pass = QStringLiteral("TR918M");
+        m_etat->W_HeureVerif = QStringLiteral("22:00");
+        m_etat->Jours = {true, false, false, false, false, false, false};
+        m_minuteur = std::make_unique<QTimer>();
+        m_minuteur->setInterval(60000);
+        m_minuteur->start();
+        m_statut = std::make_unique<StatutEnregistre>();
+        m_verif = std::make_unique<VerificationMaj>(*m_etat, *m_minuteur, *m_statut);
+    }
+    void cleanup()
+    {
+        Horloge::Reinitialiser();
+        m_verif.reset();
+        m_statut.reset();
+        m_minuteur.reset();
+        m_etat.reset();
+        m_sim.reset();
+        m_dossier.reset();
+    }
+
+    void echeance_data()
+    {
+        QTest::addColumn<QDateTime>("moment");
+        QTest::addColumn<bool>("due");
+        QTest::newRow("lundi 22:00:37") << QDateTime(Lundi, QTime(22, 0, 37)) << true;
+        QTest::newRow("lundi 22:00:00") << QDateTime(Lundi, QTime(22, 0, 0)) << true;
+        QTest::newRow("lundi 22:01:05") << QDateTime(Lundi, QTime(22, 1, 5)) << false;
+        QTest::newRow("lundi 21:59:59") << QDateTime(Lundi, QTime(21, 59, 59)) << false;
+        QTest::newRow("mardi 22:00:37") << QDateTime(Mardi, QTime(22, 0, 37)) << false;
+        QTest::newRow("dimanche suivant") << QDateTime(Lundi.addDays(6), QTime(22, 0, 37)) << false;
+    }
+    void echeance()
+    {
+        QFETCH(QDateTime, moment);
+        QFETCH(bool, due);
+        QCOMPARE(
+            VerificationMaj::EstDue(moment, QStringLiteral("22:00"), {true, false, false, false, false, false, false}),
+            due);
+        // Sunday is the seventh flag, whatever the system's language.
+        QVERIFY(VerificationMaj::EstDue(QDateTime(Lundi.addDays(6), QTime(7, 5)), QStringLiteral("07:05"),
+                                        {false, false, false, false, false, false, true}));
+    }
+
+    // A scheduled check: three updates in document order, the balloon, the timer stopped
+    // meanwhile and restarted at the end; never twice in one minute.
+    void verificationPlanifiee()
+    {
+        for (qint64 n : {1003, 1001, 1002})
+            m_sim->Ajouter(n, QStringLiteral("majs/MAJ") + QString::number(n) + QStringLiteral(".zip"),
+                           QStringLiteral("0"), SimulateurTest::Contenu(n, int(n)));
+        a(Lundi, QTime(22, 0, 37));
+        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
+        m_verif->Tim_VerifMAJ_Timer();
+        QVERIFY(m_etat->VerificationEnCours());
+        QVERIFY(!m_etat->VerificationManuelle);
+        QVERIFY(!m_minuteur->isActive());
+        QTRY_COMPARE(fin.count(), 1);
+        QVERIFY(m_minuteur->isActive());
+        QVERIFY(!m_etat->VerificationEnCours());
+        QCOMPARE(m_statut->appels,
+                 QStringList({QStringLiteral("ouvrir planifiée"),
+                              QStringLiteral("Téléchargement de la mise à jour 1003 en cours ... /1003"),
+                              QStringLiteral("Téléchargement de la mise à jour 1001 en cours ... /1001"),
+                              QStringLiteral("Téléchargement de la mise à jour 1002 en cours ... /1002"),
+                              QStringLiteral("fermer planifiée")}));
+        QCOMPARE(m_statut->derniereProgression, qint64(1002));
+        QVector<qint64> versions;
+        for (const MajDispo& m : TableMajDispo::Toutes())
+            versions.append(m.NumVersionDispo);
+        QCOMPARE(versions, QVector<qint64>({1003, 1001, 1002}));
+        QCOMPARE(LignesJournal().value(0),
+                 QStringLiteral("0|Une mise à jour est disponible, elle va être téléchargée automatiquement."));
+
+        const int requetes = m_sim->Service().Recues.size();
+        a(Lundi, QTime(22, 0, 58));
+        m_verif->Tim_VerifMAJ_Timer();
+        QVERIFY(!m_etat->VerificationEnCours());
+        QCOMPARE(m_sim->Service().Recues.size(), requetes);
+    }
+
+    void pasDeVerificationHorsEcheance()
+    {
+        for (const QDateTime& moment : {QDateTime(Lundi, QTime(22, 1, 5)), QDateTime(Mardi, QTime(22, 0, 37))}) {
+            Horloge::Regler(moment);
+            m_verif->Tim_VerifMAJ_Timer();
+            m_verif->VerifierMAJ(false);
+        }
+        QVERIFY(!m_etat->VerificationEnCours());
+        QVERIFY(m_statut->appels.isEmpty());
+        QVERIFY(m_sim->Service().Recues.isEmpty());
+        QVERIFY(m_minuteur->isActive());
+    }
+
+    // A manual check runs on a day whose flag is off, at any time.
+    void verificationManuelle()
+    {
+        a(Mardi, QTime(14, 12));
+        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
+        QVERIFY(m_verif->VerifierMAJ(true));
+        QVERIFY(m_etat->VerificationManuelle);
+        QTRY_COMPARE(fin.count(), 1);
+        QVERIFY(!m_etat->VerificationManuelle);
+        QCOMPARE(m_statut->appels, QStringList({QStringLiteral("ouvrir manuelle"), QStringLiteral("fermer manuelle")}));
+        QCOMPARE(LignesJournal(), QStringList{QStringLiteral("2|Aucune mise à jour disponible sur le serveur.")});
+    }
+
+    void demandeManuellePendantUneVerification()
+    {
+        InterlocuteurScripte personne;
+        m_sim->Ajouter(5, QStringLiteral("MAJ5.zip"), QStringLiteral("1"), "12345");
+        m_sim->Service().Bloque = true;
+        a(Mardi, QTime(14, 12));
+        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
+        QVERIFY(m_verif->VerifierMAJ(true));
+        QTRY_COMPARE(m_sim->Service().Recues.size(), 2); // the query, then the blocked download
+        QVERIFY(!m_verif->VerifierMAJ(true));
+        QCOMPARE(personne.affiches.size(), 1);
+        QCOMPARE(personne.affiches.at(0).texte,
+                 QStringLiteral("Une recherche de mises à jour est déjà en cours. Veuillez attendre la fin de celle-ci "
+                                "avant d'en demander une nouvelle."));
+        QCOMPARE(personne.affiches.at(0).icone, Icone::Information);
+        QVERIFY(m_etat->VerificationManuelle);
+        // A tick at the check time does nothing either.
+        a(Lundi, QTime(22, 0, 10));
+        m_verif->Tim_VerifMAJ_Timer();
+        m_sim->Service().Bloque = false;
+        QCOMPARE(m_sim->Service().Recues.size(), 2);
+        QCOMPARE(m_statut->appels.size(), 2);
+        QCOMPARE(fin.count(), 0);
+    }
+
+    // Entries that cannot be downloaded are journalled and skipped; the others go on.
+    void entreesInvalidesIgnorees()
+    {
+        m_sim->EcrireFichier(QStringLiteral("MAJ9.zip"), "123");
+        m_sim->Service().ReponseVersion
+            = QStringLiteral("<maj><version><numero>8</numero><chemin>MAJ8.zip</chemin><environnement>0</environnement>"
+                             "<documentation>0</documentation></version>"
+                             "<version><numero>9</numero><chemin>MAJ9.zip</chemin><environnement>0</environnement>"
+                             "<documentation>false</documentation><taille>3</taille></version></maj>");
+        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
+        m_verif->VerifierMAJ(true);
+        QTRY_COMPARE(fin.count(), 1);
+        QCOMPARE(
+            LignesJournal(),
+            QStringList({QStringLiteral("0|Une mise à jour est disponible, elle va être téléchargée automatiquement."),
+                         QStringLiteral("1|La mise à jour 8 annoncée par le serveur QUENTARIS est ignorée : "
+                                        "l'élément « taille » est absent."),
+                         QStringLiteral("0|Le téléchargement de la mise à jour 9 a été effectué avec succès."),
+                         QStringLiteral("0|Le téléchargement de la mise à jour poste 9 a été pris en compte par le "
+                                        "serveur QUENTARIS.")}));
+        QCOMPARE(m_statut->appels.size(), 3);
+    }
+};
+
+QUENTARIS_TEST(TstVerificationMaj)
+#include "tst_VerificationMaj.moc"

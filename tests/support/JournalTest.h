@@ -1,0 +1,15 @@
+#pragma once
+
+#include "core/Journal.h"
+
+#include <QStringList>
+
+// The journal as "type|message" lines, oldest first.
+inline QStringList LignesJournal()
+{
+    QStringList lignes;
+    const QVector<Evenement> tous = TableJournal::Tous();
+    for (auto it = tous.crbegin(); it != tous.crend(); ++it)
+        lignes.append(it->TypeEvt + QLatin1Char('|') + it->MessageEvt);
+    return lignes;
+}
