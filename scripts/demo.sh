@@ -1,17 +1,44 @@
 #!/usr/bin/env bash
-# Prepares a demo program folder under the build folder and starts the server on it.
+# Prepares a demo program folder under the build folder, starts the update service simulator
+# on a free loopback port, then starts the server on that folder. The simulator offers one
+# workstation update and one server update; "Rechercher mises à jour" in the tray menu (or the
+# scheduled check, two minutes after the start) downloads them. The simulator stops with the
+# server.
 set -euo pipefail
 build=${1:-build}
 racine=$(cd "$(dirname "$0")/.." && pwd)
-demo="$racine/$build/demo"
+bin="$racine/$build"
+demo="$bin/demo"
+service="$demo/service"
 mkdir -p "$demo/systeme" "$demo/maj" "$demo/serveur" "$demo/unidata"
-[ -f "$demo/configserv.ini" ] || cat > "$demo/configserv.ini" <<INI
+
+[ -f "$service/catalogue.txt" ] || "$bin/quentaris-simulateur" --creer-demo "$service"
+
+"$bin/quentaris-simulateur" --dossier "$service" --utilisateur demo --mot-de-passe demo --bavard \
+    > "$demo/simulateur.port" 2> "$demo/simulateur.log" &
+simulateur=$!
+trap 'kill "$simulateur" 2>/dev/null || true; wait "$simulateur" 2>/dev/null || true' EXIT
+port=
+for _ in $(seq 1 100); do
+    port=$(sed -n 's/^PORT=//p' "$demo/simulateur.port")
+    [ -n "$port" ] && break
+    kill -0 "$simulateur" 2>/dev/null || { cat "$demo/simulateur.log" >&2; exit 1; }
+    sleep 0.1
+done
+[ -n "$port" ] || { echo "Le simulateur du service de mises à jour ne répond pas." >&2; exit 1; }
+
+# The simulator's port changes at every run: the file is written anew each time.
+cat > "$demo/configserv.ini" <<INI
 PORT=28000
+SERVICE=http://127.0.0.1:$port
 DOSSIER_SYSTEME=$demo/systeme
 DOSSIER_SERVEUR=$demo/serveur
 PARTAGE_UNIDATA=$demo/unidata
 INI
 [ -f "$demo/systeme/quentaris.ini" ] || printf 'SERVEUR=localhost\n' > "$demo/systeme/quentaris.ini"
-[ -f "$demo/donnees.db" ] || "$racine/$build/quentaris-serveur" --home "$demo" --init-db
+[ -f "$demo/donnees.db" ] || "$bin/quentaris-serveur" --home "$demo" --init-db
+"$bin/quentaris-simulateur" --parametres-demo "$demo" --utilisateur demo --mot-de-passe demo
+
 echo "Dossier de démonstration : $demo"
-exec "$racine/$build/quentaris-serveur" --home "$demo"
+echo "Service de mises à jour simulé : http://127.0.0.1:$port (requêtes dans $demo/simulateur.log)"
+"$bin/quentaris-serveur" --home "$demo"

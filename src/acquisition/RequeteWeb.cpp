@@ -63,6 +63,8 @@ QString decoderTexte(const QByteArray& octets)
     return TexteFil::depuisOctets(octets);
 }
 
+constexpr qint64 TailleTampon = 1024 * 1024;
+
 bool statutReussi(int statut)
 {
     return statut >= 200 && statut <= 299;
@@ -125,6 +127,8 @@ protected:
         QNetworkRequest requete(adresse);
         requete.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
         m_reponse = m_client.get(requete);
+        // Back-pressure: the client holds at most this much unread; the rest waits in the socket.
+        m_reponse->setReadBufferSize(TailleTampon);
         connect(m_reponse, &QNetworkReply::metaDataChanged, this, [this] {
             progres();
             enTetes();

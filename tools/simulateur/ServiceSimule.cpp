@@ -272,9 +272,9 @@ void ServiceSimule::traiter(ConnexionSimulee* connexion, const Requete& r)
 {
     Recues.append(r);
     if (Bavard)
-        std::fprintf(stderr, "%s simulateur : %s?%s\n",
+        std::fprintf(stderr, "%s simulateur : %s%s%s\n",
                      qPrintable(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))),
-                     qPrintable(r.Chemin), qPrintable(r.Brute));
+                     qPrintable(r.Chemin), r.Brute.isEmpty() ? "" : "?", qPrintable(r.Brute));
     emit RequeteRecue();
 
     const QByteArray texte = "text/plain; charset=UTF-8";

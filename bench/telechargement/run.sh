@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Download of a 1 GiB update from the service simulator: the server's request code against
+# curl, same file, same simulator, same run. Targets: ratio >= 0.8, memory growth < 16 MiB.
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+taille=$((1024 * 1024 * 1024))
+tmp=$(mktemp -d)
+simulateur=
+nettoyer() {
+    [ -n "$simulateur" ] && kill "$simulateur" 2>/dev/null && wait "$simulateur" 2>/dev/null
+    rm -rf "$tmp"
+}
+trap nettoyer EXIT
+mkdir -p "$tmp/service/majs" "$tmp/maj"
+# A real 1 GiB file (not sparse), written once.
+head -c "$taille" /dev/urandom > "$tmp/service/majs/MAJ9999.zip"
+
+"$build/quentaris-simulateur" --dossier "$tmp/service" > "$tmp/port" 2> "$tmp/simulateur.log" &
+simulateur=$!
+port=
+for _ in $(seq 1 100); do
+    port=$(sed -n 's/^PORT=//p' "$tmp/port")
+    [ -n "$port" ] && break
+    sleep 0.1
+done
+[ -n "$port" ] || { echo "simulateur injoignable" >&2; exit 1; }
+adresse="http://127.0.0.1:$port/suivimaj/admin/majs/MAJ9999.zip"
+
+cat "$tmp/service/majs/MAJ9999.zip" > /dev/null # same page cache for both
+curl_bps=$(curl -s -o "$tmp/maj/curl.bin" -w '%{speed_download}' "$adresse")
+[ "$(stat -c %s "$tmp/maj/curl.bin")" = "$taille" ] || { echo "curl : taille incorrecte" >&2; exit 1; }
+rm -f "$tmp/maj/curl.bin"
+ligne=$("$build/bench/telechargement/bench_telechargement" "$adresse" "$tmp/maj/MAJ9999.zip" "$taille")
+cmp -s "$tmp/maj/MAJ9999.zip" "$tmp/service/majs/MAJ9999.zip" || { echo "fichier téléchargé différent" >&2; exit 1; }
+
+serveur=$(sed -n 's/.*mo_par_s=\([0-9.]*\).*/\1/p' <<< "$ligne")
+memoire=$(sed -n 's/.*croissance_memoire_kio=\([0-9-]*\).*/\1/p' <<< "$ligne")
+awk -v s="$serveur" -v c="$curl_bps" -v m="$memoire" 'BEGIN {
+    c = c / 1e6
+    printf "téléchargement 1 Gio : serveur %.1f Mo/s, curl %.1f Mo/s, rapport %.2f (objectif >= 0.8)\n", s, c, s / c
+    printf "croissance de la mémoire de pointe : %.1f Mio (objectif < 16 Mio)\n", m / 1024
+}'
