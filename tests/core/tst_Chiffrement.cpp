@@ -39,10 +39,14 @@ private slots:
         QCOMPARE(Dechiffrer(QString(), Cle()), QString());
         QCOMPARE(Dechiffrer(QStringLiteral("TR918M"), Cle()), QString());
         QCOMPARE(Dechiffrer(QStringLiteral("@@ pas du base64 @@"), Cle()), QString());
-        QString chiffre = Chiffrer(QStringLiteral("secret"), Cle());
-        chiffre[chiffre.size() - 3]
-            = chiffre[chiffre.size() - 3] == QLatin1Char('A') ? QLatin1Char('B') : QLatin1Char('A');
-        QCOMPARE(Dechiffrer(chiffre, Cle()), QString());
+        // Any altered byte, nonce, tag or cipher text alike, is refused.
+        const QByteArray octets = QByteArray::fromBase64(Chiffrer(QStringLiteral("secret"), Cle()).toLatin1());
+        for (int i = 0; i < octets.size(); ++i) {
+            QByteArray altere = octets;
+            altere[i] = static_cast<char>(altere[i] ^ 0x01);
+            QCOMPARE(Dechiffrer(QString::fromLatin1(altere.toBase64()), Cle()), QString());
+        }
+        QCOMPARE(Dechiffrer(QString::fromLatin1(octets.left(octets.size() - 1).toBase64()), Cle()), QString());
         QCOMPARE(Dechiffrer(Chiffrer(QStringLiteral("secret"), Cle()), QStringLiteral("autre")), QString());
     }
 };
