@@ -82,12 +82,6 @@ QString descriptionStatut(const QNetworkReply* reponse, int statut)
 class Transfert : public QObject
 {
 public:
-    ~Transfert() override
-    {
-        if (m_reponse)
-            disconnect(m_reponse, nullptr, this, nullptr);
-    }
-
     Transfert(const QString& url, QObject* contexte) : m_url(url), m_contexte(contexte)
     {
         connect(contexte, &QObject::destroyed, this, [this] { abandonner(); });
@@ -101,12 +95,19 @@ public:
         });
     }
 
+    ~Transfert() override
+    {
+        if (m_reponse)
+            disconnect(m_reponse, nullptr, this, nullptr);
+    }
+
 protected:
     // Reads the proxy settings and sends the request; false with a reason when it cannot start.
     bool lancer()
     {
         m_proxy = Proxy::ChargerParametresProxy();
-        const QUrl adresse(m_url, QUrl::StrictMode);
+        // Characters a URL cannot hold as they are (a space in a file path) are encoded.
+        const QUrl adresse(m_url);
         if (!adresse.isValid() || adresse.scheme().isEmpty()) {
             m_raison = QStringLiteral("adresse « ") + m_url + QStringLiteral(" » invalide");
             return false;

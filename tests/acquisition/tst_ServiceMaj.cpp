@@ -221,7 +221,7 @@ private slots:
                                         "par le serveur QUENTARIS.")}));
     }
 
-    void cheminAvecAntislash()
+    void cheminsParticuliers()
     {
         const QByteArray contenu = SimulateurTest::Contenu(1234, 500);
         m_sim->Ajouter(1234, QStringLiteral("majs\\srv\\MAJ1234.zip"), QStringLiteral("0"), contenu);
@@ -230,6 +230,12 @@ private slots:
         QCOMPARE(m_sim->Service().Chemins().value(0), QStringLiteral("/suivimaj/admin/majs/srv/MAJ1234.zip"));
         QCOMPARE(TableMajDispo::Toutes().value(0).NomFichierMaj, QStringLiteral("majs\\srv\\MAJ1234.zip"));
         QCOMPARE(lire(maj(QStringLiteral("majs\\srv\\MAJ1234.zip"))), contenu);
+
+        m_sim->Ajouter(1235, QStringLiteral("majs/mise à jour 1235.zip"), QStringLiteral("0"), contenu);
+        QVERIFY(telecharger(
+            annoncee(QStringLiteral("1235"), QStringLiteral("majs/mise à jour 1235.zip"), QStringLiteral("0"), 500)));
+        QCOMPARE(m_sim->Service().Chemins().value(2), QStringLiteral("/suivimaj/admin/majs/mise à jour 1235.zip"));
+        QCOMPARE(lire(maj(QStringLiteral("mise à jour 1235.zip"))), contenu);
     }
 
     // One byte short: "taille incorrect", no row, nothing kept, asked for again next time.
