@@ -27,9 +27,12 @@ done
 adresse="http://127.0.0.1:$port/suivimaj/admin/majs/MAJ9999.zip"
 
 cat "$tmp/service/majs/MAJ9999.zip" > /dev/null # same page cache for both
+# Each download starts with the disk's pending writes flushed, so that neither pays for the other.
+sync
 curl_bps=$(curl -s -o "$tmp/maj/curl.bin" -w '%{speed_download}' "$adresse")
 [ "$(stat -c %s "$tmp/maj/curl.bin")" = "$taille" ] || { echo "curl : taille incorrecte" >&2; exit 1; }
 rm -f "$tmp/maj/curl.bin"
+sync
 ligne=$("$build/bench/telechargement/bench_telechargement" "$adresse" "$tmp/maj/MAJ9999.zip" "$taille")
 cmp -s "$tmp/maj/MAJ9999.zip" "$tmp/service/majs/MAJ9999.zip" || { echo "fichier téléchargé différent" >&2; exit 1; }
 
