@@ -28,14 +28,18 @@ void VerificationMaj::Tim_VerifMAJ_Timer()
     if (m_etat.VerificationEnCours())
         return;
     const QDateTime maintenant = Horloge::Maintenant();
-    if (!EstDue(maintenant, m_etat.W_HeureVerif, m_etat.Jours))
-        return;
-    // The timer restarts a whole minute after each check; this also holds when ticks come
-    // from elsewhere or the clock steps back.
+    // The timer restarts a whole minute after each check; remembering the minute also holds
+    // when ticks come from elsewhere or the clock steps back.
     const QString minute = maintenant.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    if (minute == m_derniereMinute)
+    if (EstDue(maintenant, m_etat.W_HeureVerif, m_etat.Jours) && minute != m_derniereMinute) {
+        m_derniereMinute = minute;
+        m_enAttente = true;
+    }
+    // Files must not land in the update folder while it is being moved, nor while a server
+    // update is installed: the check waits for the first tick after.
+    if (!m_enAttente || m_etat.InstallationEnCours)
         return;
-    m_derniereMinute = minute;
+    m_enAttente = false;
     demarrer(false);
 }
 
@@ -49,6 +53,14 @@ bool VerificationMaj::VerifierMAJ(bool force)
         Messages::Afficher(this,
                            QStringLiteral("Une recherche de mises à jour est déjà en cours. Veuillez attendre la fin "
                                           "de celle-ci avant d'en demander une nouvelle."),
+                           Icone::Information);
+        return false;
+    }
+    if (m_etat.InstallationEnCours) {
+        Messages::Afficher(this,
+                           QStringLiteral("Une installation de mise à jour ou un déplacement du dossier des mises à "
+                                          "jour est en cours. Veuillez attendre la fin de celle-ci avant de "
+                                          "rechercher des mises à jour."),
                            Icone::Information);
         return false;
     }

@@ -23,10 +23,12 @@ public:
     // and the day's flag (Monday first) is set.
     static bool EstDue(const QDateTime& maintenant, const QString& heureVerif, const std::array<bool, 7>& jours);
 
-    // The timer's tick: starts a scheduled check when one is due.
+    // The timer's tick: starts a scheduled check when one is due, or when one came due while
+    // a server installation or a folder relocation ran.
     void Tim_VerifMAJ_Timer();
 
-    // true: a manual check at once (refused with a notice while a check runs; returns false);
+    // true: a manual check at once (refused with a notice, returning false, while a check, a
+    // server installation or a folder relocation runs);
     // false: the same test as a tick.
     bool VerifierMAJ(bool force);
 
@@ -43,5 +45,6 @@ private:
     StatutVerification& m_statut;
     bool m_manuelle = false;
     QString m_derniereMinute; // "yyyy-MM-dd hh:mm" of the last scheduled check
+    bool m_enAttente = false; // a scheduled check came due and has not started yet
     QVector<EntreeVersion> m_entrees;
 };

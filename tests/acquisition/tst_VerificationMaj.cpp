@@ -196,6 +196,34 @@ private slots:
         QCOMPARE(fin.count(), 0);
     }
 
+    // No file may land in the update folder while it is moved or a server update installs:
+    // a scheduled check waits for the next tick after, a manual one is refused.
+    void attenteDUneInstallation()
+    {
+        InterlocuteurScripte personne;
+        m_etat->InstallationEnCours = true;
+        QVERIFY(!m_verif->VerifierMAJ(true));
+        QCOMPARE(personne.Dernier(),
+                 QStringLiteral("Une installation de mise à jour ou un déplacement du dossier des mises à jour est en "
+                                "cours. Veuillez attendre la fin de celle-ci avant de rechercher des mises à jour."));
+        a(Lundi, QTime(22, 0, 37));
+        m_verif->Tim_VerifMAJ_Timer();
+        a(Lundi, QTime(22, 1, 37));
+        m_verif->Tim_VerifMAJ_Timer();
+        QVERIFY(!m_etat->VerificationEnCours());
+        m_etat->InstallationEnCours = false;
+        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
+        a(Lundi, QTime(22, 2, 37));
+        m_verif->Tim_VerifMAJ_Timer();
+        QVERIFY(m_etat->VerificationEnCours());
+        QVERIFY(!m_etat->VerificationManuelle);
+        QTRY_COMPARE(fin.count(), 1);
+        QCOMPARE(m_sim->Service().Recues.size(), 1);
+        a(Lundi, QTime(22, 3, 37));
+        m_verif->Tim_VerifMAJ_Timer();
+        QVERIFY(!m_etat->VerificationEnCours());
+    }
+
     // Entries that cannot be downloaded are journalled and skipped; the others go on.
     void entreesInvalidesIgnorees()
     {
