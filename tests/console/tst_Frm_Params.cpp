@@ -251,6 +251,31 @@ private slots:
         QVERIFY(banc.messages.affiches.isEmpty());
     }
 
+    // The screen asks the maker's service itself unless told otherwise.
+    void compteVerifieAupresDuService()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        InterlocuteurScripte messages;
+        ServiceSimule service(dossier.Chemin());
+        QVERIFY(service.Ecouter());
+        service.Utilisateur = QStringLiteral("61742");
+        service.MotDePasse = QStringLiteral("TR918M");
+        Frm_Reseau reseau;
+        reseau.Etat_().Config.Service = service.Adresse();
+        Frm_Params ecran(reseau);
+        ecran.ChargerParametres();
+        auto* verifier = ecran.findChild<QPushButton*>(QStringLiteral("Cmd_Verif"));
+        QTest::mouseClick(verifier, Qt::LeftButton);
+        QTRY_VERIFY(ecran.findChild<QLabel*>(QStringLiteral("Etq_VerifOK"))->isVisibleTo(&ecran));
+        QCOMPARE(service.Chemins(), QStringList{QStringLiteral("/suivimaj/verifident.php")});
+        service.CompteRefuse = true;
+        QTest::mouseClick(verifier, Qt::LeftButton);
+        QTRY_VERIFY(ecran.findChild<QLabel*>(QStringLiteral("Etq_CompteBloque"))->isVisibleTo(&ecran));
+        QVERIFY(!ecran.findChild<QLabel*>(QStringLiteral("Etq_VerifOK"))->isVisibleTo(&ecran));
+        QVERIFY(messages.affiches.isEmpty());
+    }
+
     void verificationSansIdentifiantNeDemandeRien()
     {
         Banc banc(true);
