@@ -2,7 +2,8 @@
 # Prepares a demo program folder under the build folder, starts the update service simulator
 # on a free loopback port, then starts the server on that folder. The simulator offers one
 # workstation update and one server update; "Rechercher mises à jour" in the tray menu (or the
-# scheduled check, two minutes after the start) downloads them. The simulator stops with the
+# scheduled check, two minutes after the start) downloads them; "Mises à jour en attente"
+# then installs the server update into the two demo databases. The simulator stops with the
 # server.
 set -euo pipefail
 build=${1:-build}
@@ -10,7 +11,7 @@ racine=$(cd "$(dirname "$0")/.." && pwd)
 bin="$racine/$build"
 demo="$bin/demo"
 service="$demo/service"
-mkdir -p "$demo/systeme" "$demo/maj" "$demo/serveur" "$demo/unidata"
+mkdir -p "$demo/systeme" "$demo/maj" "$demo/serveur" "$demo/unidata" "$demo/bases/COMPTA" "$demo/bases/PAIE"
 
 [ -f "$service/catalogue.txt" ] || "$bin/quentaris-simulateur" --creer-demo "$service"
 
@@ -35,7 +36,12 @@ DOSSIER_SYSTEME=$demo/systeme
 DOSSIER_SERVEUR=$demo/serveur
 PARTAGE_UNIDATA=$demo/unidata
 INI
-[ -f "$demo/systeme/quentaris.ini" ] || printf 'SERVEUR=localhost\n' > "$demo/systeme/quentaris.ini"
+# The database server side: two demo databases, listed in BASES.TXT, with their folders in
+# quentaris.ini. The demo server update 1002 installs into both.
+[ -f "$demo/systeme/quentaris.ini" ] \
+    || printf 'SERVEUR=localhost\r\nCOMPTA=%s\r\nPAIE=%s\r\n' "$demo/bases/COMPTA" "$demo/bases/PAIE" \
+        > "$demo/systeme/quentaris.ini"
+[ -f "$demo/unidata/BASES.TXT" ] || printf 'COMPTA\r\nPAIE\r\n' > "$demo/unidata/BASES.TXT"
 [ -f "$demo/donnees.db" ] || "$bin/quentaris-serveur" --home "$demo" --init-db
 "$bin/quentaris-simulateur" --parametres-demo "$demo" --utilisateur demo --mot-de-passe demo
 

@@ -14,21 +14,30 @@ namespace PreparationDemo {
 
 namespace {
 
-bool ecrireZip(const QString& chemin, const QByteArray& nomInterne, const QByteArray& contenu, QString* erreur)
+struct EntreeZip
+{
+    QByteArray nom;
+    QByteArray contenu;
+    int droits = 0644;
+};
+
+bool ecrireZip(const QString& chemin, const QList<EntreeZip>& entrees, QString* erreur)
 {
     QDir().mkpath(QFileInfo(chemin).absolutePath());
     archive* a = archive_write_new();
     archive_write_set_format_zip(a);
     bool ok = archive_write_open_filename(a, QFile::encodeName(chemin).constData()) == ARCHIVE_OK;
-    if (ok) {
+    for (const EntreeZip& e : entrees) {
+        if (!ok)
+            break;
         archive_entry* entree = archive_entry_new();
-        archive_entry_set_pathname(entree, nomInterne.constData());
-        archive_entry_set_size(entree, contenu.size());
+        archive_entry_set_pathname(entree, e.nom.constData());
+        archive_entry_set_size(entree, e.contenu.size());
         archive_entry_set_filetype(entree, AE_IFREG);
-        archive_entry_set_perm(entree, 0644);
+        archive_entry_set_perm(entree, e.droits);
         archive_entry_set_mtime(entree, QDateTime::currentSecsSinceEpoch(), 0);
         ok = archive_write_header(a, entree) == ARCHIVE_OK
-            && archive_write_data(a, contenu.constData(), static_cast<size_t>(contenu.size())) == contenu.size();
+            && archive_write_data(a, e.contenu.constData(), static_cast<size_t>(e.contenu.size())) == e.contenu.size();
         archive_entry_free(entree);
     }
     if (!ok)
@@ -86,12 +95,22 @@ bool CreerService(const QString& dossier, QString* erreur)
                   "1001;majs/poste/MAJ1001.zip;0;1;0\n"
                   "1002;majs/srv/MAJ1002.zip;1;0;0\n",
                   erreur)
-        && ecrireZip(d.filePath(QStringLiteral("majs/poste/MAJ1001.zip")), "LISEZMOI.txt",
-                     "Mise a jour poste 1001 de demonstration.\n", erreur)
+        && ecrireZip(d.filePath(QStringLiteral("majs/poste/MAJ1001.zip")),
+                     {{"LISEZMOI.txt", "Mise a jour poste 1001 de demonstration.\n"}}, erreur)
         && ecrire(d.filePath(QStringLiteral("majs/poste/1001.pdf")),
                   documentPdf("Mise a jour 1001 : notes de version de demonstration"), erreur)
-        && ecrireZip(d.filePath(QStringLiteral("majs/srv/MAJ1002.zip")), "LISEZMOI.txt",
-                     "Mise a jour serveur 1002 de demonstration.\n", erreur);
+        && ecrireZip(
+               d.filePath(QStringLiteral("majs/srv/MAJ1002.zip")),
+               {{"LISEZMOI.txt", "Mise a jour serveur 1002 de demonstration.\n"},
+                // The database side of the update: run in each database folder, it
+                // records the version in the database file INSTALLMAJ.
+                {"INSTALLMAJ/LANCEMAJCD",
+                 "#!/bin/sh\n"
+                 "# LANCEMAJCD <version folder> <drive> VIDE <database folder>\n"
+                 "version=$(basename \"$1\")\n"
+                 "echo \"Mise a jour $version installee le $(date '+%d/%m/%Y %H:%M:%S')\" > \"INSTALLMAJ/$version\"\n",
+                 0755}},
+               erreur);
 }
 
 bool EcrireParametres(const QString& dossierProgramme, const QString& utilisateur, const QString& motDePasse,
