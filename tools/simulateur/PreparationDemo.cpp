@@ -90,27 +90,28 @@ QByteArray documentPdf(const QByteArray& texte)
 bool CreerService(const QString& dossier, QString* erreur)
 {
     const QDir d(dossier);
+    QList<EntreeZip> poste;
+    poste.append(EntreeZip{"LISEZMOI.txt", "Mise a jour poste 1001 de demonstration.\n"});
+    QList<EntreeZip> serveur;
+    serveur.append(EntreeZip{"LISEZMOI.txt", "Mise a jour serveur 1002 de demonstration.\n"});
+    // The database side of the update: run in each database folder, it records the version
+    // in the database file INSTALLMAJ.
+    serveur.append(EntreeZip{
+        "INSTALLMAJ/LANCEMAJCD",
+        "#!/bin/sh\n"
+        "# LANCEMAJCD <version folder> <drive> VIDE <database folder>\n"
+        "version=$(basename \"$1\")\n"
+        "echo \"Mise a jour $version installee le $(date '+%d/%m/%Y %H:%M:%S')\" > \"INSTALLMAJ/$version\"\n",
+        0755});
     return ecrire(d.filePath(QStringLiteral("catalogue.txt")),
                   "# numero;chemin;environnement;documentation;serveurNecessaire\n"
                   "1001;majs/poste/MAJ1001.zip;0;1;0\n"
                   "1002;majs/srv/MAJ1002.zip;1;0;0\n",
                   erreur)
-        && ecrireZip(d.filePath(QStringLiteral("majs/poste/MAJ1001.zip")),
-                     {{"LISEZMOI.txt", "Mise a jour poste 1001 de demonstration.\n"}}, erreur)
+        && ecrireZip(d.filePath(QStringLiteral("majs/poste/MAJ1001.zip")), poste, erreur)
         && ecrire(d.filePath(QStringLiteral("majs/poste/1001.pdf")),
                   documentPdf("Mise a jour 1001 : notes de version de demonstration"), erreur)
-        && ecrireZip(
-               d.filePath(QStringLiteral("majs/srv/MAJ1002.zip")),
-               {{"LISEZMOI.txt", "Mise a jour serveur 1002 de demonstration.\n"},
-                // The database side of the update: run in each database folder, it
-                // records the version in the database file INSTALLMAJ.
-                {"INSTALLMAJ/LANCEMAJCD",
-                 "#!/bin/sh\n"
-                 "# LANCEMAJCD <version folder> <drive> VIDE <database folder>\n"
-                 "version=$(basename \"$1\")\n"
-                 "echo \"Mise a jour $version installee le $(date '+%d/%m/%Y %H:%M:%S')\" > \"INSTALLMAJ/$version\"\n",
-                 0755}},
-               erreur);
+        && ecrireZip(d.filePath(QStringLiteral("majs/srv/MAJ1002.zip")), serveur, erreur);
 }
 
 bool EcrireParametres(const QString& dossierProgramme, const QString& utilisateur, const QString& motDePasse,
