@@ -19,10 +19,10 @@ install(FILES ${CMAKE_BINARY_DIR}/quentaris-serveur-autostart.desktop DESTINATIO
 install(PROGRAMS ${CMAKE_BINARY_DIR}/prepare-site DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/quentaris-serveur)
 
 # A plain install prepares the site folders (under DESTDIR when given). The package does it
-# in its postinst instead (CPack installs under another prefix), so that an upgrade never
-# replaces a site's database.
+# in its postinst instead, so that an upgrade never replaces a site's settings or database:
+# CPack stages its install under a _CPack_Packages folder, where nothing is prepared.
 install(CODE "
-    if(\"\${CMAKE_INSTALL_PREFIX}\" STREQUAL \"${CMAKE_INSTALL_PREFIX}\")
+    if(NOT \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\" MATCHES \"/_CPack_Packages/\")
         execute_process(COMMAND \"\$ENV{DESTDIR}${CMAKE_INSTALL_FULL_LIBEXECDIR}/quentaris-serveur/prepare-site\"
                                 \"\$ENV{DESTDIR}\" RESULT_VARIABLE resultat)
         if(NOT resultat EQUAL 0)

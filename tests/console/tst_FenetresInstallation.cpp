@@ -12,6 +12,7 @@
 #include "installation/InstallationDifferee.h"
 #include "installation/InstallationServeur.h"
 #include "support/DossierTest.h"
+#include "support/Fenetres.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
 #include "support/SiteInstallation.h"
@@ -27,26 +28,6 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <memory>
-
-namespace {
-
-template <typename T>
-T* visible()
-{
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* t = qobject_cast<T*>(w); t && t->isVisible())
-            return t;
-    }
-    return nullptr;
-}
-
-template <typename T>
-T* enfant(QWidget* w, const char* nom)
-{
-    return w->findChild<T*>(QString::fromLatin1(nom));
-}
-
-} // namespace
 
 // Whole installations through the real windows and the local database server.
 class TstFenetresInstallation : public QObject
@@ -67,13 +48,13 @@ class TstFenetresInstallation : public QObject
     // Types the credentials into the dialog the installation opened.
     void repondreIdentifiants(const QString& motDePasse, bool conserver)
     {
-        QTRY_VERIFY_WITH_TIMEOUT(visible<Frm_ConnectUniDATA>(), 10000);
-        Frm_ConnectUniDATA* dialogue = visible<Frm_ConnectUniDATA>();
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_ConnectUniDATA>(), 10000);
+        Frm_ConnectUniDATA* dialogue = Visible<Frm_ConnectUniDATA>();
         QVERIFY(dialogue->isModal());
-        QCOMPARE(enfant<QLineEdit>(dialogue, "Txt_Utilisateur")->text(), Frm_ConnectUniDATA::UtilisateurParDefaut());
-        QTest::keyClicks(enfant<QLineEdit>(dialogue, "Txt_MotDePasse"), motDePasse);
-        enfant<QCheckBox>(dialogue, "Cac_ConserverIdentifiants")->setChecked(conserver);
-        enfant<QPushButton>(dialogue, "Cmd_OK")->click();
+        QCOMPARE(Enfant<QLineEdit>(dialogue, "Txt_Utilisateur")->text(), Frm_ConnectUniDATA::UtilisateurParDefaut());
+        QTest::keyClicks(Enfant<QLineEdit>(dialogue, "Txt_MotDePasse"), motDePasse);
+        Enfant<QCheckBox>(dialogue, "Cac_ConserverIdentifiants")->setChecked(conserver);
+        Enfant<QPushButton>(dialogue, "Cmd_OK")->click();
     }
 
 private slots:
@@ -117,44 +98,44 @@ private slots:
         m_fenetres->OuvrirMajAttente();
         QCOMPARE(m_fenetres->MajAttente(), attente);
 
-        enfant<QPushButton>(attente, "Cmd_InstallMAJ")->click();
+        Enfant<QPushButton>(attente, "Cmd_InstallMAJ")->click();
         auto* choix = attente->findChild<Frm_DiffereInstall*>();
         QVERIFY(choix);
-        enfant<QPushButton>(choix, "Cmd_Valider")->click();
+        Enfant<QPushButton>(choix, "Cmd_Valider")->click();
         QVERIFY(!choix->isVisible());
         QVERIFY(etat().InstallationEnCours);
         repondreIdentifiants(QStringLiteral("pw"), false);
 
         // The report locks: the installation waits and workstations are told so.
-        QTRY_VERIFY_WITH_TIMEOUT(visible<Frm_MajBases>(), 20000);
-        Frm_MajBases* rapport = visible<Frm_MajBases>();
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_MajBases>(), 20000);
+        Frm_MajBases* rapport = Visible<Frm_MajBases>();
         QCOMPARE(rapport->parentWidget(), attente);
-        QVERIFY(!visible<Frm_MajEnCours>());
+        QVERIFY(!Visible<Frm_MajEnCours>());
         QVERIFY(rapport->Verrouille());
         QVERIFY(m_messages->Dernier().startsWith(QStringLiteral("Suite à un problème lors de l'installation")));
-        auto* liste = enfant<QTreeWidget>(rapport, "Lst_InstallMaj");
+        auto* liste = Enfant<QTreeWidget>(rapport, "Lst_InstallMaj");
         QCOMPARE(liste->topLevelItemCount(), 2);
         QCOMPARE(liste->topLevelItem(0)->text(2), QStringLiteral("Installée"));
         QCOMPARE(liste->topLevelItem(1)->text(2), QStringLiteral("Erreur"));
-        QVERIFY(!enfant<QPushButton>(rapport, "Cmd_Fermer")->isEnabled());
+        QVERIFY(!Enfant<QPushButton>(rapport, "Cmd_Fermer")->isEnabled());
         QVERIFY(!rapport->close());
         QVERIFY(etat().InstallationEnCours);
         QVERIFY(!m_site->Installee(id));
 
         QPointer<Frm_MajBases> garde(rapport);
-        QTest::keyClicks(enfant<QLineEdit>(rapport, "Txt_PassVerrou"), QStringLiteral("rumbex"));
-        enfant<QPushButton>(rapport, "Cmd_OK")->click();
+        QTest::keyClicks(Enfant<QLineEdit>(rapport, "Txt_PassVerrou"), QStringLiteral("rumbex"));
+        Enfant<QPushButton>(rapport, "Cmd_OK")->click();
         QVERIFY(m_messages->Dernier().startsWith(QStringLiteral("Déverouillage du serveur refusé !")));
         QVERIFY(rapport->isVisible());
         QVERIFY(etat().InstallationEnCours);
-        QTest::keyClicks(enfant<QLineEdit>(rapport, "Txt_PassVerrou"), QStringLiteral("@v7rumbex"));
-        enfant<QPushButton>(rapport, "Cmd_OK")->click();
+        QTest::keyClicks(Enfant<QLineEdit>(rapport, "Txt_PassVerrou"), QStringLiteral("@v7rumbex"));
+        Enfant<QPushButton>(rapport, "Cmd_OK")->click();
 
         QVERIFY(!etat().InstallationEnCours);
         QVERIFY(!m_site->Installee(id));
         QTRY_VERIFY(!garde);
         QTRY_VERIFY(!attente->findChild<Frm_DiffereInstall*>());
-        QCOMPARE(enfant<QTreeWidget>(attente, "Lst_MAJAttente")->topLevelItemCount(), 1);
+        QCOMPARE(Enfant<QTreeWidget>(attente, "Lst_MAJAttente")->topLevelItemCount(), 1);
 
         // Once the database side is fixed, the same update installs; the pending-updates
         // window, closed meanwhile, is loaded unseen to own the report.
@@ -165,14 +146,14 @@ private slots:
         m_installation->InstallerMajServeur(fichier, QStringLiteral("512"), QString::number(id),
                                             [&fin](bool installee) { fin = installee; });
         repondreIdentifiants(QStringLiteral("pw"), true);
-        QTRY_VERIFY_WITH_TIMEOUT(visible<Frm_MajBases>(), 20000);
-        rapport = visible<Frm_MajBases>();
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_MajBases>(), 20000);
+        rapport = Visible<Frm_MajBases>();
         QVERIFY(!rapport->Verrouille());
         QVERIFY(m_fenetres->MajAttente());
         QCOMPARE(rapport->parentWidget(), m_fenetres->MajAttente());
         QVERIFY(!m_fenetres->MajAttente()->isVisible());
         QVERIFY(m_site->Installee(id));
-        enfant<QPushButton>(rapport, "Cmd_Fermer")->click();
+        Enfant<QPushButton>(rapport, "Cmd_Fermer")->click();
         QCOMPARE(fin, 1);
         QVERIFY(!etat().InstallationEnCours);
         QTRY_VERIFY(!m_fenetres->MajAttente());
@@ -187,13 +168,13 @@ private slots:
         int fin = -1;
         m_installation->InstallerMajServeur(fichier, QStringLiteral("512"), QString::number(id),
                                             [&fin](bool installee) { fin = installee; });
-        QTRY_VERIFY_WITH_TIMEOUT(visible<Frm_ConnectUniDATA>(), 10000);
-        QVERIFY(visible<Frm_ConnectUniDATA>()->close());
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_ConnectUniDATA>(), 10000);
+        QVERIFY(Visible<Frm_ConnectUniDATA>()->close());
 
-        QTRY_VERIFY_WITH_TIMEOUT(visible<Frm_MajBases>(), 10000);
-        Frm_MajBases* rapport = visible<Frm_MajBases>();
-        QCOMPARE(enfant<QTreeWidget>(rapport, "Lst_InstallMaj")->topLevelItemCount(), 0);
-        enfant<QPushButton>(rapport, "Cmd_Fermer")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_MajBases>(), 10000);
+        Frm_MajBases* rapport = Visible<Frm_MajBases>();
+        QCOMPARE(Enfant<QTreeWidget>(rapport, "Lst_InstallMaj")->topLevelItemCount(), 0);
+        Enfant<QPushButton>(rapport, "Cmd_Fermer")->click();
         QCOMPARE(fin, 0);
         QVERIFY(!m_site->Installee(id));
         QVERIFY(!etat().InstallationEnCours);
@@ -219,14 +200,14 @@ private slots:
         Horloge::Regler(QDateTime(QDate(2026, 12, 15), QTime(21, 59, 59)));
         serveur->Differee.Planifier(QDateTime(QDate(2026, 12, 15), QTime(22, 0)), fichier, QStringLiteral("512"),
                                     QString::number(id));
-        QTRY_VERIFY_WITH_TIMEOUT(visible<Frm_ConnectUniDATA>(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_ConnectUniDATA>(), 10000);
         Horloge::Reinitialiser();
         QVERIFY(serveur->Reseau.Etat_().InstallationEnCours);
         QVERIFY(!serveur->Reseau.Tim_InstallDiffere.isActive());
-        enfant<QPushButton>(visible<Frm_ConnectUniDATA>(), "Cmd_Annuler")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(visible<Frm_MajBases>(), 10000);
-        QCOMPARE(visible<Frm_MajBases>()->parentWidget(), attente);
-        enfant<QPushButton>(visible<Frm_MajBases>(), "Cmd_Fermer")->click();
+        Enfant<QPushButton>(Visible<Frm_ConnectUniDATA>(), "Cmd_Annuler")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_MajBases>(), 10000);
+        QCOMPARE(Visible<Frm_MajBases>()->parentWidget(), attente);
+        Enfant<QPushButton>(Visible<Frm_MajBases>(), "Cmd_Fermer")->click();
         QVERIFY(!serveur->Reseau.Etat_().InstallationEnCours);
         QVERIFY(!site.Installee(id));
         QVERIFY(attente->isVisible());

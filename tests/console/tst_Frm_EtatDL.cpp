@@ -7,6 +7,7 @@
 #include "console/StatutVerificationConsole.h"
 #include "core/TableMajDispo.h"
 #include "support/DossierTest.h"
+#include "support/Fenetres.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/JournalTest.h"
 #include "support/Registre.h"
@@ -19,12 +20,6 @@
 #include <QTreeView>
 
 namespace {
-
-template <typename T>
-T* enfant(QWidget* parent, const char* nom)
-{
-    return parent ? parent->findChild<T*>(QLatin1String(nom)) : nullptr;
-}
 
 QWidget* fenetre(const char* nom)
 {
@@ -52,17 +47,17 @@ private slots:
         QWidget* f = fenetre("Frm_EtatDL");
         QVERIFY(f);
         QCOMPARE(f->windowTitle(), QStringLiteral("Serveur de mises à jour QUENTARIS"));
-        QCOMPARE(enfant<QLabel>(f, "Etq_Texte")->text(),
+        QCOMPARE(Enfant<QLabel>(f, "Etq_Texte")->text(),
                  QStringLiteral("Vérification de la présence de mises à jour en cours ..."));
-        QCOMPARE(enfant<QLabel>(f, "Label4")->text(), QStringLiteral("Dialogue avec le serveur distant en cours ..."));
-        QVERIFY(enfant<QWidget>(f, "VelmoGIF1"));
+        QCOMPARE(Enfant<QLabel>(f, "Label4")->text(), QStringLiteral("Dialogue avec le serveur distant en cours ..."));
+        QVERIFY(Enfant<QWidget>(f, "VelmoGIF1"));
         QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
-        auto* barre = enfant<QProgressBar>(f, "Prg_Telechargement");
+        auto* barre = Enfant<QProgressBar>(f, "Prg_Telechargement");
         QVERIFY(!barre->isVisible());
 
         statut.Telechargement(QStringLiteral("Téléchargement de la mise à jour 1001 en cours ..."),
                               3 * 1024 * 1024 * 1024LL);
-        QCOMPARE(enfant<QLabel>(f, "Etq_Texte")->text(),
+        QCOMPARE(Enfant<QLabel>(f, "Etq_Texte")->text(),
                  QStringLiteral("Téléchargement de la mise à jour 1001 en cours ..."));
         QVERIFY(barre->isVisible());
         QCOMPARE(barre->value(), 0);
@@ -92,16 +87,16 @@ private slots:
         QVERIFY(!fenetre("Frm_EtatDL"));
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(
-            enfant<QLabel>(b, "Etq_MiseAJourEnCours")->text(),
+            Enfant<QLabel>(b, "Etq_MiseAJourEnCours")->text(),
             QStringLiteral("Verification des mises à jour en cours ... Ne pas éteindre le serveur s'il vous plait !"));
         const QRect ecran = QApplication::primaryScreen()->geometry();
         QVERIFY(ecran.contains(b->frameGeometry()));
 
         statut.Telechargement(QStringLiteral("Téléchargement de la mise à jour 7 en cours ..."), 200);
         statut.Progression(50);
-        QCOMPARE(enfant<QLabel>(b, "Etq_MiseAJourEnCours")->text(),
+        QCOMPARE(Enfant<QLabel>(b, "Etq_MiseAJourEnCours")->text(),
                  QStringLiteral("Téléchargement de la mise à jour 7 en cours ..."));
-        QCOMPARE(enfant<QProgressBar>(b, "Prg_Telechargement")->value(), 250);
+        QCOMPARE(Enfant<QProgressBar>(b, "Prg_Telechargement")->value(), 250);
         statut.Fermer(false);
         QTRY_VERIFY(!fenetre("Frm_InfoBulle"));
         QVERIFY(!Frm_ObsEvt::Instance());

@@ -1,5 +1,6 @@
 #include "console/Frm_ConnectUniDATA.h"
 #include "console/Frm_MajBases.h"
+#include "support/Fenetres.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
 
@@ -20,12 +21,6 @@ const QString kVerrou = QStringLiteral(
 const QString kRefus = QStringLiteral("Déverouillage du serveur refusé ! Seul l'équipe technique d'QUENTARIS est en "
                                       "mesure de déverouiller votre serveur.");
 
-template <typename T>
-T* enfant(QWidget* fenetre, const char* nom)
-{
-    return fenetre->findChild<T*>(QString::fromLatin1(nom));
-}
-
 } // namespace
 
 // The report window and the credentials dialog of the database update.
@@ -45,21 +40,21 @@ private slots:
         rapport.show();
         QVERIFY(messages.affiches.isEmpty());
         QVERIFY(!rapport.Verrouille());
-        auto* liste = enfant<QTreeWidget>(&rapport, "Lst_InstallMaj");
+        auto* liste = Enfant<QTreeWidget>(&rapport, "Lst_InstallMaj");
         QCOMPARE(liste->topLevelItemCount(), 2);
         QCOMPARE(liste->headerItem()->text(1), QStringLiteral("Base de données"));
         QCOMPARE(liste->topLevelItem(1)->text(0), QString());
         QCOMPARE(liste->topLevelItem(1)->text(1), QStringLiteral("STOCK"));
         QCOMPARE(liste->topLevelItem(1)->text(3), QStringLiteral("Chemin de la base introuvable dans Quentaris.ini"));
         QCOMPARE(liste->topLevelItem(1)->data(0, Qt::UserRole).toString(), QStringLiteral("3"));
-        QVERIFY(!enfant<QLineEdit>(&rapport, "Txt_PassVerrou")->isVisible());
+        QVERIFY(!Enfant<QLineEdit>(&rapport, "Txt_PassVerrou")->isVisible());
 
         // Only its own button closes it, even unlocked.
         QVERIFY(!rapport.close());
         QTest::keyClick(&rapport, Qt::Key_Escape);
         QVERIFY(rapport.isVisible());
         QSignalSpy fini(&rapport, &QDialog::finished);
-        enfant<QPushButton>(&rapport, "Cmd_Fermer")->click();
+        Enfant<QPushButton>(&rapport, "Cmd_Fermer")->click();
         QCOMPARE(fini.size(), 1);
         QVERIFY(!rapport.isVisible());
     }
@@ -76,13 +71,13 @@ private slots:
         QVERIFY(rapport.Verrouille());
         QCOMPARE(messages.Textes(), QStringList{kVerrou});
         QCOMPARE(messages.affiches.first().icone, Icone::Exclamation);
-        auto* fermer = enfant<QPushButton>(&rapport, "Cmd_Fermer");
-        auto* pass = enfant<QLineEdit>(&rapport, "Txt_PassVerrou");
-        auto* ok = enfant<QPushButton>(&rapport, "Cmd_OK");
+        auto* fermer = Enfant<QPushButton>(&rapport, "Cmd_Fermer");
+        auto* pass = Enfant<QLineEdit>(&rapport, "Txt_PassVerrou");
+        auto* ok = Enfant<QPushButton>(&rapport, "Cmd_OK");
         QVERIFY(!fermer->isEnabled());
         QVERIFY(pass->isVisible());
         QVERIFY(ok->isVisible());
-        QVERIFY(enfant<QLabel>(&rapport, "Etq_MotDePasse")->isVisible());
+        QVERIFY(Enfant<QLabel>(&rapport, "Etq_MotDePasse")->isVisible());
         QCOMPARE(pass->echoMode(), QLineEdit::Password);
 
         QVERIFY(!rapport.close());
@@ -112,7 +107,7 @@ private slots:
         // A report loaded with no line at all (cancelled credentials) is empty, not locked.
         Frm_MajBases vide;
         vide.ChargerRapportInstallation({});
-        QCOMPARE(enfant<QTreeWidget>(&vide, "Lst_InstallMaj")->topLevelItemCount(), 0);
+        QCOMPARE(Enfant<QTreeWidget>(&vide, "Lst_InstallMaj")->topLevelItemCount(), 0);
         QVERIFY(!vide.Verrouille());
     }
 
@@ -122,21 +117,21 @@ private slots:
         {
             Frm_ConnectUniDATA dialogue;
             dialogue.show();
-            auto* utilisateur = enfant<QLineEdit>(&dialogue, "Txt_Utilisateur");
-            auto* pass = enfant<QLineEdit>(&dialogue, "Txt_MotDePasse");
+            auto* utilisateur = Enfant<QLineEdit>(&dialogue, "Txt_Utilisateur");
+            auto* pass = Enfant<QLineEdit>(&dialogue, "Txt_MotDePasse");
             QCOMPARE(utilisateur->text(), Frm_ConnectUniDATA::UtilisateurParDefaut());
             QCOMPARE(utilisateur->selectedText(), utilisateur->text());
             QCOMPARE(pass->echoMode(), QLineEdit::Password);
-            QVERIFY(!enfant<QCheckBox>(&dialogue, "Cac_ConserverIdentifiants")->isChecked());
+            QVERIFY(!Enfant<QCheckBox>(&dialogue, "Cac_ConserverIdentifiants")->isChecked());
 
             utilisateur->clear();
-            enfant<QPushButton>(&dialogue, "Cmd_OK")->click();
+            Enfant<QPushButton>(&dialogue, "Cmd_OK")->click();
             QCOMPARE(messages.Dernier(), QStringLiteral("Vous devez saisir un nom d'utilisateur"));
             QVERIFY(dialogue.isVisible());
 
             QTest::keyClicks(utilisateur, QStringLiteral("udt"));
             QTest::keyClicks(pass, QStringLiteral("mot de passe"));
-            enfant<QCheckBox>(&dialogue, "Cac_ConserverIdentifiants")->setChecked(true);
+            Enfant<QCheckBox>(&dialogue, "Cac_ConserverIdentifiants")->setChecked(true);
             QSignalSpy fini(&dialogue, &QDialog::finished);
             QTest::keyClick(pass, Qt::Key_Return);
             QCOMPARE(fini.size(), 1);
@@ -149,14 +144,14 @@ private slots:
         {
             Frm_ConnectUniDATA dialogue;
             dialogue.show();
-            QTest::keyClicks(enfant<QLineEdit>(&dialogue, "Txt_MotDePasse"), QStringLiteral("x"));
+            QTest::keyClicks(Enfant<QLineEdit>(&dialogue, "Txt_MotDePasse"), QStringLiteral("x"));
             QVERIFY(dialogue.close());
             QVERIFY(dialogue.Reponse().Annule);
         }
         {
             Frm_ConnectUniDATA dialogue;
             dialogue.show();
-            enfant<QPushButton>(&dialogue, "Cmd_Annuler")->click();
+            Enfant<QPushButton>(&dialogue, "Cmd_Annuler")->click();
             QVERIFY(dialogue.Reponse().Annule);
             QCOMPARE(messages.affiches.size(), 1);
         }

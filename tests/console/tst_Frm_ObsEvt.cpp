@@ -7,6 +7,7 @@
 #include "core/Horloge.h"
 #include "core/Journal.h"
 #include "support/DossierTest.h"
+#include "support/Fenetres.h"
 #include "support/Registre.h"
 
 #include <QApplication>
@@ -41,18 +42,9 @@ int fenetres(const char* nom)
     return n;
 }
 
-template <typename T>
-T* enfant(QWidget* parent, const char* nom)
-{
-    T* w = parent->findChild<T*>(QLatin1String(nom));
-    if (!w)
-        qWarning("élément introuvable : %s", nom);
-    return w;
-}
-
 void cliquer(QWidget* parent, const char* nom)
 {
-    QTest::mouseClick(enfant<QPushButton>(parent, nom), Qt::LeftButton);
+    QTest::mouseClick(Enfant<QPushButton>(parent, nom), Qt::LeftButton);
 }
 
 void doubleCliquer(QTreeView* liste, int ligne)
@@ -109,11 +101,11 @@ private slots:
 
         Frm_ObsEvt* f = ouvrir();
         QCOMPARE(f->windowTitle(), QStringLiteral("Serveur de mises à jour QUENTARIS"));
-        QCOMPARE(enfant<QLabel>(f, "Label1")->text(), QStringLiteral("Observateur d'évènements"));
-        QCOMPARE(enfant<QLabel>(f, "Label2")->text(), QStringLiteral("Information"));
-        QCOMPARE(enfant<QLabel>(f, "Label3")->text(), QStringLiteral("Anomalie"));
-        QCOMPARE(enfant<QLabel>(f, "Label4")->text(), QStringLiteral("Avertissement"));
-        QCOMPARE(enfant<QPushButton>(f, "Command1")->text(), QStringLiteral("Nettoyer la liste"));
+        QCOMPARE(Enfant<QLabel>(f, "Label1")->text(), QStringLiteral("Observateur d'évènements"));
+        QCOMPARE(Enfant<QLabel>(f, "Label2")->text(), QStringLiteral("Information"));
+        QCOMPARE(Enfant<QLabel>(f, "Label3")->text(), QStringLiteral("Anomalie"));
+        QCOMPARE(Enfant<QLabel>(f, "Label4")->text(), QStringLiteral("Avertissement"));
+        QCOMPARE(Enfant<QPushButton>(f, "Command1")->text(), QStringLiteral("Nettoyer la liste"));
         QAbstractItemModel* m = f->Lst_Evt()->model();
         QCOMPARE(m->headerData(0, Qt::Horizontal).toString(), QString());
         QCOMPARE(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Date et Heure"));
@@ -177,9 +169,9 @@ private slots:
         QTRY_VERIFY(detail = dialogue(f, "Frm_DetailEvt"));
         QVERIFY(detail->isModal());
         QCOMPARE(detail->windowTitle(), QStringLiteral("Serveur de mises à jour QUENTARIS"));
-        QCOMPARE(enfant<QLabel>(detail, "Label4")->text(), QStringLiteral("Information relative à l'évènement"));
-        QCOMPARE(enfant<QLineEdit>(detail, "Txt_Horodatage")->text(), QStringLiteral("08/12/2024 à 14:05:33"));
-        QCOMPARE(enfant<QPlainTextEdit>(detail, "Txt_Message")->toPlainText(),
+        QCOMPARE(Enfant<QLabel>(detail, "Label4")->text(), QStringLiteral("Information relative à l'évènement"));
+        QCOMPARE(Enfant<QLineEdit>(detail, "Txt_Horodatage")->text(), QStringLiteral("08/12/2024 à 14:05:33"));
+        QCOMPARE(Enfant<QPlainTextEdit>(detail, "Txt_Message")->toPlainText(),
                  QStringLiteral("Le téléchargement de la mise à jour 12 n'as pas pu être effectué. "));
 
         QApplication::clipboard()->setText(QStringLiteral("avant"));
@@ -207,9 +199,9 @@ private slots:
         QDialog* nettoyage = dialogue(f, "Frm_NettoyageEvents");
         QVERIFY(nettoyage && nettoyage->isModal());
         QCOMPARE(nettoyage->windowTitle(), QStringLiteral("Nettoyage de la liste des évenements"));
-        QCOMPARE(enfant<QLabel>(nettoyage, "Etq_Message")->text(),
+        QCOMPARE(Enfant<QLabel>(nettoyage, "Etq_Message")->text(),
                  QStringLiteral("Supprimer les évènements antérieurs à :"));
-        auto* date = enfant<QDateEdit>(nettoyage, "Cal_DateNettoyage");
+        auto* date = Enfant<QDateEdit>(nettoyage, "Cal_DateNettoyage");
         QCOMPARE(date->date(), QDate(2024, 12, 9));
         date->setDate(QDate(2024, 12, 7));
         cliquer(nettoyage, "Cmd_Nettoyer");

@@ -11,6 +11,7 @@
 #include "core/TableMajDispo.h"
 #include "core/TablePostes.h"
 #include "support/DossierTest.h"
+#include "support/Fenetres.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
 
@@ -25,22 +26,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-template <typename T>
-T* visible()
-{
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* t = qobject_cast<T*>(w); t && t->isVisible())
-            return t;
-    }
-    return nullptr;
-}
-
-template <typename T>
-T* enfant(QWidget* w, const char* nom)
-{
-    return w->findChild<T*>(QString::fromLatin1(nom));
-}
 
 QByteArray contenu(const QString& chemin)
 {
@@ -112,7 +97,7 @@ private slots:
 
         // The administrator asks for a check from the tray menu.
         serveur.Console_.Menu()->ActionClick(2);
-        QTRY_VERIFY_WITH_TIMEOUT(!serveur.Reseau.Etat_().VerificationEnCours() && visible<Frm_ObsEvt>(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(!serveur.Reseau.Etat_().VerificationEnCours() && Visible<Frm_ObsEvt>(), 60000);
         const auto dispo = TableMajDispo::ToutesDecroissant();
         QCOMPARE(dispo.size(), 2);
         QCOMPARE(dispo.at(1).NumVersionDispo, 1001);
@@ -166,20 +151,20 @@ private slots:
 
         // The administrator installs the server update at once, from the pending list.
         serveur.Console_.Executer(5);
-        Frm_MAJAttente* fenetre = visible<Frm_MAJAttente>();
+        Frm_MAJAttente* fenetre = Visible<Frm_MAJAttente>();
         QVERIFY(fenetre);
-        QCOMPARE(enfant<QTreeWidget>(fenetre, "Lst_MAJAttente")->topLevelItemCount(), 1);
-        enfant<QPushButton>(fenetre, "Cmd_InstallMAJ")->click();
+        QCOMPARE(Enfant<QTreeWidget>(fenetre, "Lst_MAJAttente")->topLevelItemCount(), 1);
+        Enfant<QPushButton>(fenetre, "Cmd_InstallMAJ")->click();
         auto* choix = fenetre->findChild<Frm_DiffereInstall*>();
         QVERIFY(choix);
-        enfant<QPushButton>(choix, "Cmd_Valider")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(visible<Frm_ConnectUniDATA>(), 10000);
-        Frm_ConnectUniDATA* identification = visible<Frm_ConnectUniDATA>();
-        QTest::keyClicks(enfant<QLineEdit>(identification, "Txt_MotDePasse"), QStringLiteral("secret"));
-        enfant<QPushButton>(identification, "Cmd_OK")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(visible<Frm_MajBases>(), 30000);
-        Frm_MajBases* rapport = visible<Frm_MajBases>();
-        auto* lignes = enfant<QTreeWidget>(rapport, "Lst_InstallMaj");
+        Enfant<QPushButton>(choix, "Cmd_Valider")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_ConnectUniDATA>(), 10000);
+        Frm_ConnectUniDATA* identification = Visible<Frm_ConnectUniDATA>();
+        QTest::keyClicks(Enfant<QLineEdit>(identification, "Txt_MotDePasse"), QStringLiteral("secret"));
+        Enfant<QPushButton>(identification, "Cmd_OK")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_MajBases>(), 30000);
+        Frm_MajBases* rapport = Visible<Frm_MajBases>();
+        auto* lignes = Enfant<QTreeWidget>(rapport, "Lst_InstallMaj");
         QCOMPARE(lignes->topLevelItemCount(), 2);
         for (int i = 0; i < 2; ++i) {
             QCOMPARE(lignes->topLevelItem(i)->text(1), i == 0 ? QStringLiteral("COMPTA") : QStringLiteral("PAIE"));
@@ -187,7 +172,7 @@ private slots:
         }
         QVERIFY(!rapport->Verrouille());
         QVERIFY(serveur.Reseau.Etat_().InstallationEnCours);
-        enfant<QPushButton>(rapport, "Cmd_Fermer")->click();
+        Enfant<QPushButton>(rapport, "Cmd_Fermer")->click();
         QTRY_VERIFY(!serveur.Reseau.Etat_().InstallationEnCours);
 
         QVERIFY(TableMajAttente::EnAttente().isEmpty());
