@@ -118,7 +118,9 @@ QFrame* Frm_Menu::creerEntree(int index, const QString& legende)
     label->setObjectName(QStringLiteral("Etq_Menu_%1").arg(index));
     label->setMouseTracking(true);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
+    // Black in both states; a disabled entry keeps the greyed text of its group.
+    palette.setColor(QPalette::Active, QPalette::WindowText, Qt::black);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, Qt::black);
     label->setPalette(palette);
     ligne->addWidget(icone);
     ligne->addWidget(label, 1);

@@ -144,6 +144,9 @@ private slots:
             Frm_Menu* menu = banc.ouvrir();
             QVERIFY(!menu->Etq_Menu(10)->isEnabled());
             QVERIFY(!menu->Sel_Menu(10)->isEnabled());
+            // Shown greyed, while enabled entries are black.
+            QVERIFY(menu->Etq_Menu(10)->palette().color(QPalette::Disabled, QPalette::WindowText) != QColor(Qt::black));
+            QCOMPARE(menu->Etq_Menu(9)->palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::black));
             menu->ActionClick(10);
             QVERIFY(menu->isVisible());
         }
