@@ -1,5 +1,6 @@
 #include "EcransConsole.h"
 
+#include "AmenerDevant.h"
 #include "Console.h"
 #include "Frm_LstUsers.h"
 #include "Frm_MAJDispo.h"
@@ -18,11 +19,7 @@ void montrer(QPointer<Fenetre>& fenetre, Creer creer)
 {
     if (!fenetre)
         fenetre = creer();
-    if (fenetre->isMinimized())
-        fenetre->showNormal();
-    fenetre->show();
-    fenetre->raise();
-    fenetre->activateWindow();
+    AmenerDevant(fenetre);
 }
 
 } // namespace

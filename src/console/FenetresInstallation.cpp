@@ -1,5 +1,6 @@
 #include "FenetresInstallation.h"
 
+#include "AmenerDevant.h"
 #include "Frm_ConnectUniDATA.h"
 #include "Frm_MAJAttente.h"
 #include "Frm_MajBases.h"
@@ -50,9 +51,7 @@ void FenetresInstallation::OuvrirMajAttente()
         m_attente = new Frm_MAJAttente(m_services);
     else if (!m_attente->isVisible())
         m_attente->ChargerMajEnAttente();
-    m_attente->show();
-    m_attente->raise();
-    m_attente->activateWindow();
+    AmenerDevant(m_attente);
 }
 
 Frm_MAJAttente* FenetresInstallation::MajAttente() const

@@ -1,5 +1,6 @@
 #include "Frm_ObsEvt.h"
 
+#include "AmenerDevant.h"
 #include "Frm_DetailEvt.h"
 #include "Frm_NettoyageEvents.h"
 #include "Icones.h"
@@ -104,10 +105,7 @@ Frm_ObsEvt* Frm_ObsEvt::Afficher(bool recharger)
     } else {
         g_ouvert = new Frm_ObsEvt;
     }
-    g_ouvert->show();
-    g_ouvert->showNormal();
-    g_ouvert->raise();
-    g_ouvert->activateWindow();
+    AmenerDevant(g_ouvert);
     return g_ouvert;
 }
 

@@ -106,6 +106,32 @@ private slots:
         QVERIFY(banc.serveur.Console_.Menu()->Etq_Menu(1)->isEnabled());
     }
 
+    // Chosen again, a screen already open comes forward as the person left it: restored when
+    // minimised, still maximised when it was.
+    void ecranDejaOuvertRevientTelQuel()
+    {
+        Banc banc;
+        const struct
+        {
+            int entree;
+            const char* nom;
+        } ecrans[] = {{3, "Frm_SuiviMAJ"}, {5, "Frm_MAJAttente"}, {6, "Frm_ObsEvt"}};
+        for (const auto& e : ecrans) {
+            banc.choisir(e.entree);
+            QTRY_VERIFY2(fenetre(e.nom), e.nom);
+            QWidget* ecran = fenetre(e.nom);
+            ecran->showMaximized();
+            banc.choisir(e.entree);
+            QTRY_COMPARE(fenetres(e.nom), 1);
+            QVERIFY2(fenetre(e.nom) == ecran && ecran->isMaximized(), e.nom);
+            ecran->showMinimized();
+            banc.choisir(e.entree);
+            QTRY_VERIFY2(!ecran->isMinimized(), e.nom);
+            QVERIFY2(ecran->isVisible() && ecran->isMaximized(), e.nom);
+            ecran->close();
+        }
+    }
+
     void telemaintenanceDeuxFois()
     {
         Banc banc;
