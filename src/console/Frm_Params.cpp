@@ -159,6 +159,7 @@ void Frm_Params::construire()
     grilleId->addWidget(label(QStringLiteral("Label4"), QStringLiteral("Mot de passe :")), 1, 0);
     m_pass = boite(QStringLiteral("Txt_Pass"));
     m_pass->setEchoMode(QLineEdit::Password);
+    m_pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     grilleId->addWidget(m_pass, 1, 1);
     m_verif = bouton(QStringLiteral("Cmd_Verif"), QStringLiteral("Vérifier configuration"));
     grilleId->addWidget(m_verif, 0, 2, 2, 1);

@@ -88,6 +88,7 @@ Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
     m_utilisateur = boite(QStringLiteral("Txt_UtilisateurProxy"));
     m_motDePasse = boite(QStringLiteral("Txt_MotDePasseProxy"));
     m_motDePasse->setEchoMode(QLineEdit::Password);
+    m_motDePasse->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
 
     auto* grille = new QGridLayout(m_cadre);
     grille->addWidget(label(QStringLiteral("Label2"), QStringLiteral("Serveur proxy :")), 0, 0);

@@ -489,6 +489,19 @@ private slots:
         QVERIFY(banc.ecran->findChild<Frm_Proxy*>());
     }
 
+    // Both passwords of the settings show one star per character.
+    void motsDePasseEnEtoiles()
+    {
+        Banc banc(false);
+        QCOMPARE(banc.w<QLineEdit>("Txt_Pass")->displayText(), QStringLiteral("******"));
+        banc.cliquer("Cmd_Proxy");
+        Frm_Proxy* proxy = banc.ecran->findChild<Frm_Proxy*>();
+        QVERIFY(proxy);
+        auto* motDePasse = proxy->findChild<QLineEdit*>(QStringLiteral("Txt_MotDePasseProxy"));
+        motDePasse->setText(QStringLiteral("é1 x"));
+        QCOMPARE(motDePasse->displayText(), QStringLiteral("****"));
+    }
+
     void responsablesAjoutRenommageSuppression()
     {
         Banc banc(true);
