@@ -5,14 +5,23 @@
 #include "core/TableParametres.h"
 
 #include <QDir>
+#include <QStringList>
 
 namespace {
 
 // A file name from the update list names a file of the update folder, never a path elsewhere.
+// A download keeps the backslashes of the service's path in its local name, where they are
+// plain characters of one file name: such a name is served as long as none of its parts climbs
+// out of the folder, exactly the names a download accepts.
 bool nomSimple(const QString& nom)
 {
-    return !nom.isEmpty() && nom != QLatin1String(".") && nom != QLatin1String("..") && !nom.contains(QLatin1Char('/'))
-        && !nom.contains(QLatin1Char('\\'));
+    if (nom.isEmpty() || nom == QLatin1String(".") || nom.contains(QLatin1Char('/'))
+        || nom.startsWith(QLatin1Char('\\')))
+        return false;
+    if (nom.size() >= 2 && nom.at(1) == QLatin1Char(':') && nom.at(0).isLetter())
+        return false;
+    const QStringList parties = nom.split(QLatin1Char('\\'));
+    return !parties.contains(QLatin1String(".."));
 }
 
 } // namespace

@@ -160,6 +160,23 @@ private slots:
         QCOMPARE(demanderTaille(*poste, message.mid(7), 11), QByteArray("ERREURTRANS"));
     }
 
+    // A download keeps the backslashes of the service's path in the file's name: that file is
+    // served like any other, while a name whose parts climb out of the folder never is.
+    void nomAvecAntislash()
+    {
+        const QByteArray octets = contenu(5000, 7);
+        m_dossier->EcrireFichier(QStringLiteral("maj/majs\\postes\\MAJ125.zip"), octets);
+        AjouterMaj(125, QStringLiteral("majs\\postes\\MAJ125.zip"));
+        m_dossier->EcrireFichier(QStringLiteral("maj/..\\MAJ126.zip"), "hors");
+        AjouterMaj(126, QStringLiteral("..\\MAJ126.zip"));
+        auto poste = connecter();
+        QVERIFY(poste);
+        QCOMPARE(demanderTaille(*poste, "125", 4), QByteArray("5000"));
+        poste->Envoyer("OKMAJ0");
+        QCOMPARE(poste->Recevoir(TailleFlux(5000)), flux(octets));
+        QCOMPARE(demanderTaille(*poste, "126", 11), QByteArray("ERREURTRANS"));
+    }
+
     // The folder comes from the settings row at each request.
     void dossierRelu()
     {
