@@ -121,8 +121,15 @@ void InstallationServeur::apresBases(int resultat)
             m_installee = true;
             emit MajInstallee(m_id);
         } else {
-            Sortie::Ecrire(QStringLiteral("La mise à jour serveur ") + m_version
-                           + QStringLiteral(" n'a pas pu être marquée installée dans la base interne."));
+            // The databases are updated: the person must know why the update still waits.
+            Messages::Afficher(nullptr,
+                               Messages::Joindre(QStringLiteral("La mise à jour serveur ") + m_version
+                                                     + QStringLiteral(" a été installée, mais elle n'a pas pu être "
+                                                                      "marquée comme installée dans la base interne "
+                                                                      "du serveur de mise à jour."),
+                                                 QStringLiteral("Elle reste dans la liste des mises à jour serveur "
+                                                                "en attente. Veuillez contacter l'équipe technique "
+                                                                "d'QUENTARIS.")));
         }
     }
     if (!m_interlocuteur) {

@@ -1,3 +1,4 @@
+#include "core/BaseInterne.h"
 #include "core/Frm_Reseau.h"
 #include "installation/ClientUniDATALocal.h"
 #include "installation/InstallationDifferee.h"
@@ -103,6 +104,31 @@ private slots:
         QVERIFY(m_messages->affiches.isEmpty());
         // Credentials not kept are forgotten at the end.
         QVERIFY(m_installation->Bases().UtilisateurUniDATA.isEmpty());
+    }
+
+    // Databases updated but the queue row cannot be marked: the person is told, before the
+    // report, that the update still waits; nothing claims it installed.
+    void marquageImpossibleSignale()
+    {
+        const QString fichier = m_site->CreerArchive(QStringLiteral("512"));
+        const qint64 id = m_site->MettreEnAttente(QStringLiteral("512"), fichier);
+        QVERIFY(BaseInterne::Commande(QStringLiteral("CREATE TRIGGER refus BEFORE UPDATE OF MajInstall ON MajAttente "
+                                                     "BEGIN SELECT RAISE(ABORT, 'lecture seule'); END")));
+        int messagesAvantRapport = -1;
+        m_personne.pendantRapport = [&] {
+            messagesAvantRapport = int(m_messages->affiches.size());
+        };
+
+        QCOMPARE(installer(fichier, QStringLiteral("512"), id), 0);
+        QVERIFY(!m_site->Installee(id));
+        QVERIFY(!etat().InstallationEnCours);
+        QCOMPARE(m_personne.rapports.first().at(1).Etat, QStringLiteral("Installée"));
+        QCOMPARE(messagesAvantRapport, 1);
+        QCOMPARE(m_messages->affiches.first().texte,
+                 QStringLiteral("La mise à jour serveur 512 a été installée, mais elle n'a pas pu être marquée comme "
+                                "installée dans la base interne du serveur de mise à jour.\r\nElle reste dans la "
+                                "liste des mises à jour serveur en attente. Veuillez contacter l'équipe technique "
+                                "d'QUENTARIS."));
     }
 
     void echecLaisseLaMiseAJourEnAttente()
