@@ -78,6 +78,11 @@ void DeplacementMaj::deplacerSuivante()
 
 void DeplacementMaj::deplacer(const QString& nom)
 {
+    // Several rows may name one file (an update downloaded again, two rows of one version):
+    // it moves once, and is not reported missing afterwards.
+    if (m_traites.contains(nom))
+        return;
+    m_traites.insert(nom);
     QString raison;
     if (DeplacerFichier(QDir(m_ancien).filePath(nom), QDir(m_nouveau).filePath(nom), &raison))
         return;

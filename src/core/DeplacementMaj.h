@@ -3,6 +3,7 @@
 #include "TableMajDispo.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 #include <QVector>
@@ -45,6 +46,7 @@ private:
     QString m_ancien;
     QString m_nouveau;
     QVector<MajDispo> m_majs;
+    QSet<QString> m_traites; // file names already moved, or reported
     int m_suivante = 0;
     enum class Phase
     {
