@@ -18,7 +18,8 @@ namespace RequeteWeb {
 
 namespace {
 int g_delaiSansProgres = 60000;
-}
+qint64 g_tailleMaxSansAnnonce = 256 * 1024 * 1024;
+} // namespace
 
 int DelaiSansProgres()
 {
@@ -28,6 +29,16 @@ int DelaiSansProgres()
 void FixerDelaiSansProgres(int millisecondes)
 {
     g_delaiSansProgres = millisecondes;
+}
+
+qint64 TailleMaxSansAnnonce()
+{
+    return g_tailleMaxSansAnnonce;
+}
+
+void FixerTailleMaxSansAnnonce(qint64 octets)
+{
+    g_tailleMaxSansAnnonce = octets;
 }
 
 } // namespace RequeteWeb
@@ -339,6 +350,12 @@ private:
             m_arrete = true;
             arreter(QStringLiteral("le fichier dépasse la taille annoncée de ") + QString::number(m_tailleAttendue)
                     + QStringLiteral(" octets"));
+            return;
+        }
+        if (m_tailleAttendue < 0 && m_recus + morceau.size() > RequeteWeb::TailleMaxSansAnnonce()) {
+            m_arrete = true;
+            arreter(QStringLiteral("le fichier dépasse la taille maximale de ")
+                    + QString::number(RequeteWeb::TailleMaxSansAnnonce()) + QStringLiteral(" octets"));
             return;
         }
         if (m_fichier.write(morceau) != morceau.size()) {

@@ -39,6 +39,11 @@ namespace RequeteWeb {
 int DelaiSansProgres();
 void FixerDelaiSansProgres(int millisecondes);
 
+// Largest file kept when no size is announced (the documentation): a body that keeps coming
+// never fills the update folder's disk (256 MiB; tests lower it).
+qint64 TailleMaxSansAnnonce();
+void FixerTailleMaxSansAnnonce(qint64 octets);
+
 // Longest text answer kept; a longer one fails.
 constexpr qint64 TailleMaxTexte = 16 * 1024 * 1024;
 

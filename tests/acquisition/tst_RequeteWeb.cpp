@@ -195,6 +195,22 @@ private slots:
         QVERIFY(LignesJournal().isEmpty());
     }
 
+    // Without an announced size, a body that keeps coming is stopped at the ceiling.
+    void plafondSansTailleAnnoncee()
+    {
+        RequeteWeb::FixerTailleMaxSansAnnonce(64 * 1024);
+        m_sim->EcrireFichier(QStringLiteral("doc.pdf"), SimulateurTest::Contenu(4, 20000));
+        const QString cible = QDir(m_dossier->DossierMaj()).filePath(QStringLiteral("doc.pdf"));
+        auto r = fichier(QStringLiteral("/suivimaj/admin/doc.pdf"), cible, -1);
+        QCOMPARE(r->Issue, IssueTelechargement::Reussi);
+        m_sim->Service().SansFin = true;
+        r = fichier(QStringLiteral("/suivimaj/admin/doc.pdf"), cible + QStringLiteral("2"), -1);
+        RequeteWeb::FixerTailleMaxSansAnnonce(256 * 1024 * 1024);
+        QCOMPARE(r->Issue, IssueTelechargement::Echec);
+        QCOMPARE(r->Erreur, QStringLiteral("le fichier dépasse la taille maximale de 65536 octets"));
+        QTRY_COMPARE(fichiersMaj(), QStringList{QStringLiteral("doc.pdf")});
+    }
+
     // Only a request that stops making progress fails; a slow one goes on.
     void delaiSansProgres()
     {
