@@ -1,5 +1,6 @@
 #include "Frm_DetailMachine.h"
 
+#include "Controles.h"
 #include "Icones.h"
 #include "core/TablePostes.h"
 
@@ -15,26 +16,12 @@
 
 namespace {
 
-QLabel* label(const QString& nom, const QString& texte)
-{
-    auto* l = new QLabel(texte);
-    l->setObjectName(nom);
-    return l;
-}
-
 QLineEdit* boite(const QString& nom)
 {
     auto* b = new QLineEdit;
     b->setObjectName(nom);
     b->setReadOnly(true);
     return b;
-}
-
-// Stored dates are YYYY-MM-DD; people read dd/MM/yyyy whatever the system's language.
-QString dateAffichee(const QString& stockee)
-{
-    const QDate date = QDate::fromString(stockee, Qt::ISODate);
-    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : stockee;
 }
 
 } // namespace
@@ -46,7 +33,7 @@ Frm_DetailMachine::Frm_DetailMachine(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Suivi des mises à jour"));
     setWindowIcon(Icones::Serveur());
 
-    auto* titre = label(QStringLiteral("Label4"), QStringLiteral("Information relative à la machine"));
+    auto* titre = Controle<QLabel>(QStringLiteral("Label4"), QStringLiteral("Information relative à la machine"));
     QFont gras = titre->font();
     gras.setBold(true);
     titre->setFont(gras);
@@ -56,11 +43,11 @@ Frm_DetailMachine::Frm_DetailMachine(QWidget* parent) : QDialog(parent)
     m_code = boite(QStringLiteral("Txt_Code"));
     m_code->hide();
     auto* grille = new QGridLayout;
-    grille->addWidget(label(QStringLiteral("Label1"), QStringLiteral("Nom du poste :")), 0, 0);
+    grille->addWidget(Controle<QLabel>(QStringLiteral("Label1"), QStringLiteral("Nom du poste :")), 0, 0);
     grille->addWidget(m_nom, 0, 1);
-    grille->addWidget(label(QStringLiteral("Label2"), QStringLiteral("Adresse I.P. :")), 1, 0);
+    grille->addWidget(Controle<QLabel>(QStringLiteral("Label2"), QStringLiteral("Adresse I.P. :")), 1, 0);
     grille->addWidget(m_adresse, 1, 1);
-    grille->addWidget(label(QStringLiteral("Label3"), QStringLiteral("Etat actuel :")), 2, 0);
+    grille->addWidget(Controle<QLabel>(QStringLiteral("Label3"), QStringLiteral("Etat actuel :")), 2, 0);
     grille->addWidget(m_etat, 2, 1);
 
     auto* cadre = new QGroupBox(QStringLiteral(" Historique des mises à jours"));
@@ -108,6 +95,6 @@ void Frm_DetailMachine::Init()
         item->setText(0, QStringLiteral(" "));
         item->setIcon(0, icone);
         item->setText(1, QString::number(ligne.VersionMaj));
-        item->setText(2, dateAffichee(ligne.DateInstallVersion));
+        item->setText(2, DateAffichee(ligne.DateInstallVersion));
     }
 }

@@ -1,6 +1,7 @@
 #include "Frm_LstUsers.h"
 
 #include "AnimationAttente.h"
+#include "Controles.h"
 #include "Icones.h"
 #include "core/Messages.h"
 #include "workstations/ServeurPostes.h"
@@ -21,13 +22,6 @@ enum Colonne
     Connexion,
     IdWck
 };
-
-QPushButton* bouton(const QString& nom, const QString& texte)
-{
-    auto* b = new QPushButton(texte);
-    b->setObjectName(nom);
-    return b;
-}
 
 } // namespace
 
@@ -64,10 +58,10 @@ Frm_LstUsers::Frm_LstUsers(ServeurPostes& postes, QWidget* parent) : QWidget(par
     m_animation->setObjectName(QStringLiteral("Gif_Charge"));
     m_animation->hide();
 
-    m_casser = bouton(QStringLiteral("Cmd_CasserSession"), QStringLiteral("&Fermer la session"));
+    m_casser = Controle<QPushButton>(QStringLiteral("Cmd_CasserSession"), QStringLiteral("&Fermer la session"));
     m_casser->setEnabled(false);
-    m_actualiser = bouton(QStringLiteral("Cmd_Actualiser"), QStringLiteral("Actualiser"));
-    m_fermer = bouton(QStringLiteral("Cmd_Fermer"), QStringLiteral("Fermer"));
+    m_actualiser = Controle<QPushButton>(QStringLiteral("Cmd_Actualiser"), QStringLiteral("Actualiser"));
+    m_fermer = Controle<QPushButton>(QStringLiteral("Cmd_Fermer"), QStringLiteral("Fermer"));
     connect(m_casser, &QPushButton::clicked, this, &Frm_LstUsers::casserSession);
     connect(m_actualiser, &QPushButton::clicked, this, [this] {
         AfficherChargement(true);

@@ -1,5 +1,6 @@
 #include "Frm_MAJAttente.h"
 
+#include "Controles.h"
 #include "Frm_DiffereInstall.h"
 #include "Icones.h"
 #include "core/Messages.h"
@@ -28,12 +29,6 @@ enum Colonne
     NomFichier,
     Differee
 };
-
-QString dateLisible(const QString& stockee)
-{
-    const QDate date = QDate::fromString(stockee, QStringLiteral("yyyy-MM-dd"));
-    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : stockee;
-}
 
 } // namespace
 
@@ -116,7 +111,7 @@ void Frm_MAJAttente::ChargerMajEnAttente()
         ligne->setIcon(Icone_, icone);
         ligne->setText(Icone_, QString::number(maj.IdMajAttente));
         ligne->setText(Version, QString::number(maj.Dispo.NumVersionDispo));
-        ligne->setText(DateAjout, dateLisible(maj.DateAjoutMaj));
+        ligne->setText(DateAjout, DateAffichee(maj.DateAjoutMaj));
         ligne->setText(Infos, maj.Dispo.DocAssociee ? QStringLiteral("Oui") : QStringLiteral("Non"));
         if (!maj.Dispo.DocAssociee)
             ligne->setForeground(Infos, QColor(255, 0, 0));

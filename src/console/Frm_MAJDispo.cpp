@@ -1,5 +1,6 @@
 #include "Frm_MAJDispo.h"
 
+#include "Controles.h"
 #include "Icones.h"
 #include "core/Messages.h"
 #include "core/TableMajDispo.h"
@@ -37,20 +38,6 @@ QPixmap imageServeur()
     return Icones::Pastille(QColor(0, 128, 0), QStringLiteral("S"));
 }
 
-// Stored dates are YYYY-MM-DD; people read dd/MM/yyyy whatever the system's language.
-QString dateAffichee(const QString& stockee)
-{
-    const QDate date = QDate::fromString(stockee, Qt::ISODate);
-    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : stockee;
-}
-
-QLabel* label(const QString& nom, const QString& texte)
-{
-    auto* l = new QLabel(texte);
-    l->setObjectName(nom);
-    return l;
-}
-
 } // namespace
 
 Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -60,14 +47,14 @@ Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("Serveur de mises à jour QUENTARIS"));
     setWindowIcon(Icones::Serveur());
 
-    auto* titre
-        = label(QStringLiteral("Label1"), QStringLiteral("Mises à jour téléchargées depuis le serveur QUENTARIS"));
+    auto* titre = Controle<QLabel>(QStringLiteral("Label1"),
+                                   QStringLiteral("Mises à jour téléchargées depuis le serveur QUENTARIS"));
     QFont gras = titre->font();
     gras.setBold(true);
     titre->setFont(gras);
-    auto* explication = label(QStringLiteral("Label2"),
-                              QStringLiteral("La liste ci-dessous répertorie toutes les mises à "
-                                             "jour téléchargées depuis le serveur d'QUENTARIS :"));
+    auto* explication = Controle<QLabel>(QStringLiteral("Label2"),
+                                         QStringLiteral("La liste ci-dessous répertorie toutes les mises à "
+                                                        "jour téléchargées depuis le serveur d'QUENTARIS :"));
 
     m_liste = new QTreeWidget;
     m_liste->setObjectName(QStringLiteral("Lst_MAJDispo"));
@@ -104,10 +91,10 @@ Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
 
     auto* bas = new QHBoxLayout;
     bas->addWidget(imgServeur);
-    bas->addWidget(label(QStringLiteral("Label3"), QStringLiteral("Mise à jour serveur")));
+    bas->addWidget(Controle<QLabel>(QStringLiteral("Label3"), QStringLiteral("Mise à jour serveur")));
     bas->addSpacing(12);
     bas->addWidget(imgPoste);
-    bas->addWidget(label(QStringLiteral("Label4"), QStringLiteral("Mise à jour poste")));
+    bas->addWidget(Controle<QLabel>(QStringLiteral("Label4"), QStringLiteral("Mise à jour poste")));
     bas->addStretch(1);
     bas->addWidget(m_visuInfos);
     bas->addWidget(fermer);
@@ -141,7 +128,7 @@ void Frm_MAJDispo::ChargerMajDispo()
         item->setText(Version, QString::number(maj.NumVersionDispo));
         item->setTextAlignment(Version, Qt::AlignCenter);
         item->setText(Fichier, maj.NomFichierMaj);
-        item->setText(DateHeure, dateAffichee(maj.DateMajDispo) + QStringLiteral(" à ") + maj.HeureMajDispo);
+        item->setText(DateHeure, DateAffichee(maj.DateMajDispo) + QStringLiteral(" à ") + maj.HeureMajDispo);
         item->setTextAlignment(DateHeure, Qt::AlignCenter);
         item->setText(Infos, maj.DocAssociee ? QStringLiteral("Oui") : QStringLiteral("Non"));
         if (!maj.DocAssociee)

@@ -2,6 +2,7 @@
 
 #include "AnimationAttente.h"
 #include "ChoixDossier.h"
+#include "Controles.h"
 #include "Frm_Proxy.h"
 #include "Frm_TransfertMAJ.h"
 #include "Icones.h"
@@ -32,16 +33,9 @@ namespace {
 
 const char* const kJours[] = {"Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi", "Dimanche"};
 
-QLabel* label(const QString& nom, const QString& texte)
-{
-    auto* l = new QLabel(texte);
-    l->setObjectName(nom);
-    return l;
-}
-
 QLabel* etiquetteCouleur(const QString& nom, const QString& texte, const QColor& couleur)
 {
-    QLabel* l = label(nom, texte);
+    QLabel* l = Controle<QLabel>(nom, texte);
     QPalette palette = l->palette();
     palette.setColor(QPalette::WindowText, couleur);
     l->setPalette(palette);
@@ -57,13 +51,6 @@ QPushButton* bouton(const QString& nom, const QString& texte)
     auto* b = new QPushButton(texte);
     b->setObjectName(nom);
     b->setAutoDefault(false);
-    return b;
-}
-
-QLineEdit* boite(const QString& nom)
-{
-    auto* b = new QLineEdit;
-    b->setObjectName(nom);
     return b;
 }
 
@@ -107,7 +94,7 @@ void Frm_Params::DefinirVerification(VerificationCompte verification)
 
 void Frm_Params::construire()
 {
-    auto* titre = label(QStringLiteral("Label1"), QStringLiteral("Paramètres des mises à jour"));
+    auto* titre = Controle<QLabel>(QStringLiteral("Label1"), QStringLiteral("Paramètres des mises à jour"));
     QFont gras = titre->font();
     gras.setBold(true);
     gras.setPointSize(gras.pointSize() + 2);
@@ -117,7 +104,8 @@ void Frm_Params::construire()
     m_cadreParams = new QGroupBox(QStringLiteral(" Paramètres de vérification des mises à jour "));
     m_cadreParams->setObjectName(QStringLiteral("Frm_Params"));
     auto* grilleParams = new QGridLayout(m_cadreParams);
-    grilleParams->addWidget(label(QStringLiteral("Label6"), QStringLiteral("Jours de vérification :")), 0, 0);
+    grilleParams->addWidget(Controle<QLabel>(QStringLiteral("Label6"), QStringLiteral("Jours de vérification :")), 0,
+                            0);
     auto* ligneJours = new QHBoxLayout;
     for (int i = 0; i < 7; ++i) {
         auto* jour = new QCheckBox(QString::fromLatin1(kJours[i]));
@@ -127,25 +115,27 @@ void Frm_Params::construire()
     }
     ligneJours->addStretch(1);
     grilleParams->addLayout(ligneJours, 0, 1, 1, 2);
-    grilleParams->addWidget(label(QStringLiteral("Label7"), QStringLiteral("Heure de vérification :")), 1, 0);
-    m_heure = boite(QStringLiteral("Txt_Heure"));
+    grilleParams->addWidget(Controle<QLabel>(QStringLiteral("Label7"), QStringLiteral("Heure de vérification :")), 1,
+                            0);
+    m_heure = Controle<QLineEdit>(QStringLiteral("Txt_Heure"));
     m_heure->setText(QStringLiteral("22:00"));
     m_heure->setMaxLength(5);
     m_heure->setFixedWidth(60);
     m_heure->installEventFilter(this);
     grilleParams->addWidget(m_heure, 1, 1, Qt::AlignLeft);
-    grilleParams->addWidget(label(QStringLiteral("Label8"), QStringLiteral("Emplacement :")), 2, 0);
+    grilleParams->addWidget(Controle<QLabel>(QStringLiteral("Label8"), QStringLiteral("Emplacement :")), 2, 0);
     auto* ligneEmplacement = new QHBoxLayout;
-    m_emplacement = boite(QStringLiteral("Txt_Emplacement"));
+    m_emplacement = Controle<QLineEdit>(QStringLiteral("Txt_Emplacement"));
     m_choixEmplacement = bouton(QStringLiteral("Cmd_ChoixEmplacement"), QStringLiteral("..."));
     m_choixEmplacement->setFixedWidth(32);
     ligneEmplacement->addWidget(m_emplacement, 1);
     ligneEmplacement->addWidget(m_choixEmplacement);
     grilleParams->addLayout(ligneEmplacement, 2, 1, 1, 2);
-    auto* label9 = label(QStringLiteral("Label9"),
-                         QStringLiteral("(Cet emplacement désigne le chemin où seront stockées les mises à jour en "
-                                        "attente d'installation. Veillez à sélectionner un disque de capacité "
-                                        "suffisante)"));
+    auto* label9
+        = Controle<QLabel>(QStringLiteral("Label9"),
+                           QStringLiteral("(Cet emplacement désigne le chemin où seront stockées les mises à jour en "
+                                          "attente d'installation. Veillez à sélectionner un disque de capacité "
+                                          "suffisante)"));
     label9->setWordWrap(true);
     grilleParams->addWidget(label9, 3, 0, 1, 3);
 
@@ -153,11 +143,11 @@ void Frm_Params::construire()
     m_cadreIdentification = new QGroupBox(QStringLiteral(" Identification sur le serveur de mise à jour "));
     m_cadreIdentification->setObjectName(QStringLiteral("Frm_Identification"));
     auto* grilleId = new QGridLayout(m_cadreIdentification);
-    grilleId->addWidget(label(QStringLiteral("Label3"), QStringLiteral("Nom d'utilisateur :")), 0, 0);
-    m_utilisateur = boite(QStringLiteral("Txt_Utilisateur"));
+    grilleId->addWidget(Controle<QLabel>(QStringLiteral("Label3"), QStringLiteral("Nom d'utilisateur :")), 0, 0);
+    m_utilisateur = Controle<QLineEdit>(QStringLiteral("Txt_Utilisateur"));
     grilleId->addWidget(m_utilisateur, 0, 1);
-    grilleId->addWidget(label(QStringLiteral("Label4"), QStringLiteral("Mot de passe :")), 1, 0);
-    m_pass = boite(QStringLiteral("Txt_Pass"));
+    grilleId->addWidget(Controle<QLabel>(QStringLiteral("Label4"), QStringLiteral("Mot de passe :")), 1, 0);
+    m_pass = Controle<QLineEdit>(QStringLiteral("Txt_Pass"));
     m_pass->setEchoMode(QLineEdit::Password);
     m_pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     grilleId->addWidget(m_pass, 1, 1);
@@ -186,7 +176,7 @@ void Frm_Params::construire()
     m_responsables->setHeaderLabels({QStringLiteral("Nom")});
     m_responsables->header()->hide();
     m_responsables->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_responsable = boite(QStringLiteral("Txt_Responsable"));
+    m_responsable = Controle<QLineEdit>(QStringLiteral("Txt_Responsable"));
     m_responsable->setEnabled(false);
     m_ajouter = bouton(QStringLiteral("Cmd_Ajouter"), QStringLiteral("Ajouter"));
     m_supprimer = bouton(QStringLiteral("Cmd_Supprimer"), QStringLiteral("Supprimer"));
@@ -231,7 +221,7 @@ void Frm_Params::construire()
     m_animation->hide();
     lignePanneau->addStretch(1);
     lignePanneau->addWidget(m_animation);
-    lignePanneau->addWidget(label(QStringLiteral("Label2"), QStringLiteral("Vérifications en cours ...")));
+    lignePanneau->addWidget(Controle<QLabel>(QStringLiteral("Label2"), QStringLiteral("Vérifications en cours ...")));
     lignePanneau->addStretch(1);
     m_panneau->hide();
 

@@ -1,5 +1,6 @@
 #include "Frm_Proxy.h"
 
+#include "Controles.h"
 #include "Icones.h"
 #include "core/Chiffrement.h"
 #include "core/Messages.h"
@@ -21,20 +22,6 @@
 
 namespace {
 
-QLabel* label(const QString& nom, const QString& texte)
-{
-    auto* l = new QLabel(texte);
-    l->setObjectName(nom);
-    return l;
-}
-
-QLineEdit* boite(const QString& nom)
-{
-    auto* b = new QLineEdit;
-    b->setObjectName(nom);
-    return b;
-}
-
 } // namespace
 
 Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
@@ -44,13 +31,15 @@ Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Serveur de mises à jour QUENTARIS"));
     setWindowIcon(Icones::Serveur());
 
-    auto* titre = label(QStringLiteral("Label1"), QStringLiteral("Paramètres du proxy pour la connexion Internet"));
+    auto* titre
+        = Controle<QLabel>(QStringLiteral("Label1"), QStringLiteral("Paramètres du proxy pour la connexion Internet"));
     QFont gras = titre->font();
     gras.setBold(true);
     titre->setFont(gras);
-    auto* message = label(QStringLiteral("Etq_Message"),
-                          QStringLiteral("    Veuillez configurer les zones ci-dessous si vous utilisez un proxy pour "
-                                         "vous connecter à internet :"));
+    auto* message
+        = Controle<QLabel>(QStringLiteral("Etq_Message"),
+                           QStringLiteral("    Veuillez configurer les zones ci-dessous si vous utilisez un proxy pour "
+                                          "vous connecter à internet :"));
     message->setWordWrap(true);
 
     m_actif = new QCheckBox(QStringLiteral("Serveur proxy activé"));
@@ -65,7 +54,7 @@ Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
     ligneIp->setContentsMargins(0, 0, 0, 0);
     ligneIp->setSpacing(2);
     for (int i = 0; i < 4; ++i) {
-        QLineEdit* b = boite(QStringLiteral("Txt_IP_%1").arg(i));
+        QLineEdit* b = Controle<QLineEdit>(QStringLiteral("Txt_IP_%1").arg(i));
         b->setMaxLength(3);
         b->setFixedWidth(40);
         b->setAlignment(Qt::AlignCenter);
@@ -78,27 +67,27 @@ Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
         m_ip[static_cast<std::size_t>(i)] = b;
         ligneIp->addWidget(b);
         if (i < 3)
-            ligneIp->addWidget(label(QStringLiteral("Etq_Point%1").arg(i + 1), QStringLiteral(".")));
+            ligneIp->addWidget(Controle<QLabel>(QStringLiteral("Etq_Point%1").arg(i + 1), QStringLiteral(".")));
     }
     ligneIp->addStretch(1);
 
-    m_port = boite(QStringLiteral("Txt_PortProxy"));
+    m_port = Controle<QLineEdit>(QStringLiteral("Txt_PortProxy"));
     m_auth = new QCheckBox(QStringLiteral("Le serveur proxy nécessite une identification"));
     m_auth->setObjectName(QStringLiteral("Cac_NecessiteAuth"));
-    m_utilisateur = boite(QStringLiteral("Txt_UtilisateurProxy"));
-    m_motDePasse = boite(QStringLiteral("Txt_MotDePasseProxy"));
+    m_utilisateur = Controle<QLineEdit>(QStringLiteral("Txt_UtilisateurProxy"));
+    m_motDePasse = Controle<QLineEdit>(QStringLiteral("Txt_MotDePasseProxy"));
     m_motDePasse->setEchoMode(QLineEdit::Password);
     m_motDePasse->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
 
     auto* grille = new QGridLayout(m_cadre);
-    grille->addWidget(label(QStringLiteral("Label2"), QStringLiteral("Serveur proxy :")), 0, 0);
+    grille->addWidget(Controle<QLabel>(QStringLiteral("Label2"), QStringLiteral("Serveur proxy :")), 0, 0);
     grille->addWidget(m_zone, 0, 1);
-    grille->addWidget(label(QStringLiteral("Etq_Port"), QStringLiteral("Port :")), 0, 2);
+    grille->addWidget(Controle<QLabel>(QStringLiteral("Etq_Port"), QStringLiteral("Port :")), 0, 2);
     grille->addWidget(m_port, 0, 3);
     grille->addWidget(m_auth, 1, 0, 1, 4);
-    grille->addWidget(label(QStringLiteral("Label3"), QStringLiteral("Nom d'utilisateur :")), 2, 0);
+    grille->addWidget(Controle<QLabel>(QStringLiteral("Label3"), QStringLiteral("Nom d'utilisateur :")), 2, 0);
     grille->addWidget(m_utilisateur, 2, 1, 1, 3);
-    grille->addWidget(label(QStringLiteral("Label4"), QStringLiteral("Mot de passe :")), 3, 0);
+    grille->addWidget(Controle<QLabel>(QStringLiteral("Label4"), QStringLiteral("Mot de passe :")), 3, 0);
     grille->addWidget(m_motDePasse, 3, 1, 1, 3);
 
     auto* ok = new QPushButton(QStringLiteral("OK"));

@@ -1,5 +1,6 @@
 #include "Frm_SuiviMAJ.h"
 
+#include "Controles.h"
 #include "Frm_DetailMachine.h"
 #include "Icones.h"
 #include "core/Messages.h"
@@ -25,20 +26,6 @@ enum Colonne
     MAC
 };
 
-QLabel* label(const QString& nom, const QString& texte)
-{
-    auto* l = new QLabel(texte);
-    l->setObjectName(nom);
-    return l;
-}
-
-QPushButton* bouton(const QString& nom, const QString& texte)
-{
-    auto* b = new QPushButton(texte);
-    b->setObjectName(nom);
-    return b;
-}
-
 } // namespace
 
 Frm_SuiviMAJ::Frm_SuiviMAJ(const ServeurPostes& postes, QWidget* parent) : QWidget(parent, Qt::Window), m_postes(postes)
@@ -48,7 +35,7 @@ Frm_SuiviMAJ::Frm_SuiviMAJ(const ServeurPostes& postes, QWidget* parent) : QWidg
     setWindowTitle(QStringLiteral("Serveur de mises à jour QUENTARIS"));
     setWindowIcon(Icones::Serveur());
 
-    auto* titre = label(QStringLiteral("Label1"), QStringLiteral("Suivi des mises à jour sur le réseau"));
+    auto* titre = Controle<QLabel>(QStringLiteral("Label1"), QStringLiteral("Suivi des mises à jour sur le réseau"));
     QFont gras = titre->font();
     gras.setBold(true);
     titre->setFont(gras);
@@ -83,14 +70,14 @@ Frm_SuiviMAJ::Frm_SuiviMAJ(const ServeurPostes& postes, QWidget* parent) : QWidg
         image->setObjectName(QLatin1String(l.image));
         image->setPixmap(Image(l.numero));
         legende->addWidget(image);
-        legende->addWidget(label(QLatin1String(l.etiquette), QString::fromUtf8(l.texte)));
+        legende->addWidget(Controle<QLabel>(QLatin1String(l.etiquette), QString::fromUtf8(l.texte)));
         legende->addSpacing(12);
     }
     legende->addStretch(1);
 
-    auto* actualiser = bouton(QStringLiteral("Cmd_Actualiser"), QStringLiteral("Actualiser"));
-    auto* supprimer = bouton(QStringLiteral("Cmd_Supprimer"), QStringLiteral("Supprimer"));
-    auto* fermer = bouton(QStringLiteral("Cmd_Fermer"), QStringLiteral("Fermer"));
+    auto* actualiser = Controle<QPushButton>(QStringLiteral("Cmd_Actualiser"), QStringLiteral("Actualiser"));
+    auto* supprimer = Controle<QPushButton>(QStringLiteral("Cmd_Supprimer"), QStringLiteral("Supprimer"));
+    auto* fermer = Controle<QPushButton>(QStringLiteral("Cmd_Fermer"), QStringLiteral("Fermer"));
     connect(actualiser, &QPushButton::clicked, this, &Frm_SuiviMAJ::ChargerPostes);
     connect(supprimer, &QPushButton::clicked, this, &Frm_SuiviMAJ::supprimer);
     connect(fermer, &QPushButton::clicked, this, &QWidget::close);

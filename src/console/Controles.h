@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <utility>
+
+// A control created with its object name, by which the tests and the rest of the window find it.
+template <typename T, typename... Arguments>
+T* Controle(const QString& nom, Arguments&&... arguments)
+{
+    auto* controle = new T(std::forward<Arguments>(arguments)...);
+    controle->setObjectName(nom);
+    return controle;
+}
+
+// Stored dates are YYYY-MM-DD; people read dd/MM/yyyy whatever the system's language.
+inline QString DateAffichee(const QString& stockee)
+{
+    const QDate date = QDate::fromString(stockee, Qt::ISODate);
+    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : stockee;
+}
