@@ -7,7 +7,7 @@ taille=$((1024 * 1024 * 1024))
 tmp=$(mktemp -d)
 simulateur=
 nettoyer() {
-    [ -n "$simulateur" ] && kill "$simulateur" 2>/dev/null && wait "$simulateur" 2>/dev/null
+    if [ -n "$simulateur" ]; then kill "$simulateur" 2>/dev/null || true; wait "$simulateur" 2>/dev/null || true; fi
     rm -rf "$tmp"
 }
 trap nettoyer EXIT
@@ -29,8 +29,14 @@ adresse="http://127.0.0.1:$port/suivimaj/admin/majs/MAJ9999.zip"
 cat "$tmp/service/majs/MAJ9999.zip" > /dev/null # same page cache for both
 # Each download starts with the disk's pending writes flushed, so that neither pays for the other.
 sync
-curl_bps=$(curl -s -o "$tmp/maj/curl.bin" -w '%{speed_download}' "$adresse")
+# The server's download is on disk (fsync) before it takes its name; curl's file is synced
+# too, inside the timed span, so both pay for the same durability.
+debut=$(date +%s.%N)
+curl -s -o "$tmp/maj/curl.bin" "$adresse"
+sync "$tmp/maj/curl.bin"
+fin=$(date +%s.%N)
 [ "$(stat -c %s "$tmp/maj/curl.bin")" = "$taille" ] || { echo "curl : taille incorrecte" >&2; exit 1; }
+curl_bps=$(awk -v t="$taille" -v d="$debut" -v f="$fin" 'BEGIN { printf "%.0f", t / (f - d) }')
 rm -f "$tmp/maj/curl.bin"
 sync
 ligne=$("$build/bench/telechargement/bench_telechargement" "$adresse" "$tmp/maj/MAJ9999.zip" "$taille")
