@@ -93,4 +93,15 @@ Envoi EnvoyerFichier(qintptr prise, int fichier, qint64* position, qint64 octets
 #endif
 }
 
+void Regrouper(qintptr prise, bool actif)
+{
+#ifdef Q_OS_LINUX
+    const int valeur = actif ? 1 : 0;
+    ::setsockopt(static_cast<int>(prise), IPPROTO_TCP, TCP_CORK, &valeur, sizeof valeur);
+#else
+    Q_UNUSED(prise);
+    Q_UNUSED(actif);
+#endif
+}
+
 } // namespace PriseNoyau

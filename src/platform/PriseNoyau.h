@@ -33,4 +33,8 @@ struct Envoi
 // SIGPIPE: the result is then Erreur.
 Envoi EnvoyerFichier(qintptr prise, int fichier, qint64* position, qint64 octets);
 
+// While on, the kernel sends only full segments (a file going out in one stream); turning it
+// off sends what is left at once. Nothing on platforms without it.
+void Regrouper(qintptr prise, bool actif);
+
 } // namespace PriseNoyau

@@ -31,6 +31,9 @@ void EnvoiFichier::Demarrer()
         m_ecriture->setEnabled(false);
         // Left on while the kernel sends: it fires whenever the socket has room again.
         connect(m_ecriture, &QSocketNotifier::activated, this, &EnvoiFichier::avancer);
+        // Full segments only while the file streams out, as web servers do with sendfile.
+        PriseNoyau::Regrouper(m_prise->socketDescriptor(), true);
+        m_regroupe = true;
     }
     avancer();
 }
@@ -114,6 +117,9 @@ void EnvoiFichier::finir(bool reussi)
     m_fini = true;
     if (m_ecriture)
         m_ecriture->setEnabled(false);
+    if (m_regroupe && m_prise->socketDescriptor() >= 0)
+        PriseNoyau::Regrouper(m_prise->socketDescriptor(), false);
+    m_regroupe = false;
     disconnect(m_prise, nullptr, this, nullptr);
     m_fichier->close();
     m_tampon = QByteArray();

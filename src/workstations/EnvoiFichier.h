@@ -40,6 +40,7 @@ private:
     qint64 m_position = 0;
     bool m_parNoyau;
     bool m_fini = false;
+    bool m_regroupe = false;
     QSocketNotifier* m_ecriture = nullptr;
     QByteArray m_tampon;
 };
