@@ -84,6 +84,24 @@ bool ouvrirFichier(const QString& chemin, QString* erreur)
     return true;
 }
 
+// A file that opens as SQLite but lacks one of the seven tables is not this program's database
+// (an empty file, another program's database): running on it would lose every write.
+bool tablesPresentes(const QSqlDatabase& db, QString* erreur)
+{
+    const QStringList existantes = db.tables();
+    QStringList manquantes;
+    for (const auto& table : kTables) {
+        if (!existantes.contains(QLatin1String(table[0])))
+            manquantes.append(QLatin1String(table[0]));
+    }
+    if (manquantes.isEmpty())
+        return true;
+    if (erreur)
+        *erreur = QStringLiteral("tables absentes : ") + manquantes.join(QStringLiteral(", "))
+            + QStringLiteral(" (quentaris-serveur --init-db les crée)");
+    return false;
+}
+
 void bindAll(QSqlQuery& q, std::initializer_list<QVariant> valeurs)
 {
     int i = 0;
@@ -100,7 +118,13 @@ bool Ouvrir(const QString& chemin, QString* erreur)
             *erreur = QStringLiteral("fichier absent : ") + chemin;
         return false;
     }
-    return ouvrirFichier(chemin, erreur);
+    if (!ouvrirFichier(chemin, erreur))
+        return false;
+    if (!tablesPresentes(Connexion(), erreur)) {
+        Fermer();
+        return false;
+    }
+    return true;
 }
 
 bool Initialiser(const QString& chemin, QString* erreur)

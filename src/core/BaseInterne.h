@@ -17,8 +17,8 @@ inline QString NomFichier()
     return QStringLiteral("donnees.db");
 }
 
-// Opens an existing database file. False (with the reason) when the file is missing or
-// cannot be opened as a database.
+// Opens an existing database file. False (with the reason) when the file is missing, cannot
+// be opened as a database, or lacks one of the seven tables.
 bool Ouvrir(const QString& chemin, QString* erreur = nullptr);
 
 // Creates the file when absent and adds every missing table; touches nothing else.

@@ -156,6 +156,32 @@ private slots:
         QVERIFY(!BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier()), &erreur));
         QVERIFY(!erreur.isEmpty());
     }
+
+    void fichierSansLesSeptTablesRefuse()
+    {
+        DossierTest dossier(false);
+        const QString chemin = dossier.Fichier(BaseInterne::NomFichier());
+        // An empty file opens as an empty SQLite database.
+        dossier.EcrireFichier(BaseInterne::NomFichier(), QByteArray());
+        QString erreur;
+        QVERIFY(!BaseInterne::Ouvrir(chemin, &erreur));
+        QVERIFY(!BaseInterne::Connexion().isOpen());
+        QCOMPARE(erreur,
+                 QStringLiteral("tables absentes : ParamMajInt, MajDispo, MajAttente, MajPoste, MajHistorique, "
+                                "EvtMaj, MajResponsable (quentaris-serveur --init-db les crée)"));
+
+        // Another program's database, and ours with one table dropped.
+        QVERIFY(BaseInterne::Initialiser(chemin));
+        QVERIFY(BaseInterne::Commande(QStringLiteral("DROP TABLE MajResponsable")));
+        QVERIFY(BaseInterne::Commande(QStringLiteral("CREATE TABLE Clients (Nom TEXT)")));
+        BaseInterne::Fermer();
+        QVERIFY(!BaseInterne::Ouvrir(chemin, &erreur));
+        QCOMPARE(erreur, QStringLiteral("tables absentes : MajResponsable (quentaris-serveur --init-db les crée)"));
+
+        QVERIFY(BaseInterne::Initialiser(chemin));
+        BaseInterne::Fermer();
+        QVERIFY(BaseInterne::Ouvrir(chemin, &erreur));
+    }
 };
 
 class TstJournal : public QObject

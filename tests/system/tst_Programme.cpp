@@ -3,6 +3,7 @@
 #include "support/DossierTest.h"
 #include "support/Registre.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -104,6 +105,25 @@ private slots:
             QRegularExpression::MultilineOption);
         QVERIFY2(ligne.match(erreurs).hasMatch(), qPrintable(erreurs));
         QVERIFY(!QFile::exists(dossier.Fichier(BaseInterne::NomFichier())));
+    }
+
+    void baseVideRefuseeAuDemarrage()
+    {
+        DossierTest dossier(false);
+        dossier.EcrireFichier(BaseInterne::NomFichier(), QByteArray());
+        Serveur serveur({QStringLiteral("--home"), dossier.Chemin()});
+        QVERIFY(serveur.processus.waitForFinished());
+        QCOMPARE(serveur.processus.exitCode(), 1);
+        const QString erreurs = QString::fromUtf8(serveur.processus.readAllStandardError());
+        QVERIFY2(erreurs.contains(QStringLiteral("Message QUENTARIS: L'application serveur de mise à jour a rencontré "
+                                                 "un problème lors de la tentative de connexion à sa base de données "
+                                                 "interne.")),
+                 qPrintable(erreurs));
+        QVERIFY2(erreurs.contains(QStringLiteral("tables absentes : ParamMajInt, MajDispo")), qPrintable(erreurs));
+        QVERIFY2(erreurs.contains(QStringLiteral("--init-db")), qPrintable(erreurs));
+        QVERIFY(!erreurs.contains(QStringLiteral("première fois")));
+        // The file is left as it was.
+        QCOMPARE(QFileInfo(dossier.Fichier(BaseInterne::NomFichier())).size(), 0);
     }
 
     void ecouteSurLesDeuxPortsEtSArretePourLeSysteme()
