@@ -4,7 +4,6 @@
 #include "InterlocuteurInstallation.h"
 #include "core/Frm_Reseau.h"
 #include "core/Messages.h"
-#include "core/Sortie.h"
 #include "core/TableMajAttente.h"
 #include "platform/Systeme.h"
 
@@ -23,6 +22,31 @@ bool numeroValide(const QString& version)
             return false;
     }
     return true;
+}
+
+// Where the queued update stands now: an installation asked for earlier (a dialog left open,
+// a planned start) may find it installed meanwhile, or no longer the oldest.
+QString refusFile(const QString& version, const QString& idMajAttente)
+{
+    bool nombre = false;
+    const qint64 id = idMajAttente.toLongLong(&nombre);
+    const QVector<MajAttente> attente = TableMajAttente::EnAttente();
+    for (qsizetype i = 0; nombre && i < attente.size(); ++i) {
+        if (attente.at(i).IdMajAttente != id)
+            continue;
+        if (i == 0)
+            return QString();
+        return Messages::Joindre(QStringLiteral("La mise à jour serveur ") + version
+                                     + QStringLiteral(" n'est plus la première des mises à jour serveur en attente."),
+                                 QStringLiteral("Les mises à jour doivent être effectuées dans l'ordre chronologique "
+                                                "d'arrivée. Merci de faire les mises à jour précédentes avant de "
+                                                "lancer celle-ci."));
+    }
+    if (TableMajAttente::InstalleePourVersion(version.toLongLong()).value_or(false))
+        return QStringLiteral("La mise à jour serveur ") + version
+            + QStringLiteral(" est déjà installée : elle n'est pas installée une seconde fois.");
+    return QStringLiteral("La mise à jour serveur ") + version
+        + QStringLiteral(" n'est plus dans la liste des mises à jour serveur en attente : elle n'est pas installée.");
 }
 
 } // namespace
@@ -44,6 +68,18 @@ QString InstallationServeur::MessageOccupe()
     return Messages::Joindre(QStringLiteral("Une installation de mise à jour serveur ou un déplacement du dossier des "
                                             "mises à jour est déjà en cours sur ce serveur."),
                              QStringLiteral("Veuillez attendre la fin de celle-ci et essayez à nouveau."));
+}
+
+QString InstallationServeur::MessageExtractionIncomplete(const QString& archive, const QString& version,
+                                                         const QStringList& anomalies)
+{
+    const QString premier = QStringLiteral("L'archive « ") + archive + QStringLiteral(" » de la mise à jour serveur ")
+        + version
+        + QStringLiteral(" n'a pas pu être extraite entièrement : aucune base de données n'a été mise à jour et la "
+                         "mise à jour reste en attente.");
+    if (anomalies.isEmpty())
+        return premier;
+    return Messages::Joindre(premier, anomalies.join(QStringLiteral("\r\n")));
 }
 
 QString InstallationServeur::DossierServeur() const
@@ -72,6 +108,11 @@ void InstallationServeur::InstallerMajServeur(const QString& fichier, const QStr
                 + QStringLiteral(" » n'est pas valide : la mise à jour serveur ne peut pas être installée."));
         return;
     }
+    const QString refus = refusFile(version, idMajAttente);
+    if (!refus.isEmpty()) {
+        refuser(refus);
+        return;
+    }
     const QString serveur = DossierServeur();
     const QString parent = QFileInfo(serveur).absolutePath();
     if (!QFileInfo(parent).isDir()) {
@@ -90,22 +131,23 @@ void InstallationServeur::InstallerMajServeur(const QString& fichier, const QStr
     }
 
     etat.InstallationEnCours = true;
+    const QString dossierVersion = serveur + QLatin1Char('/') + version;
+    Systeme::CreerDossierSiAbsent(serveur);
+    Systeme::CreerDossierSiAbsent(dossierVersion);
+
+    // A partly unpacked update is never applied to a database: the update stays pending.
+    QStringList anomalies;
+    if (!ExtractionArchive::ExtraireArchive(archive, dossierVersion, QString(), &anomalies)) {
+        etat.InstallationEnCours = false;
+        refuser(MessageExtractionIncomplete(archive, version, anomalies));
+        return;
+    }
+
     m_fichier = fichier;
     m_version = version;
     m_id = idMajAttente;
     m_installee = false;
     m_fin = std::move(fin);
-
-    const QString dossierVersion = serveur + QLatin1Char('/') + version;
-    Systeme::CreerDossierSiAbsent(serveur);
-    Systeme::CreerDossierSiAbsent(dossierVersion);
-
-    QStringList anomalies;
-    if (!ExtractionArchive::ExtraireArchive(archive, dossierVersion, QString(), &anomalies)) {
-        Sortie::Ecrire(QStringLiteral("Extraction incomplète de l'archive ") + archive + QStringLiteral(" dans ")
-                       + dossierVersion + QStringLiteral(" : ") + anomalies.join(QLatin1Char(' ')));
-    }
-
     m_bases.RedemarrageNecessaire = false;
     QPointer<InstallationServeur> moi(this);
     m_bases.Lancer(serveur + QLatin1Char('/'), version, [moi](int resultat) {

@@ -34,6 +34,9 @@ public:
 
     // Refusal of a second installation while one, or a relocation of the update folder, runs.
     static QString MessageOccupe();
+    // Refusal of an archive of which some entry could not be extracted, naming each one.
+    static QString MessageExtractionIncomplete(const QString& archive, const QString& version,
+                                               const QStringList& anomalies);
 
     static QString NomProgrammeMiseAJour() { return QStringLiteral("MajProgServeur"); }
 

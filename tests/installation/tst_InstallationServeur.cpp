@@ -3,6 +3,7 @@
 #include "installation/ClientUniDATALocal.h"
 #include "installation/InstallationDifferee.h"
 #include "installation/InstallationServeur.h"
+#include "support/ArchiveZipTest.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
@@ -15,6 +16,26 @@
 #include <QTest>
 #include <memory>
 
+namespace {
+
+// Message boxes answered from the script, with a look at the server at the moment each one
+// is shown.
+class MessagesObserves : public InterlocuteurScripte
+{
+public:
+    std::function<void()> pendant;
+
+    Reponse Afficher(QObject* proprietaire, const QString& titre, const QString& texte, Icone icone,
+                     Boutons boutons) override
+    {
+        if (pendant)
+            pendant();
+        return InterlocuteurScripte::Afficher(proprietaire, titre, texte, icone, boutons);
+    }
+};
+
+} // namespace
+
 class TstInstallationServeur : public QObject
 {
     Q_OBJECT
@@ -25,7 +46,7 @@ class TstInstallationServeur : public QObject
     std::unique_ptr<ClientUniDATALocal> m_client;
     std::unique_ptr<InstallationServeur> m_installation;
     std::unique_ptr<InstallationDifferee> m_differee;
-    std::unique_ptr<InterlocuteurScripte> m_messages;
+    std::unique_ptr<MessagesObserves> m_messages;
     InterlocuteurInstallationScripte m_personne;
 
     Etat& etat() { return m_reseau->Etat_(); }
@@ -60,7 +81,7 @@ private slots:
         m_client = std::make_unique<ClientUniDATALocal>();
         m_installation = std::make_unique<InstallationServeur>(*m_reseau, *m_client);
         m_differee = std::make_unique<InstallationDifferee>(*m_reseau, *m_installation);
-        m_messages = std::make_unique<InterlocuteurScripte>();
+        m_messages = std::make_unique<MessagesObserves>();
         m_personne = InterlocuteurInstallationScripte();
         m_installation->FixerInterlocuteur(&m_personne);
         m_site->Declarer({QStringLiteral("COMPTA"), QStringLiteral("PAIE")});
@@ -153,6 +174,88 @@ private slots:
         QCOMPARE(m_personne.rapports.size(), 2);
         QVERIFY(m_personne.rapports.last().isEmpty());
         QVERIFY(!etat().InstallationEnCours);
+    }
+
+    // An archive of which one entry is refused is never applied: no database is touched, the
+    // update stays pending, and the person learns which entry failed and why, once the
+    // workstations are no longer told that the server installs.
+    void archiveIncompleteJamaisAppliquee()
+    {
+        const QString fichier = m_site->CreerArchiveAvec(
+            QStringLiteral("512"),
+            {{QStringLiteral("../evade.txt"), "dehors"}, {QStringLiteral("apres.txt"), "apres"}});
+        const qint64 id = m_site->MettreEnAttente(QStringLiteral("512"), fichier);
+        m_differee->Planifier(QDateTime(QDate(2030, 1, 1), QTime(22, 0)), fichier, QStringLiteral("512"),
+                              QString::number(id));
+        QList<bool> occupeAuMessage;
+        m_messages->pendant = [&] {
+            occupeAuMessage.append(etat().InstallationEnCours);
+        };
+
+        QCOMPARE(installer(fichier, QStringLiteral("512"), id), 0);
+        const QString archive = m_dossier->DossierMaj() + QStringLiteral("/512.zip");
+        QCOMPARE(m_messages->Textes(),
+                 QStringList{QStringLiteral("L'archive « ") + archive
+                             + QStringLiteral(" » de la mise à jour serveur 512 n'a pas pu être extraite "
+                                              "entièrement : aucune base de données n'a été mise à jour et la "
+                                              "mise à jour reste en attente.\r\nEntrée « ../evade.txt » refusée : "
+                                              "elle sortirait du dossier de destination.")});
+        QCOMPARE(m_messages->affiches.first().icone, Icone::Exclamation);
+        QCOMPARE(occupeAuMessage, QList<bool>{false});
+        QVERIFY(!etat().InstallationEnCours);
+        QVERIFY(!m_site->Installee(id));
+        QCOMPARE(m_differee->Plan().IdPlanifie, QString::number(id));
+        QCOMPARE(m_personne.demandes, 0);
+        QVERIFY(m_personne.rapports.isEmpty());
+        for (const QString& base : {QStringLiteral("COMPTA"), QStringLiteral("PAIE")}) {
+            QVERIFY(!QFileInfo::exists(m_site->Base(base) + QStringLiteral("/journal.txt")));
+            QVERIFY(!QFileInfo::exists(m_site->Base(base) + QStringLiteral("/INSTALLMAJ")));
+        }
+
+        // An entry whose content outgrows its announced size is refused the same way.
+        const QString forge
+            = m_site->CreerArchiveAvec(QStringLiteral("512"), {{QStringLiteral("gros.bin"), QByteArray(100000, 'g')}});
+        QVERIFY(ArchiveZipTest::FalsifierTaille(m_dossier->DossierMaj() + QLatin1Char('/') + forge,
+                                                QStringLiteral("gros.bin"), 1000));
+        QCOMPARE(installer(forge, QStringLiteral("512"), id), 0);
+        QCOMPARE(m_messages->affiches.size(), 2);
+        QVERIFY(m_messages->Dernier().contains(QStringLiteral("en attente.\r\nEntrée « gros.bin » ")));
+        QVERIFY(!m_site->Installee(id));
+        QCOMPARE(m_personne.demandes, 0);
+        QVERIFY(!QFileInfo::exists(m_site->Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt")));
+    }
+
+    // An installation asked for earlier (the immediate-start dialog left open while the
+    // planned start ran) finds the update installed, or no longer the oldest: nothing runs.
+    void seulementLaPremiereMiseAJourEncoreEnAttente()
+    {
+        const QString premier = m_site->CreerArchive(QStringLiteral("512"));
+        const qint64 id512 = m_site->MettreEnAttente(QStringLiteral("512"), premier);
+        const QString second = m_site->CreerArchive(QStringLiteral("513"));
+        const qint64 id513 = m_site->MettreEnAttente(QStringLiteral("513"), second);
+        const QString journal = m_site->Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt");
+
+        QCOMPARE(installer(second, QStringLiteral("513"), id513), 0);
+        QCOMPARE(m_messages->Dernier(),
+                 QStringLiteral("La mise à jour serveur 513 n'est plus la première des mises à jour serveur en "
+                                "attente.\r\nLes mises à jour doivent être effectuées dans l'ordre chronologique "
+                                "d'arrivée. Merci de faire les mises à jour précédentes avant de lancer celle-ci."));
+        QVERIFY(!QFileInfo::exists(m_site->DossierServeur() + QStringLiteral("/513")));
+        QCOMPARE(m_personne.demandes, 0);
+
+        QCOMPARE(installer(premier, QStringLiteral("512"), id512), 1);
+        QCOMPARE(SiteInstallation::Lire(journal), QByteArray("debut\nfin\n"));
+        QCOMPARE(installer(premier, QStringLiteral("512"), id512), 0);
+        QCOMPARE(m_messages->Dernier(),
+                 QStringLiteral("La mise à jour serveur 512 est déjà installée : elle n'est pas installée une "
+                                "seconde fois."));
+        QCOMPARE(m_personne.demandes, 1);
+        QCOMPARE(m_personne.rapports.size(), 1);
+        QCOMPARE(SiteInstallation::Lire(journal), QByteArray("debut\nfin\n"));
+        QVERIFY(!etat().InstallationEnCours);
+
+        QCOMPARE(installer(second, QStringLiteral("513"), id513), 1);
+        QCOMPARE(SiteInstallation::Lire(journal), QByteArray("debut\nfin\ndebut\nfin\n"));
     }
 
     void rienNeDemarreSansDossierParentNiArchive()

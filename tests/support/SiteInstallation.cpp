@@ -14,9 +14,11 @@
 namespace {
 
 const char* const kCommande = "#!/bin/sh\n"
+                              "echo debut >> journal.txt\n"
                               "printf '%s\\n' \"$@\" > arguments.txt\n"
                               "pwd > dossier.txt\n"
                               "while [ -e ATTENTE ]; do sleep 0.05; done\n"
+                              "echo fin >> journal.txt\n"
                               "[ -e REFUS ] && exit 0\n"
                               ": > \"INSTALLMAJ/$(basename \"$1\")\"\n";
 
@@ -81,13 +83,21 @@ void SiteInstallation::Declarer(const QStringList& bases) const
 QString SiteInstallation::CreerArchive(const QString& version, bool serveur, bool installMaj) const
 {
     QVector<EntreeZip> entrees;
+    if (serveur)
+        entrees.append({QStringLiteral("QuentarisServeur.exe"), "MZ nouveau serveur", EntreeZip::Fichier, 0755});
+    return CreerArchiveAvec(version, entrees, installMaj);
+}
+
+QString SiteInstallation::CreerArchiveAvec(const QString& version, const QVector<EntreeZip>& autres,
+                                           bool installMaj) const
+{
+    QVector<EntreeZip> entrees;
     entrees.append({QStringLiteral("LISEZMOI.txt"), "Mise à jour " + version.toUtf8() + "\r\n"});
     if (installMaj) {
         entrees.append({QStringLiteral("INSTALLMAJ/LANCEMAJCD"), kCommande, EntreeZip::Fichier, 0755});
         entrees.append({QStringLiteral("INSTALLMAJ/PROGRAMMES/MAJ.TXT"), "programme\r\n"});
     }
-    if (serveur)
-        entrees.append({QStringLiteral("QuentarisServeur.exe"), "MZ nouveau serveur", EntreeZip::Fichier, 0755});
+    entrees += autres;
     const QString fichier = version + QStringLiteral(".zip");
     ArchiveZipTest::Ecrire(m_dossier.DossierMaj() + QLatin1Char('/') + fichier, entrees);
     return fichier;

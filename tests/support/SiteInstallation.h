@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArchiveZipTest.h"
 #include "installation/InterlocuteurInstallation.h"
 
 #include <QByteArray>
@@ -17,7 +18,8 @@ class Etat;
 // folders, and update archives in the update folder. The database-side command of these
 // archives records its arguments in "arguments.txt" of the database folder and writes the
 // version's record, unless the database folder holds a file "REFUS"; while it holds a file
-// "ATTENTE" the command keeps running.
+// "ATTENTE" the command keeps running. Each run appends "debut" when it starts and "fin" when
+// it ends to "journal.txt" of the database folder.
 class SiteInstallation
 {
 public:
@@ -37,6 +39,8 @@ public:
     // An update archive "<version>.zip" in the update folder; `serveur` adds a new server
     // program, `installMaj` the INSTALLMAJ folder.
     QString CreerArchive(const QString& version, bool serveur = false, bool installMaj = true) const;
+    // The same with other entries after the usual ones.
+    QString CreerArchiveAvec(const QString& version, const QVector<EntreeZip>& autres, bool installMaj = true) const;
 
     // A downloaded server update queued for installation; returns its IdMajAttente.
     qint64 MettreEnAttente(const QString& version, const QString& fichier) const;
