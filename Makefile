@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= 2
 PACKAGES := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite \
             libsodium-dev libarchive-dev libsqlite3-dev libgl-dev tinyproxy nginx-light curl \
-            desktop-file-utils dpkg-dev file
+            desktop-file-utils dpkg-dev file qt6-translations-l10n
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps configure build run test bench install package clean

@@ -1,7 +1,9 @@
 #include "console/Assemblage.h"
+#include "console/PreparationApplication.h"
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/LigneDeCommande.h"
+#include "core/Messages.h"
 #include "platform/SignauxArret.h"
 #include "platform/Systeme.h"
 
@@ -30,6 +32,8 @@ void ecrire(FILE* flux, const QString& texte)
 
 int main(int argc, char** argv)
 {
+    // Qt's warnings carry their time like the program's own lines.
+    Messages::RedirigerMessagesQt();
     const LigneDeCommande ligne = LigneDeCommande::Analyser(arguments(argc, argv));
     if (!ligne.Valide) {
         ecrire(stderr,
@@ -66,9 +70,7 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quentaris-serveur"));
-    QApplication::setApplicationDisplayName(QStringLiteral("QUENTARIS Serveur"));
-    QApplication::setQuitOnLastWindowClosed(false);
+    PreparerApplication();
     Systeme::AugmenterLimiteFichiers();
 
     const QString dossier
@@ -82,8 +84,15 @@ int main(int argc, char** argv)
             serveur.Reseau.Arreter(0);
     });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &serveur, [&serveur](QSessionManager& session) {
+        if (serveur.Reseau.PostesConnectes() == 0)
+            return;
+        // The refusal may be shown, and the logout cancelled, only once the session manager
+        // grants the screen; without that grant the logout cannot be held back.
+        if (!session.allowsInteraction())
+            return;
         if (!serveur.Reseau.DemandeFermeture())
             session.cancel();
+        session.release();
     });
 
     QTimer::singleShot(0, &serveur, [&] { serveur.Demarrer(dossier, ligne.Autostart); });

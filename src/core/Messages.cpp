@@ -2,10 +2,31 @@
 
 #include "Sortie.h"
 
+#include <QStringList>
+#include <QtGlobal>
+#include <cstdlib>
+
 namespace Messages {
 
 namespace {
+
 Interlocuteur* g_interlocuteur = nullptr;
+
+void ecrireMessageQt(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    for (const QString& ligne : message.split(QLatin1Char('\n')))
+        Sortie::Ecrire(ligne);
+    if (type == QtFatalMsg)
+        std::abort();
+}
+
+} // namespace
+
+void RedirigerMessagesQt()
+{
+    qInstallMessageHandler(ecrireMessageQt);
 }
 
 void Installer(Interlocuteur* interlocuteur)

@@ -57,6 +57,10 @@ inline QString Joindre(const QString& premier, const QString& second)
 
 void Installer(Interlocuteur* interlocuteur);
 
+// Qt's own warnings go to standard error like the program's lines, each line with its time.
+// The warning about a missing XDG_RUNTIME_DIR, which says nothing about the site, is dropped.
+void RedirigerMessagesQt();
+
 // Shows a message box and writes it to standard error. Without a person installed the box
 // is only written, and the answer is Ok, or No for a question.
 Reponse Afficher(QObject* proprietaire, const QString& texte, Icone icone = Icone::Exclamation,

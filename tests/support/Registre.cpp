@@ -1,5 +1,7 @@
 #include "Registre.h"
 
+#include "console/PreparationApplication.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -31,7 +33,8 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
+    // The application the tests drive is the program's: French, without a display name.
+    PreparerApplication();
 
     QStringList arguments = QCoreApplication::arguments();
     QString seul;

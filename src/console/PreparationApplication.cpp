@@ -1,0 +1,31 @@
+#include "PreparationApplication.h"
+
+#include "core/Sortie.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+bool PreparerApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("quentaris-serveur"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QLocale francais(QLocale::French, QLocale::France);
+    QLocale::setDefault(francais);
+
+    static QTranslator* traduction = nullptr;
+    if (traduction)
+        return true;
+    auto* qt = new QTranslator(QCoreApplication::instance());
+    const QString dossier = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!qt->load(francais, QStringLiteral("qtbase"), QStringLiteral("_"), dossier)) {
+        Sortie::Ecrire(QStringLiteral("Traductions françaises de Qt introuvables dans ") + dossier
+                       + QStringLiteral(" (paquet qt6-translations-l10n) : les textes de Qt restent en anglais."));
+        delete qt;
+        return false;
+    }
+    QCoreApplication::installTranslator(qt);
+    traduction = qt;
+    return true;
+}

@@ -1,0 +1,140 @@
+#include "acquisition/ServiceMaj.h"
+#include "console/Assemblage.h"
+#include "console/ChoixDossier.h"
+#include "console/Frm_ConnectUniDATA.h"
+#include "console/Frm_DetailEvt.h"
+#include "console/Frm_DetailMachine.h"
+#include "console/Frm_DiffereInstall.h"
+#include "console/Frm_EtatDL.h"
+#include "console/Frm_LstUsers.h"
+#include "console/Frm_MAJAttente.h"
+#include "console/Frm_MAJDispo.h"
+#include "console/Frm_MajBases.h"
+#include "console/Frm_MajEnCours.h"
+#include "console/Frm_NettoyageEvents.h"
+#include "console/Frm_ObsEvt.h"
+#include "console/Frm_Params.h"
+#include "console/Frm_Proxy.h"
+#include "console/Frm_SuiviMAJ.h"
+#include "console/Frm_TransfertMAJ.h"
+#include "console/PreparationApplication.h"
+#include "core/Etat.h"
+#include "core/Horloge.h"
+#include "support/DossierTest.h"
+#include "support/JournalTest.h"
+#include "support/Registre.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+// The console under LANG=C: Qt's own texts, dates and error strings are French all the same.
+class TstFrancais : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(qgetenv("LANG"), QByteArray("C.UTF-8"));
+        QVERIFY(PreparerApplication());
+    }
+
+    void cleanup() { Horloge::Reinitialiser(); }
+
+    void navigateurDeDossiers()
+    {
+        QStringList boutons;
+        QString regarder;
+        QString repertoire;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialogue = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialogue)
+                return;
+            for (QAbstractButton* b : dialogue->findChild<QDialogButtonBox*>()->buttons())
+                boutons.append(b->text());
+            regarder = dialogue->findChild<QLabel*>(QStringLiteral("lookInLabel"))->text();
+            repertoire = dialogue->findChild<QLabel*>(QStringLiteral("fileNameLabel"))->text();
+            dialogue->reject();
+        });
+        QCOMPARE(ChoixDossier::Demander(nullptr, QStringLiteral("Choisir un répertoire"), QDir::tempPath()), QString());
+        boutons.sort();
+        QCOMPARE(boutons, QStringList({QStringLiteral("&Choisir"), QStringLiteral("Annuler")}));
+        QCOMPARE(regarder, QStringLiteral("Voir dans :"));
+        QCOMPARE(repertoire, QStringLiteral("Dossier :"));
+    }
+
+    // The window manager shows the caption as it stands: no application name is appended.
+    void legendes()
+    {
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+        DossierTest dossier;
+        Assemblage serveur;
+        const ServicesInstallation services{serveur.Reseau, serveur.Installation, serveur.Differee, nullptr};
+        const QString serveurMaj = QStringLiteral("Serveur de mises à jour QUENTARIS");
+        std::vector<std::pair<std::unique_ptr<QWidget>, QString>> fenetres;
+        auto ajouter = [&](QWidget* w, const QString& legende) {
+            fenetres.emplace_back(w, legende);
+        };
+        ajouter(new Frm_Params(serveur.Reseau), serveurMaj);
+        ajouter(new Frm_Proxy, serveurMaj);
+        ajouter(new Frm_TransfertMAJ(serveur.Reseau), serveurMaj);
+        ajouter(new Frm_ObsEvt, serveurMaj);
+        ajouter(new Frm_DetailEvt, serveurMaj);
+        ajouter(new Frm_NettoyageEvents, QStringLiteral("Nettoyage de la liste des évenements"));
+        ajouter(new Frm_SuiviMAJ(serveur.Postes), serveurMaj);
+        ajouter(new Frm_DetailMachine, QStringLiteral("Suivi des mises à jour"));
+        ajouter(new Frm_LstUsers(serveur.Postes), serveurMaj);
+        ajouter(new Frm_MAJDispo, serveurMaj);
+        ajouter(new Frm_MAJAttente(services), serveurMaj);
+        ajouter(new Frm_DiffereInstall(services), QStringLiteral("Installation de la mise à jour serveur"));
+        ajouter(new Frm_ConnectUniDATA, serveurMaj);
+        ajouter(new Frm_MajEnCours, QStringLiteral("Mise à jour des bases de données en cours ..."));
+        ajouter(new Frm_MajBases, serveurMaj);
+        ajouter(new Frm_EtatDL, serveurMaj);
+        for (const auto& [fenetre, legende] : fenetres)
+            QCOMPARE(fenetre->windowTitle(), legende);
+    }
+
+    void calendrierDuNettoyage()
+    {
+        Horloge::Regler(QDateTime(QDate(2026, 12, 9), QTime(10, 0)));
+        Frm_NettoyageEvents dialogue;
+        QCalendarWidget* calendrier
+            = dialogue.findChild<QDateEdit*>(QStringLiteral("Cal_DateNettoyage"))->calendarWidget();
+        QCOMPARE(calendrier->findChild<QAbstractButton*>(QStringLiteral("qt_calendar_monthbutton"))->text(),
+                 QStringLiteral("décembre"));
+        QCOMPARE(calendrier->locale().dayName(1, QLocale::ShortFormat), QStringLiteral("lun."));
+    }
+
+    void erreurDeQtDansLeJournal()
+    {
+        DossierTest dossier;
+        QTcpServer ferme;
+        QVERIFY(ferme.listen(QHostAddress::LocalHost));
+        const quint16 port = ferme.serverPort();
+        ferme.close();
+        Etat etat;
+        etat.Config.Service = QStringLiteral("http://127.0.0.1:%1").arg(port);
+        QObject contexte;
+        bool fini = false;
+        RechercherMiseAJour(etat, QStringLiteral("0"), QStringLiteral("61742"), QStringLiteral("TR918M"), &contexte,
+                            [&](const QVector<EntreeVersion>&) { fini = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(fini, 20000);
+        QCOMPARE(LignesJournal(),
+                 QStringList(QStringLiteral("1|La recherche des mises à jour a échoué : le serveur QUENTARIS n'a pas "
+                                            "pu être joint (Connexion refusée).")));
+    }
+};
+
+QUENTARIS_TEST(TstFrancais)
+#include "tst_Francais.moc"
