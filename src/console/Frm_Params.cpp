@@ -1,6 +1,7 @@
 #include "Frm_Params.h"
 
 #include "AnimationAttente.h"
+#include "CadreResponsables.h"
 #include "ChoixDossier.h"
 #include "Controles.h"
 #include "Frm_Proxy.h"
@@ -20,31 +21,16 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkProxyFactory>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
 
 const char* const kJours[] = {"Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi", "Dimanche"};
-
-QLabel* etiquetteCouleur(const QString& nom, const QString& texte, const QColor& couleur)
-{
-    QLabel* l = Controle<QLabel>(nom, texte);
-    QPalette palette = l->palette();
-    palette.setColor(QPalette::WindowText, couleur);
-    l->setPalette(palette);
-    QFont gras = l->font();
-    gras.setBold(true);
-    l->setFont(gras);
-    l->hide();
-    return l;
-}
 
 QPushButton* bouton(const QString& nom, const QString& texte)
 {
@@ -62,20 +48,17 @@ bool memeDossier(const QString& a, const QString& b)
 
 } // namespace
 
-Frm_Params::Frm_Params(Frm_Reseau& reseau, QWidget* parent)
-    : QDialog(parent)
-    , m_reseau(reseau)
-    , m_etat(reseau.Etat_())
-    , m_verification([this](const QString& utilisateur, const QString& motDePasse, QObject* contexte,
-                            std::function<void(const QString&)> fin) {
-        VerifierIdentifiants(m_etat, utilisateur, motDePasse, contexte, std::move(fin));
-    })
+Frm_Params::Frm_Params(Frm_Reseau& reseau, QWidget* parent) : QDialog(parent), m_reseau(reseau), m_etat(reseau.Etat_())
 {
     setObjectName(QStringLiteral("Frm_Params"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Serveur de mises à jour QUENTARIS"));
     setWindowIcon(Icones::Serveur());
     construire();
+    m_identification->DefinirVerification([this](const QString& utilisateur, const QString& motDePasse,
+                                                 QObject* contexte, std::function<void(const QString&)> fin) {
+        VerifierIdentifiants(m_etat, utilisateur, motDePasse, contexte, std::move(fin));
+    });
 }
 
 Frm_Params::~Frm_Params()
@@ -89,7 +72,7 @@ Frm_Params::~Frm_Params()
 
 void Frm_Params::DefinirVerification(VerificationCompte verification)
 {
-    m_verification = std::move(verification);
+    m_identification->DefinirVerification(std::move(verification));
 }
 
 void Frm_Params::construire()
@@ -139,60 +122,10 @@ void Frm_Params::construire()
     label9->setWordWrap(true);
     grilleParams->addWidget(label9, 3, 0, 1, 3);
 
-    // Service account.
-    m_cadreIdentification = new QGroupBox(QStringLiteral(" Identification sur le serveur de mise à jour "));
-    m_cadreIdentification->setObjectName(QStringLiteral("Frm_Identification"));
-    auto* grilleId = new QGridLayout(m_cadreIdentification);
-    grilleId->addWidget(Controle<QLabel>(QStringLiteral("Label3"), QStringLiteral("Nom d'utilisateur :")), 0, 0);
-    m_utilisateur = Controle<QLineEdit>(QStringLiteral("Txt_Utilisateur"));
-    grilleId->addWidget(m_utilisateur, 0, 1);
-    grilleId->addWidget(Controle<QLabel>(QStringLiteral("Label4"), QStringLiteral("Mot de passe :")), 1, 0);
-    m_pass = Controle<QLineEdit>(QStringLiteral("Txt_Pass"));
-    m_pass->setEchoMode(QLineEdit::Password);
-    m_pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-    grilleId->addWidget(m_pass, 1, 1);
-    m_verif = bouton(QStringLiteral("Cmd_Verif"), QStringLiteral("Vérifier configuration"));
-    grilleId->addWidget(m_verif, 0, 2, 2, 1);
-    m_verifOK
-        = etiquetteCouleur(QStringLiteral("Etq_VerifOK"), QStringLiteral("Identifiants corrects"), QColor(0, 128, 0));
-    m_verifPasOK = etiquetteCouleur(QStringLiteral("Etq_VerifPasOK"), QStringLiteral("Identifiants incorrects"),
-                                    QColor(255, 0, 0));
-    m_compteBloque = etiquetteCouleur(QStringLiteral("Etq_CompteBloque"),
-                                      QStringLiteral("Compte de mise à jour désactivé"), QColor(255, 128, 0));
-    m_erreurConnexion = etiquetteCouleur(QStringLiteral("Etq_ErreurConnexion"),
-                                         QStringLiteral("Connexion impossible ..."), QColor(255, 0, 0));
-    auto* ligneResultat = new QHBoxLayout;
-    for (QLabel* l : {m_verifOK, m_verifPasOK, m_compteBloque, m_erreurConnexion})
-        ligneResultat->addWidget(l);
-    ligneResultat->addStretch(1);
-    grilleId->addLayout(ligneResultat, 2, 0, 1, 3);
-
-    // Persons responsible for updates.
-    m_cadreResp = new QGroupBox(QStringLiteral(" Responsables des mises à jour"));
-    m_cadreResp->setObjectName(QStringLiteral("Frm_Resp"));
-    m_responsables = new QTreeWidget;
-    m_responsables->setObjectName(QStringLiteral("Lst_Responsables"));
-    m_responsables->setRootIsDecorated(false);
-    m_responsables->setHeaderLabels({QStringLiteral("Nom")});
-    m_responsables->header()->hide();
-    m_responsables->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_responsable = Controle<QLineEdit>(QStringLiteral("Txt_Responsable"));
-    m_responsable->setEnabled(false);
-    m_ajouter = bouton(QStringLiteral("Cmd_Ajouter"), QStringLiteral("Ajouter"));
-    m_supprimer = bouton(QStringLiteral("Cmd_Supprimer"), QStringLiteral("Supprimer"));
-    m_okResp = bouton(QStringLiteral("Cmd_OkResp"), QStringLiteral("OK"));
-    m_okResp->setEnabled(false);
-    m_annulerResp = bouton(QStringLiteral("Cmd_AnnulerResp"), QStringLiteral("Annuler"));
-    m_annulerResp->setEnabled(false);
-    auto* grilleResp = new QGridLayout(m_cadreResp);
-    grilleResp->addWidget(m_responsables, 0, 0, 4, 1);
-    grilleResp->addWidget(m_ajouter, 0, 1);
-    grilleResp->addWidget(m_supprimer, 1, 1);
-    grilleResp->addWidget(m_responsable, 4, 0);
-    auto* ligneResp = new QHBoxLayout;
-    ligneResp->addWidget(m_okResp);
-    ligneResp->addWidget(m_annulerResp);
-    grilleResp->addLayout(ligneResp, 4, 1);
+    m_identification = new CadreIdentification;
+    m_utilisateur = m_identification->Utilisateur();
+    m_pass = m_identification->Pass();
+    m_responsables = new CadreResponsables;
 
     m_proxy = bouton(QStringLiteral("Cmd_Proxy"), QStringLiteral("Configuration proxy"));
     m_ok = bouton(QStringLiteral("Cmd_OK"), QStringLiteral("OK"));
@@ -206,8 +139,8 @@ void Frm_Params::construire()
     auto* racine = new QVBoxLayout(this);
     racine->addWidget(titre);
     racine->addWidget(m_cadreParams);
-    racine->addWidget(m_cadreIdentification);
-    racine->addWidget(m_cadreResp);
+    racine->addWidget(m_identification);
+    racine->addWidget(m_responsables);
     racine->addLayout(boutons);
 
     // The checking panel lies over the window while the service is asked.
@@ -225,25 +158,12 @@ void Frm_Params::construire()
     lignePanneau->addStretch(1);
     m_panneau->hide();
 
-    connect(m_verif, &QPushButton::clicked, this, [this] { verifierCompte({}); });
+    connect(m_identification, &CadreIdentification::Verification, this, &Frm_Params::AfficherVerification);
     connect(m_ok, &QPushButton::clicked, this, &Frm_Params::cmdOK);
     connect(m_fermer, &QPushButton::clicked, this, &Frm_Params::cmdFermer);
     connect(m_choixEmplacement, &QPushButton::clicked, this, &Frm_Params::choisirEmplacement);
     connect(m_proxy, &QPushButton::clicked, this, &Frm_Params::ouvrirProxy);
-    connect(m_ajouter, &QPushButton::clicked, this, &Frm_Params::ajouterResponsable);
-    connect(m_supprimer, &QPushButton::clicked, this, &Frm_Params::supprimerResponsable);
-    connect(m_okResp, &QPushButton::clicked, this, &Frm_Params::validerResponsable);
-    connect(m_annulerResp, &QPushButton::clicked, this, &Frm_Params::DebloquerAjoutResponsable);
-    connect(m_responsables, &QTreeWidget::itemDoubleClicked, this, &Frm_Params::modifierResponsable);
-    // Names of responsible persons are written in capitals as they are typed.
-    connect(m_responsable, &QLineEdit::textEdited, this, [this](const QString& texte) {
-        const QString majuscules = texte.toUpper();
-        if (majuscules == texte)
-            return;
-        const int position = m_responsable->cursorPosition() + int(majuscules.size() - texte.size());
-        m_responsable->setText(majuscules);
-        m_responsable->setCursorPosition(position);
-    });
+    connect(m_responsables, &CadreResponsables::Edition, this, &Frm_Params::attendreResponsable);
 
     resize(640, 600);
 }
@@ -269,22 +189,14 @@ void Frm_Params::ChargerParametres()
 
 void Frm_Params::ChargerResponsables()
 {
-    m_responsables->clear();
-    const QIcon icone(Icones::Pastille(QColor(0, 84, 147), QStringLiteral("R")));
-    for (const Responsable& r : TableResponsables::Tous()) {
-        auto* item = new QTreeWidgetItem(m_responsables);
-        item->setText(0, r.NomResponsable);
-        item->setIcon(0, icone);
-        item->setData(0, Qt::UserRole, r.IdResponsable);
-    }
+    m_responsables->ChargerResponsables();
 }
 
 void Frm_Params::AfficherVerification(bool enCours)
 {
     m_verificationEnCours = enCours;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_utilisateur, m_pass, m_cadreIdentification, m_heure,
-                                                      m_emplacement, m_choixEmplacement, m_cadreParams, m_cadreResp,
-                                                      m_ajouter, m_supprimer, m_proxy, m_ok, m_fermer})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_identification, m_heure, m_emplacement, m_choixEmplacement,
+                                                      m_cadreParams, m_responsables, m_proxy, m_ok, m_fermer})
         w->setEnabled(!enCours);
     for (QCheckBox* jour : m_jours)
         jour->setEnabled(!enCours);
@@ -315,55 +227,9 @@ void Frm_Params::resizeEvent(QResizeEvent* evenement)
     placerPanneau();
 }
 
-// The account check: one of the four result labels ends up shown.
-void Frm_Params::verifierCompte(std::function<void()> ensuite)
-{
-    AfficherVerification(true);
-    for (QLabel* l : {m_verifOK, m_verifPasOK, m_compteBloque, m_erreurConnexion})
-        l->hide();
-
-    auto terminer = [this, ensuite = std::move(ensuite)](bool selectionnerUtilisateur) {
-        AfficherVerification(false);
-        if (selectionnerUtilisateur) {
-            m_utilisateur->setFocus(Qt::OtherFocusReason);
-            m_utilisateur->selectAll();
-        }
-        if (ensuite)
-            ensuite();
-    };
-
-    if (m_utilisateur->text().isEmpty() || m_pass->text().isEmpty()) {
-        Messages::Afficher(this,
-                           QStringLiteral("Vous devez saisir votre identifiant et votre mot de passe avant de lancer "
-                                          "la vérification de ceux-ci !"),
-                           Icone::Aucune, Boutons::Ok, Messages::TitreApplication());
-        terminer(true);
-        return;
-    }
-
-    auto reponse = [this, terminer](const QString& texte) {
-        bool selectionner = false;
-        if (texte == QLatin1String("OK")) {
-            m_verifOK->show();
-        } else if (texte == QLatin1String("REFUSE")) {
-            m_compteBloque->show();
-        } else if (texte.isEmpty()) {
-            m_erreurConnexion->show();
-        } else {
-            m_verifPasOK->show();
-            selectionner = true;
-        }
-        terminer(selectionner);
-    };
-    if (m_verification)
-        m_verification(m_utilisateur->text(), m_pass->text(), this, reponse);
-    else
-        reponse(QString());
-}
-
 void Frm_Params::VerifInfos(std::function<void(bool)> fin)
 {
-    verifierCompte([this, fin = std::move(fin)] {
+    m_identification->Verifier([this, fin = std::move(fin)] {
         bool valide = true;
         bool unJour = false;
         for (const QCheckBox* jour : m_jours)
@@ -380,8 +246,7 @@ void Frm_Params::VerifInfos(std::function<void(bool)> fin)
                                               "vérifiées."));
             valide = false;
         }
-        if (m_utilisateur->text().isEmpty() || m_pass->text().isEmpty() || m_verifOK->isHidden()
-            || !m_verifPasOK->isHidden()) {
+        if (m_utilisateur->text().isEmpty() || m_pass->text().isEmpty() || !m_identification->CompteAccepte()) {
             Messages::Afficher(this,
                                QStringLiteral("Les informations de connexion sont incorrects ou n'ont pas été "
                                               "renseignées !"));
@@ -421,7 +286,7 @@ bool Frm_Params::ParametresModifies() const
     return m_heure->text() != p.HeureVerifMaj || m_emplacement->text() != p.EmplacementMaj
         || m_utilisateur->text() != p.UtilisateurMaj
         || m_pass->text() != ChiffrementMotDePasse::Dechiffrer(p.MotDePasseMaj, ChiffrementMotDePasse::Cle())
-        || m_responsables->topLevelItemCount() != TableResponsables::Compte();
+        || m_responsables->Nombre() != TableResponsables::Compte();
 }
 
 void Frm_Params::cmdOK()
@@ -533,76 +398,14 @@ void Frm_Params::ouvrirProxy()
     proxy->open();
 }
 
-void Frm_Params::ajouterResponsable()
+// While a responsible person's name is typed, only that and the weekend boxes stay usable.
+void Frm_Params::attendreResponsable(bool enCours)
 {
-    ModeAjout = true;
-    BloquerAjoutResponsable();
-    m_responsable->setFocus(Qt::OtherFocusReason);
-}
-
-void Frm_Params::modifierResponsable(QTreeWidgetItem* item)
-{
-    if (!item || !m_responsables->isEnabled())
-        return;
-    m_responsables->setCurrentItem(item);
-    ModeAjout = false;
-    BloquerAjoutResponsable();
-    m_responsable->setText(item->text(0));
-    m_responsable->setFocus(Qt::OtherFocusReason);
-}
-
-void Frm_Params::validerResponsable()
-{
-    const QString nom = m_responsable->text();
-    if (ModeAjout) {
-        TableResponsables::Ajouter(nom);
-    } else if (const QTreeWidgetItem* item = m_responsables->currentItem()) {
-        TableResponsables::Renommer(item->data(0, Qt::UserRole).toLongLong(), nom);
-    }
-    m_responsable->clear();
-    DebloquerAjoutResponsable();
-    ChargerResponsables();
-}
-
-void Frm_Params::supprimerResponsable()
-{
-    const QTreeWidgetItem* item = m_responsables->currentItem();
-    if (!item || !item->isSelected())
-        return;
-    const qint64 id = item->data(0, Qt::UserRole).toLongLong();
-    const Reponse r = Messages::Afficher(this,
-                                         QStringLiteral("Voulez-vous vraiment supprimer l'utilisateur ") + item->text(0)
-                                             + QStringLiteral(" de la liste des responsables de la mise à jour ?"),
-                                         Icone::Exclamation, Boutons::OuiNon);
-    if (r != Reponse::Oui)
-        return;
-    TableResponsables::Supprimer(id);
-    ChargerResponsables();
-}
-
-void Frm_Params::BloquerAjoutResponsable()
-{
-    for (QWidget* w : std::initializer_list<QWidget*>{m_responsable, m_okResp, m_annulerResp})
-        w->setEnabled(true);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_ajouter, m_supprimer, m_responsables, m_utilisateur, m_pass, m_verif,
-                                         m_choixEmplacement, m_emplacement, m_heure, m_ok, m_fermer})
-        w->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_utilisateur, m_pass, m_identification->BoutonVerif(),
+                                                      m_choixEmplacement, m_emplacement, m_heure, m_ok, m_fermer})
+        w->setEnabled(!enCours);
     for (std::size_t i = 0; i < 5; ++i)
-        m_jours[i]->setEnabled(false);
-}
-
-void Frm_Params::DebloquerAjoutResponsable()
-{
-    for (QWidget* w : std::initializer_list<QWidget*>{m_responsable, m_okResp, m_annulerResp})
-        w->setEnabled(false);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_ajouter, m_supprimer, m_responsables, m_utilisateur, m_pass, m_verif,
-                                         m_choixEmplacement, m_emplacement, m_heure, m_ok, m_fermer})
-        w->setEnabled(true);
-    for (std::size_t i = 0; i < 5; ++i)
-        m_jours[i]->setEnabled(true);
-    m_responsable->clear();
+        m_jours[i]->setEnabled(!enCours);
 }
 
 bool Frm_Params::eventFilter(QObject* objet, QEvent* evenement)
