@@ -128,6 +128,9 @@ private:
             m_anomalies->append(QStringLiteral("Entrée « ") + nom + QStringLiteral(" » ") + raison + QLatin1Char('.'));
     }
 
+    // Creates the folder one level at a time from the destination down. Each level that
+    // already exists must, once its links are resolved, still lie in the destination before
+    // anything is created below it.
     bool creerDossier(const QString& chemin, const QString& nom)
     {
         const QFileInfo info(chemin);
@@ -135,9 +138,16 @@ private:
             signaler(nom, QStringLiteral("non extraite : un fichier porte déjà ce nom"));
             return false;
         }
-        if (!QDir().mkpath(chemin) || !dansRacine(chemin, m_racine)) {
-            signaler(nom, QStringLiteral("non extraite : le dossier ne peut pas être créé dans la destination"));
-            return false;
+        QString courant = m_racine;
+        const QStringList niveaux = chemin.mid(m_racine.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        for (const QString& niveau : niveaux) {
+            courant += QLatin1Char('/') + niveau;
+            const QFileInfo existant(courant);
+            const bool present = existant.exists() || existant.isSymLink();
+            if (present ? !existant.isDir() || !dansRacine(courant, m_racine) : !QDir().mkdir(courant)) {
+                signaler(nom, QStringLiteral("non extraite : le dossier ne peut pas être créé dans la destination"));
+                return false;
+            }
         }
         return true;
     }

@@ -140,6 +140,34 @@ private slots:
         QVERIFY(!QFileInfo::exists(parent + QStringLiteral("/ailleurs/x.txt")));
     }
 
+    // A link left in the destination that leads outside: nothing is created through it, not
+    // even an empty folder, while a link that stays inside is followed.
+    void rienNeSeCreeParUnLienVersLExterieur()
+    {
+        const QString parent = nouvelleDestination(QStringLiteral("lien"));
+        const QString dest = parent + QStringLiteral("/512");
+        const QString dehors = parent + QStringLiteral("/dehors");
+        QDir().mkpath(dest + QStringLiteral("/interne"));
+        QDir().mkpath(dehors);
+        QVERIFY(QFile::link(dehors, dest + QStringLiteral("/sortie")));
+        QVERIFY(QFile::link(dest + QStringLiteral("/interne"), dest + QStringLiteral("/raccourci")));
+        const QString zip = chemin(QStringLiteral("lien.zip"));
+        QVERIFY(ArchiveZipTest::Ecrire(zip,
+                                       {{QStringLiteral("sortie/sous/"), {}, EntreeZip::Dossier, 0755},
+                                        {QStringLiteral("sortie/a/b/x.txt"), "x"},
+                                        {QStringLiteral("raccourci/c/y.txt"), "y"}}));
+
+        QStringList anomalies;
+        QVERIFY(!ExtraireArchive(zip, dest, QString(), &anomalies));
+        QCOMPARE(anomalies,
+                 (QStringList{QStringLiteral("Entrée « sortie/sous/ » non extraite : le dossier ne peut pas être "
+                                             "créé dans la destination."),
+                              QStringLiteral("Entrée « sortie/a/b/x.txt » non extraite : le dossier ne peut pas "
+                                             "être créé dans la destination.")}));
+        QCOMPARE(QDir(dehors).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(contenu(dest + QStringLiteral("/interne/c/y.txt")), QByteArray("y"));
+    }
+
     void entreeQuiDepasseSaTailleOuLeDisque()
     {
         const QString zip = chemin(QStringLiteral("bombe.zip"));
