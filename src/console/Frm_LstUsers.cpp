@@ -4,6 +4,7 @@
 #include "Controles.h"
 #include "Icones.h"
 #include "core/Messages.h"
+#include "core/Sortie.h"
 #include "workstations/ServeurPostes.h"
 
 #include <QHBoxLayout>
@@ -22,6 +23,12 @@ enum Colonne
     Connexion,
     IdWck
 };
+
+// The announced user name: the label up to its first "|" (empty before the announcement).
+QString utilisateur(const QString& tag)
+{
+    return tag.section(QLatin1Char('|'), 0, 0);
+}
 
 } // namespace
 
@@ -108,6 +115,8 @@ void Frm_LstUsers::ChargerUtilisateurs()
             auto* item = new QTreeWidgetItem(m_liste);
             item->setIcon(Icone_, icone);
             const int barre = session.Tag.indexOf(QLatin1Char('|'));
+            // Who the row stands for, checked again before its session is closed.
+            item->setData(Utilisateur, Qt::UserRole, utilisateur(session.Tag));
             if (session.Tag.isEmpty()) {
                 item->setText(Utilisateur, QStringLiteral("En cours de connexion ..."));
             } else {
@@ -138,8 +147,29 @@ void Frm_LstUsers::casserSession()
             + item->text(Utilisateur)
             + QStringLiteral(" avec le serveur de mise à jour. Voulez-vous vraiment fermer cette session ?"),
         Icone::Exclamation, Boutons::OuiNon);
-    // The workstation may have gone meanwhile: removing a session that is gone does nothing.
-    if (r == Reponse::Oui)
-        m_postes.RetirerSession(item->text(IdWck).toInt());
+    if (r == Reponse::Oui) {
+        // Connection numbers are reused: the number may now belong to another workstation.
+        const int index = item->text(IdWck).toInt();
+        if (!memeSession(index, item->text(Poste), item->data(Utilisateur, Qt::UserRole).toString())) {
+            Sortie::Ecrire(QStringLiteral("La session n°") + QString::number(index)
+                           + QStringLiteral(" a changé depuis l'affichage de la liste : aucune session fermée."));
+            ChargerUtilisateurs();
+            Messages::Afficher(this,
+                               QStringLiteral("Cette session n'est plus connectée au serveur de mise à jour. "
+                                              "La liste des utilisateurs a été actualisée."));
+            return;
+        }
+        m_postes.RetirerSession(index);
+    }
     m_liste->setEnabled(true);
+}
+
+bool Frm_LstUsers::memeSession(int index, const QString& adresse, const QString& nom) const
+{
+    for (const ServeurPostes::Session& session : m_postes.Sessions()) {
+        if (session.Index == index)
+            return session.Etat == QAbstractSocket::ConnectedState && session.Adresse == adresse
+                && utilisateur(session.Tag) == nom;
+    }
+    return false;
 }

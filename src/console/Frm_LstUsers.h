@@ -21,6 +21,8 @@ public:
 
 private:
     void casserSession();
+    // The live connection of that number still has this address and user.
+    bool memeSession(int index, const QString& adresse, const QString& nom) const;
 
     ServeurPostes& m_postes;
     QTreeWidget* m_liste = nullptr;

@@ -15,6 +15,13 @@
 #include <QTreeWidget>
 #include <memory>
 
+namespace {
+
+const QString kPlusConnectee = QStringLiteral("Cette session n'est plus connectée au serveur de mise à jour. La liste "
+                                              "des utilisateurs a été actualisée.");
+
+} // namespace
+
 class TstFrmLstUsers : public QObject
 {
     Q_OBJECT
@@ -145,12 +152,48 @@ private slots:
         // The closed session stays shown until the next refresh.
         QCOMPARE(banc.liste()->topLevelItemCount(), 2);
         QVERIFY(banc.liste()->isEnabled());
-        // Closing it again, as if it were still there, does no harm.
+        // Closing it again, as if it were still there, closes nothing and shows the list as it is.
         QTest::mouseClick(banc.bouton("Cmd_CasserSession"), Qt::LeftButton);
         QCOMPARE(banc.postes.PostesConnectes(), 1);
-        QTest::mouseClick(banc.bouton("Cmd_Actualiser"), Qt::LeftButton);
+        QCOMPARE(banc.messages.Dernier(), kPlusConnectee);
         QCOMPARE(banc.liste()->topLevelItemCount(), 1);
         QCOMPARE(banc.ligne(0).first(), QStringLiteral("En cours de connexion ..."));
+    }
+
+    // Numbers start again at 1 once every workstation has left: a row shown before names
+    // a connection that is now another workstation's.
+    void numeroReutiliseParUnAutrePoste()
+    {
+        Banc banc;
+        QTcpSocket* dupont = banc.connecter();
+        banc.annoncer(dupont, "dupont");
+        banc.ouvrir();
+        QCOMPARE(banc.ligne(0).first(), QStringLiteral("dupont"));
+        QCOMPARE(banc.ligne(0).at(3), QStringLiteral("1"));
+        dupont->disconnectFromHost();
+        QTRY_COMPARE(banc.postes.PostesConnectes(), 0);
+        QTcpSocket* martin = banc.connecter();
+        banc.annoncer(martin, "martin");
+        QCOMPARE(banc.postes.Sessions().first().Index, 1);
+
+        banc.choisir(0);
+        QTest::mouseClick(banc.bouton("Cmd_CasserSession"), Qt::LeftButton);
+        QCOMPARE(banc.messages.Textes().size(), 2);
+        QVERIFY(banc.messages.Textes().first().contains(QStringLiteral("l'utilisateur dupont avec")));
+        QCOMPARE(banc.messages.Dernier(), kPlusConnectee);
+        QCOMPARE(banc.postes.PostesConnectes(), 1);
+        QTest::qWait(50);
+        QCOMPARE(martin->state(), QAbstractSocket::ConnectedState);
+        // The list now shows who is connected.
+        QCOMPARE(banc.liste()->topLevelItemCount(), 1);
+        QCOMPARE(banc.ligne(0).first(), QStringLiteral("martin"));
+        QVERIFY(banc.liste()->isEnabled());
+
+        // The same workstation still announced as before is closed as asked.
+        banc.choisir(0);
+        QTest::mouseClick(banc.bouton("Cmd_CasserSession"), Qt::LeftButton);
+        QCOMPARE(banc.postes.PostesConnectes(), 0);
+        QTRY_COMPARE(martin->state(), QAbstractSocket::UnconnectedState);
     }
 };
 
