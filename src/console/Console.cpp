@@ -1,5 +1,6 @@
 #include "Console.h"
 
+#include "Frm_Acces.h"
 #include "Frm_Menu.h"
 #include "Icones.h"
 #include "core/Frm_Reseau.h"
@@ -8,10 +9,8 @@
 #include "platform/Systeme.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <QVBoxLayout>
 
 Console::Console(Frm_Reseau& reseau, QObject* parent) : QObject(parent), m_reseau(reseau)
 {
@@ -50,7 +49,7 @@ void Console::AfficherIcone()
         m_icone->setToolTip(QStringLiteral("QUENTARIS Serveur"));
         connect(m_icone, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason raison) {
             if (raison == QSystemTrayIcon::Trigger)
-                OuvrirMenu();
+                ClicIcone();
         });
     }
     essayerIcone();
@@ -66,17 +65,9 @@ void Console::essayerIcone()
         return;
     }
     if (!m_acces) {
-        auto* fenetre = new QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
-        fenetre->setObjectName(QStringLiteral("Frm_Acces"));
-        fenetre->setWindowTitle(QStringLiteral("QUENTARIS Serveur"));
-        fenetre->setWindowIcon(Icones::Serveur());
-        auto* disposition = new QVBoxLayout(fenetre);
-        auto* bouton = new QPushButton(Icones::Serveur(), QStringLiteral("QUENTARIS Serveur"));
-        bouton->setObjectName(QStringLiteral("Cmd_Menu"));
-        disposition->addWidget(bouton);
-        connect(bouton, &QPushButton::clicked, this, &Console::OuvrirMenu);
-        m_acces = fenetre;
-        fenetre->show();
+        m_acces = new Frm_Acces;
+        connect(m_acces, &Frm_Acces::Clic, this, &Console::ClicIcone);
+        m_acces->show();
     }
     if (m_essaisIcone++ < 30)
         QTimer::singleShot(2000, this, &Console::essayerIcone);
@@ -89,20 +80,29 @@ void Console::RetirerIcone()
     delete m_acces;
 }
 
+void Console::ClicIcone()
+{
+    // On a panel that takes the focus, the click that should close the menu first closes it
+    // through the focus loss, then arrives here: it must not open the menu again.
+    if (m_fermeParFocus.isValid() && m_fermeParFocus.elapsed() < DelaiApresPerteDeFocus)
+        return;
+    OuvrirMenu();
+}
+
 void Console::OuvrirMenu()
 {
+    m_fermeParFocus.invalidate();
     if (m_menu && m_menu->isVisible()) {
         FermerMenu();
         return;
     }
-    if (!m_menu)
+    if (!m_menu) {
         m_menu = new Frm_Menu(*this);
+        connect(m_menu, &Frm_Menu::PerteDeFocus, this, [this] { m_fermeParFocus.start(); });
+    }
     m_menu->EcrireNombrePostes();
-    const Bureau::BarreDesTaches barre = Bureau::PositionBarreDesTaches();
-    const QSize ecran = Bureau::TailleEcran();
-    m_menu->move(
-        Bureau::PlacementPresDeLaBarre(m_menu->width(), m_menu->height(), ecran.width(), ecran.height(), barre));
-    m_menu->setWindowModality(Qt::ApplicationModal);
+    const QRect icone = m_icone && m_icone->isVisible() ? m_icone->geometry() : QRect();
+    m_menu->move(Bureau::PlacementPresDeLaBarre(m_menu->size(), icone.isValid() ? icone.center() : QPoint()));
     m_menu->show();
     m_menu->raise();
     m_menu->activateWindow();

@@ -2,15 +2,16 @@
 
 #include "core/Composants.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <array>
 #include <functional>
 
+class Frm_Acces;
 class Frm_Menu;
 class Frm_Reseau;
 class QSystemTrayIcon;
-class QWidget;
 
 // The notification-area icon and its menu; the console's side of the controller.
 class Console : public QObject, public ServiceConsole
@@ -32,6 +33,11 @@ public:
     void OuvrirMenu() override;
     void VerifConnectes() override;
 
+    // A click on the tray icon (or on the window that stands for it): opens the menu, or
+    // closes it when it is open.
+    void ClicIcone();
+    static constexpr int DelaiApresPerteDeFocus = 400; // ms
+
     Frm_Menu* Menu() const;
     void FermerMenu();
     int PostesConnectes() const;
@@ -52,7 +58,8 @@ private:
     Frm_Reseau& m_reseau;
     QPointer<Frm_Menu> m_menu;
     QSystemTrayIcon* m_icone = nullptr;
-    QPointer<QWidget> m_acces;
+    QPointer<Frm_Acces> m_acces;
+    QElapsedTimer m_fermeParFocus;
     std::array<std::function<void()>, 11> m_actions;
     std::function<void(std::function<void()>)> m_premierDemarrage;
     bool m_parametresOuverts = false;

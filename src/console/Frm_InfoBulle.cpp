@@ -60,11 +60,7 @@ void Frm_InfoBulle::Progression(qint64 recus, qint64 taille)
 
 void Frm_InfoBulle::Placer()
 {
-    const Bureau::BarreDesTaches barre = Bureau::PositionBarreDesTaches();
-    if (barre.Position < 1 || barre.Position > 4)
-        return;
-    const QSize ecran = Bureau::TailleEcran();
-    move(Bureau::PlacementPresDeLaBarre(width(), height(), ecran.width(), ecran.height(), barre));
+    move(Bureau::PlacementPresDeLaBarre(size()));
 }
 
 void Frm_InfoBulle::paintEvent(QPaintEvent*)

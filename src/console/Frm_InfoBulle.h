@@ -16,8 +16,7 @@ public:
 
     void EcrireTexte(const QString& texte);
     void Progression(qint64 recus, qint64 taille);
-    // Puts the balloon in the screen corner beside the panel (left where it is when the
-    // panel's side is unknown).
+    // Puts the balloon in the corner of the primary screen beside the panel.
     void Placer();
 
 protected:

@@ -113,6 +113,9 @@ QFrame* Frm_Menu::creerEntree(int index, const QString& legende)
     auto* icone = new QLabel;
     icone->setObjectName(QStringLiteral("Img_Prog_%1").arg(index));
     icone->setPixmap(Icones::EntreeMenu(index).pixmap(16, 16));
+    // Every icon takes the same room, so that the captions line up.
+    icone->setFixedSize(16, 16);
+    icone->setAlignment(Qt::AlignCenter);
     icone->setMouseTracking(true);
     auto* label = new QLabel(legende);
     label->setObjectName(QStringLiteral("Etq_Menu_%1").arg(index));
@@ -278,8 +281,10 @@ void Frm_Menu::changeEvent(QEvent* evenement)
         return;
     if (isActiveWindow())
         Actualiser();
-    else if (isVisible() && !m_messageOuvert)
+    else if (isVisible() && !m_messageOuvert) {
+        emit PerteDeFocus();
         close();
+    }
 }
 
 void Frm_Menu::showEvent(QShowEvent* evenement)

@@ -32,6 +32,10 @@ public:
 
     QTimer Tim_Minuteur;
 
+signals:
+    // The menu closes itself because another window took the focus.
+    void PerteDeFocus();
+
 protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
     void mouseMoveEvent(QMouseEvent* evenement) override;

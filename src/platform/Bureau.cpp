@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 namespace Bureau {
 
@@ -79,7 +80,8 @@ BarreDesTaches PositionBarreDesTaches()
     const QScreen* ecran = QGuiApplication::primaryScreen();
     if (!ecran)
         return {};
-    return CalculerBarre(ecran->geometry(), ecran->availableGeometry());
+    const QPoint origine = ecran->geometry().topLeft();
+    return CalculerBarre(ecran->geometry().translated(-origine), ecran->availableGeometry().translated(-origine));
 }
 
 QPoint PlacementPresDeLaBarre(int w, int h, int W, int H, const BarreDesTaches& barre)
@@ -96,6 +98,27 @@ QPoint PlacementPresDeLaBarre(int w, int h, int W, int H, const BarreDesTaches& 
     default:
         return {W - w, 0};
     }
+}
+
+QPoint PlacementSurEcran(const QSize& fenetre, const QRect& ecran, const QRect& disponible)
+{
+    const QPoint origine = ecran.topLeft();
+    const BarreDesTaches barre = CalculerBarre(ecran.translated(-origine), disponible.translated(-origine));
+    const QPoint coin
+        = origine + PlacementPresDeLaBarre(fenetre.width(), fenetre.height(), ecran.width(), ecran.height(), barre);
+    const int x = std::clamp(coin.x(), ecran.left(), std::max(ecran.left(), ecran.right() + 1 - fenetre.width()));
+    const int y = std::clamp(coin.y(), ecran.top(), std::max(ecran.top(), ecran.bottom() + 1 - fenetre.height()));
+    return {x, y};
+}
+
+QPoint PlacementPresDeLaBarre(const QSize& fenetre, const QPoint& pres)
+{
+    const QScreen* ecran = pres.isNull() ? nullptr : QGuiApplication::screenAt(pres);
+    if (!ecran)
+        ecran = QGuiApplication::primaryScreen();
+    if (!ecran)
+        return {};
+    return PlacementSurEcran(fenetre, ecran->geometry(), ecran->availableGeometry());
 }
 
 QSize TailleEcran()

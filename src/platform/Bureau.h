@@ -34,11 +34,21 @@ BarreDesTaches CalculerBarre(const QRect& ecran, const QRect& disponible);
 // Side and size of a panel whose rectangle is known (a null rectangle: no panel) on a W x H screen.
 BarreDesTaches DecrireBarre(const QRect& panneau, int W, int H);
 
-// The primary screen's panel; zeros and side 1 when there is no screen or no panel.
+// The primary screen's panel, its edges counted from the screen's own top-left corner; zeros
+// and side 1 when there is no screen or no panel.
 BarreDesTaches PositionBarreDesTaches();
 
 // Top-left corner of a window of size w x h placed right beside the panel on a W x H screen.
 QPoint PlacementPresDeLaBarre(int w, int h, int W, int H, const BarreDesTaches& barre);
+
+// The same placement on one screen of the desktop, given its geometry and available geometry in
+// desktop coordinates (a screen need not start at 0,0); the result, in desktop coordinates,
+// always lies within that screen.
+QPoint PlacementSurEcran(const QSize& fenetre, const QRect& ecran, const QRect& disponible);
+
+// Where a window of that size goes beside the panel: on the screen holding the point `pres`
+// (the tray icon) when one does, otherwise on the primary screen. A null point on no screen.
+QPoint PlacementPresDeLaBarre(const QSize& fenetre, const QPoint& pres = QPoint());
 
 // The primary screen's size, in pixels.
 QSize TailleEcran();

@@ -11,6 +11,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -238,6 +240,26 @@ private slots:
         QVERIFY(!menu->Etq_Menu(1)->isEnabled());
         banc.console.FixerParametresOuverts(false);
         QVERIFY(menu->Etq_Menu(1)->isEnabled());
+    }
+
+    // Without a notification area the small window stands for the icon; closing it only
+    // minimises it, so the menu stays within reach.
+    void fenetreDAccesSurvitALaFermeture()
+    {
+        Banc banc;
+        banc.console.AfficherIcone();
+        QWidget* acces = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("Frm_Acces") && w->isVisible())
+                acces = w;
+        QVERIFY(acces);
+        QPointer<QWidget> garde(acces);
+        QVERIFY(!acces->close());
+        QVERIFY(garde && acces->isVisible());
+        QTest::mouseClick(acces->findChild<QPushButton*>(QStringLiteral("Cmd_Menu")), Qt::LeftButton);
+        QVERIFY(banc.console.Menu() && banc.console.Menu()->isVisible());
+        banc.console.RetirerIcone();
+        QVERIFY(!garde);
     }
 
     void placeContreLeBordDeLEcran()

@@ -64,6 +64,34 @@ private slots:
         QCOMPARE(Bureau::PlacementPresDeLaBarre(233, 465, 1024, 768, BarreDesTaches{}), QPoint(791, 0));
     }
 
+    // The placement works from the screen's own corner, whatever its place on the desktop.
+    void placementSurUnEcranDecale_data()
+    {
+        QTest::addColumn<QRect>("ecran");
+        QTest::addColumn<QRect>("disponible");
+        QTest::addColumn<QPoint>("coin");
+        QTest::newRow("1024 x 768, barre en bas")
+            << QRect(0, 0, 1024, 768) << QRect(0, 0, 1024, 738) << QPoint(791, 273);
+        QTest::newRow("second écran, barre en bas")
+            << QRect(1024, 0, 1280, 1024) << QRect(1024, 0, 1280, 994) << QPoint(2071, 529);
+        QTest::newRow("second écran, barre en haut")
+            << QRect(1024, 0, 1280, 1024) << QRect(1024, 30, 1280, 994) << QPoint(2071, 30);
+        QTest::newRow("second écran, barre à droite")
+            << QRect(1024, 0, 1280, 1024) << QRect(1024, 0, 1220, 1024) << QPoint(2011, 559);
+        QTest::newRow("écran à gauche de l'origine, barre à gauche")
+            << QRect(-1280, 0, 1280, 1024) << QRect(-1220, 0, 1220, 1024) << QPoint(-1220, 559);
+        QTest::newRow("écran au-dessus, barre en bas")
+            << QRect(0, -768, 1024, 768) << QRect(0, -768, 1024, 738) << QPoint(791, -495);
+        QTest::newRow("sans barre") << QRect(1024, 0, 1280, 1024) << QRect(1024, 0, 1280, 1024) << QPoint(2071, 0);
+    }
+    void placementSurUnEcranDecale()
+    {
+        QFETCH(QRect, ecran);
+        QFETCH(QRect, disponible);
+        QFETCH(QPoint, coin);
+        QCOMPARE(Bureau::PlacementSurEcran(QSize(233, 465), ecran, disponible), coin);
+    }
+
     void texteDuFilEnWindows1252()
     {
         const QString texte = QStringLiteral("NOMUSR éàç€œŸ");
