@@ -15,6 +15,15 @@ struct ParametresUniDATA
     QString CheminCompte; // the database folder
 };
 
+// How a database command ended, as far as the client can tell.
+enum class IssueCommande
+{
+    Terminee, // it ran to its end
+    Depassee, // still running once the time limit passed; it is left running
+    NonLancee, // it could not be started
+    DejaEnCours, // a command started earlier in the same database still runs: none was started
+};
+
 // One connection to one database of the database server.
 class ConnexionUniDATA
 {
@@ -24,10 +33,12 @@ public:
     // Connects; the connection's error code, 0 when connected.
     virtual int Connecter(const ParametresUniDATA& parametres) = 0;
 
-    // Runs a command inside the database without blocking. `fin` is called once, with true
-    // when the command ended, false when it was still running once the time limit passed
-    // (it is then left running). Nothing else is read back from the command.
-    virtual void Executer(const QString& texte, QObject* contexte, std::function<void(bool termine)> fin) = 0;
+    // True when a command started earlier in this database still runs.
+    virtual bool CommandeEnCours() const = 0;
+
+    // Runs a command inside the database without blocking. `fin` is called once. Nothing
+    // else is read back from the command.
+    virtual void Executer(const QString& texte, QObject* contexte, std::function<void(IssueCommande)> fin) = 0;
 
     // Opens the database file, reads the record with that key, closes the file: the file's
     // error code, 0 when the record exists and was read.

@@ -15,6 +15,23 @@ namespace {
 constexpr int ErreurConnexion = 1;
 constexpr int ErreurEnregistrement = 30001;
 
+// Archives made on Windows carry no Unix mode bits: the command is made executable, for
+// whoever may read it, before it is started.
+void rendreExecutable(const QString& programme)
+{
+    const QFileInfo info(programme);
+    if (!info.isFile() || info.isSymLink())
+        return;
+    QFileDevice::Permissions p = info.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser;
+    if (p & QFileDevice::ReadGroup)
+        p |= QFileDevice::ExeGroup;
+    if (p & QFileDevice::ReadOther)
+        p |= QFileDevice::ExeOther;
+    if (p != info.permissions() && !QFile::setPermissions(programme, p))
+        Sortie::Ecrire(QStringLiteral("Le programme ") + programme
+                       + QStringLiteral(" ne peut pas être rendu exécutable."));
+}
+
 class ConnexionLocale : public ConnexionUniDATA
 {
 public:
@@ -28,44 +45,56 @@ public:
         return m_connecte ? 0 : ErreurConnexion;
     }
 
-    void Executer(const QString& texte, QObject* contexte, std::function<void(bool)> fin) override
+    bool CommandeEnCours() const override
+    {
+        return m_connecte && m_client.CommandeEnCours(m_parametres.CheminCompte) != nullptr;
+    }
+
+    void Executer(const QString& texte, QObject* contexte, std::function<void(IssueCommande)> fin) override
     {
         QPointer<QObject> garde(contexte);
-        auto appel = std::make_shared<std::function<void(bool)>>(std::move(fin));
-        auto terminer = [garde, appel](bool termine) {
+        auto appel = std::make_shared<std::function<void(IssueCommande)>>(std::move(fin));
+        auto terminer = [garde, appel](IssueCommande issue) {
             if (!*appel)
                 return;
             auto f = std::move(*appel);
             *appel = nullptr;
             if (garde)
-                f(termine);
+                f(issue);
+        };
+        auto plusTard = [this, terminer](IssueCommande issue) {
+            QTimer::singleShot(0, &m_client, [terminer, issue] { terminer(issue); });
         };
 
+        const QString dossier = m_parametres.CheminCompte;
         const QStringList mots = texte.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (!m_connecte || mots.isEmpty() || mots.first() != QLatin1String("LANCEMAJCD")) {
-            Sortie::Ecrire(QStringLiteral("Commande refusée par la base ") + m_parametres.CheminCompte
-                           + QStringLiteral(" : ") + texte);
-            QTimer::singleShot(0, &m_client, [terminer] { terminer(true); });
+            Sortie::Ecrire(QStringLiteral("Commande refusée par la base ") + dossier + QStringLiteral(" : ") + texte);
+            plusTard(IssueCommande::Terminee);
+            return;
+        }
+        if (CommandeEnCours()) {
+            plusTard(IssueCommande::DejaEnCours);
             return;
         }
 
+        const QString programme = QDir(dossier).filePath(QStringLiteral("INSTALLMAJ/LANCEMAJCD"));
+        rendreExecutable(programme);
         auto* processus = new QProcess(&m_client);
-        processus->setWorkingDirectory(m_parametres.CheminCompte);
+        processus->setWorkingDirectory(dossier);
         processus->setStandardInputFile(QProcess::nullDevice());
         processus->setStandardOutputFile(QProcess::nullDevice());
         processus->setStandardErrorFile(QProcess::nullDevice());
-        const QString programme = QDir(m_parametres.CheminCompte).filePath(QStringLiteral("INSTALLMAJ/LANCEMAJCD"));
 
         auto* limite = new QTimer(processus);
         limite->setSingleShot(true);
-        const QString dossier = m_parametres.CheminCompte;
         QObject::connect(limite, &QTimer::timeout, processus, [terminer, texte, dossier] {
             Sortie::Ecrire(QStringLiteral("La commande « ") + texte + QStringLiteral(" » de la base ") + dossier
                            + QStringLiteral(" dépasse le temps accordé : elle continue sans être attendue."));
-            terminer(false);
+            terminer(IssueCommande::Depassee);
         });
         QObject::connect(processus, &QProcess::finished, processus, [terminer, processus] {
-            terminer(true);
+            terminer(IssueCommande::Terminee);
             processus->deleteLater();
         });
         QObject::connect(processus, &QProcess::errorOccurred, processus,
@@ -74,7 +103,7 @@ public:
                                  return;
                              Sortie::Ecrire(QStringLiteral("Le programme ") + programme
                                             + QStringLiteral(" n'a pas pu être lancé : ") + processus->errorString());
-                             terminer(true);
+                             terminer(IssueCommande::NonLancee);
                              processus->deleteLater();
                          });
         limite->start(m_client.DelaiCommandeMs());
@@ -115,6 +144,9 @@ ClientUniDATALocal::~ClientUniDATALocal()
     for (QProcess* p : processus) {
         if (p->state() == QProcess::NotRunning)
             continue;
+        Sortie::Ecrire(QStringLiteral("Arrêt du serveur de mise à jour pendant la commande LANCEMAJCD de la base ")
+                       + p->workingDirectory()
+                       + QStringLiteral(" : elle n'est pas interrompue et continue jusqu'à sa fin."));
         p->disconnect();
         p->setParent(nullptr);
     }
@@ -123,4 +155,16 @@ ClientUniDATALocal::~ClientUniDATALocal()
 std::unique_ptr<ConnexionUniDATA> ClientUniDATALocal::NouvelleConnexion()
 {
     return std::make_unique<ConnexionLocale>(*this);
+}
+
+QProcess* ClientUniDATALocal::CommandeEnCours(const QString& dossier) const
+{
+    const QString reel = QFileInfo(dossier).canonicalFilePath();
+    const QList<QProcess*> processus = findChildren<QProcess*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QProcess* p : processus) {
+        if (p->state() != QProcess::NotRunning && !reel.isEmpty()
+            && QFileInfo(p->workingDirectory()).canonicalFilePath() == reel)
+            return p;
+    }
+    return nullptr;
 }

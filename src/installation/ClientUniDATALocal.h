@@ -4,9 +4,13 @@
 
 #include <QObject>
 
+class QProcess;
+
 // The database server on this machine, reached through its folders: a database is its
 // folder, the command LANCEMAJCD is the program INSTALLMAJ/LANCEMAJCD of that folder, and the
-// database file INSTALLMAJ is the folder of that name, one file per record key.
+// database file INSTALLMAJ is the folder of that name, one file per record key. The client
+// keeps the commands it started: one database never runs two at once, and a command still
+// running when the server stops is left to finish.
 class ClientUniDATALocal : public QObject, public ClientUniDATA
 {
     Q_OBJECT
@@ -19,6 +23,9 @@ public:
     // How long a command may run before its database is reported in error (30 minutes).
     int DelaiCommandeMs() const { return m_delaiMs; }
     void FixerDelaiCommande(int ms) { m_delaiMs = ms; }
+
+    // The command started in that database folder that still runs, if any.
+    QProcess* CommandeEnCours(const QString& dossier) const;
 
 private:
     int m_delaiMs = 30 * 60 * 1000;

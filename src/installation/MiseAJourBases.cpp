@@ -86,6 +86,21 @@ MiseAJourBases::MiseAJourBases(Etat& etat, ClientUniDATA& client, QObject* paren
 
 MiseAJourBases::~MiseAJourBases() = default;
 
+QString MiseAJourBases::MessageCopieImpossible()
+{
+    return QStringLiteral("Copie de INSTALLMAJ impossible, veuillez contacter QUENTARIS");
+}
+
+QString MiseAJourBases::MessageCommandeNonLancee()
+{
+    return QStringLiteral("INSTALLMAJ/LANCEMAJCD ne peut pas être lancé");
+}
+
+QString MiseAJourBases::MessageCommandeEnCours()
+{
+    return QStringLiteral("La mise à jour précédente de la base est toujours en cours");
+}
+
 void MiseAJourBases::OublierIdentifiants()
 {
     if (ConserverIdentifiants)
@@ -201,12 +216,8 @@ void MiseAJourBases::connecter()
     parametres.MotDePasse = MotDePasseUniDATA;
     parametres.CheminCompte = dossier;
     if (m_connexion->Connecter(parametres) != 0) {
-        ajouter(QStringLiteral("Non installée"), QStringLiteral("Impossible de se connecter a ") + dossier,
-                QStringLiteral("3"));
-        m_resultat = 1;
-        liberer();
-        ++m_index;
-        suivante();
+        echec(QStringLiteral("Non installée"), QStringLiteral("Impossible de se connecter a ") + dossier,
+              QStringLiteral("3"));
         return;
     }
 
@@ -215,28 +226,36 @@ void MiseAJourBases::connecter()
         || Systeme::FichierExiste(dossierVersion + QStringLiteral("/QuentarisServeur")))
         RedemarrageNecessaire = true;
 
+    // Neither a second command nor a new copy of INSTALLMAJ under one that still runs.
+    if (m_connexion->CommandeEnCours()) {
+        Sortie::Ecrire(QStringLiteral("La commande LANCEMAJCD lancée plus tôt dans la base ") + dossier
+                       + QStringLiteral(" est toujours en cours : aucune autre n'y est lancée."));
+        echec(QStringLiteral("Erreur"), MessageCommandeEnCours(), QStringLiteral("2"));
+        return;
+    }
+
     const QString installMaj = dossierVersion + QStringLiteral("/INSTALLMAJ");
     if (!QFileInfo(installMaj).isDir()) {
-        ajouter(QStringLiteral("Non Installée"), QStringLiteral("INSTALLMAJ non trouvé"), QStringLiteral("3"));
-        m_resultat = 1;
-        liberer();
-        ++m_index;
-        suivante();
+        echec(QStringLiteral("Non Installée"), QStringLiteral("INSTALLMAJ non trouvé"), QStringLiteral("3"));
         return;
     }
     QString erreur;
-    if (!CopieDossier::Copier(installMaj, QDir(dossier).filePath(QStringLiteral("INSTALLMAJ")), &erreur))
-        Sortie::Ecrire(QStringLiteral("Copie de INSTALLMAJ dans la base ") + dossier + QStringLiteral(" incomplète : ")
-                       + erreur);
+    if (!CopieDossier::Copier(installMaj, QDir(dossier).filePath(QStringLiteral("INSTALLMAJ")), &erreur)) {
+        Sortie::Ecrire(QStringLiteral("Copie de INSTALLMAJ dans la base ") + dossier + QStringLiteral(" impossible (")
+                       + erreur + QStringLiteral(") : la commande LANCEMAJCD n'y est pas lancée."));
+        echec(QStringLiteral("Erreur"), MessageCopieImpossible(), QStringLiteral("2"));
+        return;
+    }
 
     const QString commande = QStringLiteral("LANCEMAJCD ") + m_dossierBase + QLatin1Char('/') + m_version
         + QLatin1Char(' ') + dossier.left(1) + QStringLiteral(" VIDE ") + dossier;
-    m_connexion->Executer(commande, this, [this](bool termine) { apresCommande(termine); });
+    m_connexion->Executer(commande, this, [this](IssueCommande issue) { apresCommande(issue); });
 }
 
-void MiseAJourBases::apresCommande(bool termine)
+void MiseAJourBases::apresCommande(IssueCommande issue)
 {
-    if (!termine) {
+    switch (issue) {
+    case IssueCommande::Depassee:
         // The command runs on: no further database is started.
         ajouter(QStringLiteral("Erreur"), QStringLiteral("Veuillez contacter QUENTARIS"), QStringLiteral("2"));
         m_resultat = 1;
@@ -252,13 +271,29 @@ void MiseAJourBases::apresCommande(bool termine)
         }
         terminer();
         return;
+    case IssueCommande::NonLancee:
+        echec(QStringLiteral("Erreur"), MessageCommandeNonLancee(), QStringLiteral("2"));
+        return;
+    case IssueCommande::DejaEnCours:
+        echec(QStringLiteral("Erreur"), MessageCommandeEnCours(), QStringLiteral("2"));
+        return;
+    case IssueCommande::Terminee:
+        break;
     }
     if (m_connexion->LireEnregistrement(QStringLiteral("INSTALLMAJ"), m_version) != 0) {
-        ajouter(QStringLiteral("Erreur"), QStringLiteral("Veuillez contacter QUENTARIS"), QStringLiteral("2"));
-        m_resultat = 1;
-    } else {
-        ajouter(QStringLiteral("Installée"), QString(), QStringLiteral("1"));
+        echec(QStringLiteral("Erreur"), QStringLiteral("Veuillez contacter QUENTARIS"), QStringLiteral("2"));
+        return;
     }
+    ajouter(QStringLiteral("Installée"), QString(), QStringLiteral("1"));
+    liberer();
+    ++m_index;
+    suivante();
+}
+
+void MiseAJourBases::echec(const QString& etat, const QString& message, const QString& code)
+{
+    ajouter(etat, message, code);
+    m_resultat = 1;
     liberer();
     ++m_index;
     suivante();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClientUniDATA.h"
 #include "InterlocuteurInstallation.h"
 
 #include <QObject>
@@ -8,8 +9,6 @@
 #include <functional>
 #include <memory>
 
-class ClientUniDATA;
-class ConnexionUniDATA;
 class Etat;
 
 // The site's database list and folders, read from BASES.TXT and quentaris.ini.
@@ -57,6 +56,11 @@ public:
     // The report of the last run (empty after a cancelled credentials dialog).
     const QVector<ResultatBase>& ResultatsMajBases() const { return m_resultats; }
 
+    // Report texts of a database whose update could not run.
+    static QString MessageCopieImpossible();
+    static QString MessageCommandeNonLancee();
+    static QString MessageCommandeEnCours();
+
     // Forgets the credentials unless the person asked to keep them for the whole run.
     void OublierIdentifiants();
 
@@ -71,8 +75,10 @@ private:
     void apresIdentification(const Identifiants& reponse);
     void suivante();
     void connecter();
-    void apresCommande(bool termine);
+    void apresCommande(IssueCommande issue);
     void ajouter(const QString& etat, const QString& message, const QString& code);
+    // A failed database: its report line, then the next database.
+    void echec(const QString& etat, const QString& message, const QString& code);
     void liberer();
     void terminer();
 

@@ -258,6 +258,21 @@ private slots:
         QCOMPARE(SiteInstallation::Lire(journal), QByteArray("debut\nfin\ndebut\nfin\n"));
     }
 
+    // Archives are made on Windows: their entries carry no Unix mode bits.
+    void archiveFaiteSousWindows()
+    {
+        const QString fichier = m_site->CreerArchive(QStringLiteral("512"));
+        QVERIFY(ArchiveZipTest::CommeSousWindows(m_dossier->DossierMaj() + QLatin1Char('/') + fichier));
+        const qint64 id = m_site->MettreEnAttente(QStringLiteral("512"), fichier);
+
+        QCOMPARE(installer(fichier, QStringLiteral("512"), id), 1);
+        QVERIFY(!QFileInfo(m_site->DossierServeur() + QStringLiteral("/512/INSTALLMAJ/LANCEMAJCD")).isExecutable());
+        QCOMPARE(m_personne.rapports.first().size(), 2);
+        for (const ResultatBase& r : m_personne.rapports.first())
+            QCOMPARE(r.Etat, QStringLiteral("Installée"));
+        QVERIFY(m_site->Installee(id));
+    }
+
     void rienNeDemarreSansDossierParentNiArchive()
     {
         const QString fichier = m_site->CreerArchive(QStringLiteral("512"));

@@ -10,8 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QTemporaryFile>
 #include <QTest>
+#include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -27,6 +30,41 @@ QStringList lignes(const QVector<ResultatBase>& resultats)
         l.append(ligne(r));
     return l;
 }
+
+// This process's standard error, caught in a file while the object lives.
+class ErreursCapturees
+{
+public:
+    ErreursCapturees()
+    {
+        m_fichier.open();
+        std::fflush(stderr);
+        m_sauvegarde = ::dup(2);
+        ::dup2(m_fichier.handle(), 2);
+    }
+    ~ErreursCapturees() { rendre(); }
+
+    QString Texte()
+    {
+        rendre();
+        m_fichier.seek(0);
+        return QString::fromLocal8Bit(m_fichier.readAll());
+    }
+
+private:
+    void rendre()
+    {
+        if (m_sauvegarde < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_sauvegarde, 2);
+        ::close(m_sauvegarde);
+        m_sauvegarde = -1;
+    }
+
+    QTemporaryFile m_fichier;
+    int m_sauvegarde = -1;
+};
 
 } // namespace
 
@@ -233,10 +271,71 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_site->Base(QStringLiteral("STOCK")) + QStringLiteral("/arguments.txt")));
         QVERIFY(!QFileInfo::exists(m_site->Base(QStringLiteral("STOCK")) + QStringLiteral("/INSTALLMAJ")));
 
-        // The command was left running; it ends on its own.
+        // Tried again while that command still runs: no second command starts there and its
+        // INSTALLMAJ folder is left as it is; the other databases go on.
+        const QString paie = m_site->Base(QStringLiteral("PAIE"));
+        m_dossier->EcrireFichier(QStringLiteral("unidata/PAIE/INSTALLMAJ/PROGRAMMES/MAJ.TXT"), "en service");
+        QCOMPARE(executer(QStringLiteral("512")), 1);
+        QCOMPARE(
+            lignes(m_bases->ResultatsMajBases()),
+            (QStringList{QStringLiteral("COMPTA|Installée||1"),
+                         QStringLiteral("PAIE|Erreur|La mise à jour précédente de la base est toujours en cours|2"),
+                         QStringLiteral("ABSENTE|Non installée|Chemin de la base introuvable dans Quentaris.ini|3"),
+                         QStringLiteral("STOCK|Installée||1")}));
+        QCOMPARE(SiteInstallation::Lire(paie + QStringLiteral("/journal.txt")), QByteArray("debut\n"));
+        QCOMPARE(SiteInstallation::Lire(paie + QStringLiteral("/INSTALLMAJ/PROGRAMMES/MAJ.TXT")),
+                 QByteArray("en service"));
+
+        // The server stops meanwhile: it says so and the command is not interrupted.
+        ErreursCapturees erreurs;
+        m_bases.reset();
+        m_client.reset();
+        QVERIFY(erreurs.Texte().contains(
+            QStringLiteral(" Arrêt du serveur de mise à jour pendant la commande LANCEMAJCD de la base ") + paie
+            + QStringLiteral(" : elle n'est pas interrompue et continue jusqu'à sa fin.\n")));
         QFile::remove(attente);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            QFileInfo::exists(m_site->Base(QStringLiteral("PAIE")) + QStringLiteral("/INSTALLMAJ/512")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(paie + QStringLiteral("/INSTALLMAJ/512")), 10000);
+        QCOMPARE(SiteInstallation::Lire(paie + QStringLiteral("/journal.txt")), QByteArray("debut\nfin\n"));
+    }
+
+    // A copy of INSTALLMAJ that fails (a file where the update has a folder) fails that
+    // database without running its command; the next database goes on.
+    void copieImpossibleDansUneBase()
+    {
+        m_site->Declarer({QStringLiteral("PAIE"), QStringLiteral("COMPTA")});
+        deballer(QStringLiteral("512"));
+        const QString paie = m_site->Base(QStringLiteral("PAIE"));
+        m_dossier->EcrireFichier(QStringLiteral("unidata/PAIE/INSTALLMAJ/PROGRAMMES"), "un fichier");
+
+        ErreursCapturees erreurs;
+        QCOMPARE(executer(QStringLiteral("512")), 1);
+        QCOMPARE(
+            lignes(m_bases->ResultatsMajBases()),
+            (QStringList{QStringLiteral("PAIE|Erreur|Copie de INSTALLMAJ impossible, veuillez contacter QUENTARIS|2"),
+                         QStringLiteral("COMPTA|Installée||1")}));
+        QVERIFY(!QFileInfo::exists(paie + QStringLiteral("/journal.txt")));
+        QCOMPARE(SiteInstallation::Lire(m_site->Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt")),
+                 QByteArray("debut\nfin\n"));
+        QVERIFY(erreurs.Texte().contains(QStringLiteral(" Copie de INSTALLMAJ dans la base ") + paie
+                                         + QStringLiteral(" impossible (")));
+    }
+
+    // A command that cannot be started says so in the report; the reason is on standard error.
+    void commandeImpossibleALancer()
+    {
+        m_site->Declarer({QStringLiteral("COMPTA")});
+        const QString dossier = deballer(QStringLiteral("512"));
+        QFile commande(dossier + QStringLiteral("/INSTALLMAJ/LANCEMAJCD"));
+        QVERIFY(commande.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        commande.write("#!/interpreteur/introuvable\n");
+        commande.close();
+
+        ErreursCapturees erreurs;
+        QCOMPARE(executer(QStringLiteral("512")), 1);
+        QCOMPARE(lignes(m_bases->ResultatsMajBases()),
+                 QStringList{QStringLiteral("COMPTA|Erreur|INSTALLMAJ/LANCEMAJCD ne peut pas être lancé|2")});
+        QVERIFY(erreurs.Texte().contains(QStringLiteral(" Le programme ") + m_site->Base(QStringLiteral("COMPTA"))
+                                         + QStringLiteral("/INSTALLMAJ/LANCEMAJCD n'a pas pu être lancé : ")));
     }
 
     void listeOuIniIntrouvable()

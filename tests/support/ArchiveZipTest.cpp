@@ -46,6 +46,23 @@ qsizetype finRepertoire(const QByteArray& b)
     return i >= 0 && i + 22 <= b.size() ? i : -1;
 }
 
+// Calls `f` with the position of each central directory entry, until it returns false.
+template <typename F>
+bool pourChaqueEntree(const QByteArray& b, F f)
+{
+    const qsizetype fin = finRepertoire(b);
+    if (fin < 0)
+        return false;
+    const quint16 entrees = lire16(b, fin + 10);
+    qsizetype j = lire32(b, fin + 16);
+    for (quint16 k = 0; k < entrees; ++k) {
+        if (!f(j))
+            break;
+        j += 46 + lire16(b, j + 28) + lire16(b, j + 30) + lire16(b, j + 32);
+    }
+    return true;
+}
+
 } // namespace
 
 bool Ecrire(const QString& chemin, const QVector<EntreeZip>& entrees, const QString& motDePasse)
@@ -125,30 +142,39 @@ bool FalsifierTaille(const QString& chemin, const QString& nom, quint32 taille)
     QByteArray b;
     if (!lire(chemin, &b))
         return false;
-    const qsizetype fin = finRepertoire(b);
-    if (fin < 0)
-        return false;
-    const quint16 entrees = lire16(b, fin + 10);
-    qsizetype j = lire32(b, fin + 16);
     const QByteArray recherche = nom.toUtf8();
-    for (quint16 k = 0; k < entrees; ++k) {
-        const quint16 lNom = lire16(b, j + 28);
-        const qsizetype longueur = 46 + lNom + lire16(b, j + 30) + lire16(b, j + 32);
-        if (b.mid(j + 46, lNom) == recherche) {
-            const quint32 compresse = lire32(b, j + 20);
-            const quint32 ancienne = lire32(b, j + 24);
-            const quint32 local = lire32(b, j + 42);
-            ecrire32(b, j + 24, taille);
-            if (lire32(b, local + 22) == ancienne)
-                ecrire32(b, local + 22, taille);
-            const qsizetype descripteur = local + 30 + lire16(b, local + 26) + lire16(b, local + 28) + compresse;
-            if (b.mid(descripteur, 4) == QByteArray("PK\x07\x08", 4))
-                ecrire32(b, descripteur + 12, taille);
-            return ecrire(chemin, b);
-        }
-        j += longueur;
-    }
-    return false;
+    bool trouvee = false;
+    pourChaqueEntree(b, [&](qsizetype j) {
+        if (b.mid(j + 46, lire16(b, j + 28)) != recherche)
+            return true;
+        const quint32 compresse = lire32(b, j + 20);
+        const quint32 ancienne = lire32(b, j + 24);
+        const quint32 local = lire32(b, j + 42);
+        ecrire32(b, j + 24, taille);
+        if (lire32(b, local + 22) == ancienne)
+            ecrire32(b, local + 22, taille);
+        const qsizetype descripteur = local + 30 + lire16(b, local + 26) + lire16(b, local + 28) + compresse;
+        if (b.mid(descripteur, 4) == QByteArray("PK\x07\x08", 4))
+            ecrire32(b, descripteur + 12, taille);
+        trouvee = true;
+        return false;
+    });
+    return trouvee && ecrire(chemin, b);
+}
+
+bool CommeSousWindows(const QString& chemin)
+{
+    QByteArray b;
+    if (!lire(chemin, &b))
+        return false;
+    const bool lue = pourChaqueEntree(b, [&](qsizetype j) {
+        // "Version made by": host system 0, MS-DOS; external attributes: directory or archive.
+        b[j + 5] = 0;
+        const bool dossier = b.at(j + 46 + lire16(b, j + 28) - 1) == '/';
+        ecrire32(b, j + 38, dossier ? 0x10 : 0x20);
+        return true;
+    });
+    return lue && ecrire(chemin, b);
 }
 
 } // namespace ArchiveZipTest

@@ -34,4 +34,7 @@ bool Assembler(const QString& chemin, const QStringList& archives);
 // Rewrites the announced uncompressed size of one entry, as a forged archive would.
 bool FalsifierTaille(const QString& chemin, const QString& nom, quint32 taille);
 
+// Rewrites every entry as an archiver on Windows stores it: made on MS-DOS, no Unix mode bits.
+bool CommeSousWindows(const QString& chemin);
+
 } // namespace ArchiveZipTest
