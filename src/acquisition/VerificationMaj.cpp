@@ -52,16 +52,14 @@ bool VerificationMaj::VerifierMAJ(bool force)
     if (m_etat.VerificationEnCours()) {
         Messages::Afficher(this,
                            QStringLiteral("Une recherche de mises à jour est déjà en cours. Veuillez attendre la fin "
-                                          "de celle-ci avant d'en demander une nouvelle."),
-                           Icone::Information);
+                                          "de celle-ci avant d'en demander une nouvelle."));
         return false;
     }
     if (m_etat.InstallationEnCours) {
         Messages::Afficher(this,
                            QStringLiteral("Une installation de mise à jour ou un déplacement du dossier des mises à "
                                           "jour est en cours. Veuillez attendre la fin de celle-ci avant de "
-                                          "rechercher des mises à jour."),
-                           Icone::Information);
+                                          "rechercher des mises à jour."));
         return false;
     }
     demarrer(true);

@@ -3,10 +3,10 @@
 #include "Controles.h"
 #include "Frm_DiffereInstall.h"
 #include "Icones.h"
+#include "OuvertureBureau.h"
 #include "core/Messages.h"
 #include "core/TableMajAttente.h"
 #include "core/TableParametres.h"
-#include "platform/Bureau.h"
 
 #include <QDate>
 #include <QDir>
@@ -140,10 +140,7 @@ void Frm_MAJAttente::visualiserInfos()
     if (!parametres.Existe || !ligne)
         return;
     const QString document = QDir(parametres.EmplacementMaj).filePath(ligne->text(Version) + QStringLiteral(".pdf"));
-    if (!Bureau::OuvrirDocument(document))
-        Messages::Afficher(this,
-                           QStringLiteral("Une erreur est survenue lors de la tentative d'ouverture du fichier "
-                                          "d'informations sur la version !"));
+    OuvrirDocumentVersion(this, document);
 }
 
 void Frm_MAJAttente::installer()

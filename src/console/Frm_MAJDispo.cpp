@@ -2,10 +2,10 @@
 
 #include "Controles.h"
 #include "Icones.h"
+#include "OuvertureBureau.h"
 #include "core/Messages.h"
 #include "core/TableMajDispo.h"
 #include "core/TableParametres.h"
-#include "platform/Bureau.h"
 
 #include <QDate>
 #include <QDir>
@@ -155,8 +155,5 @@ void Frm_MAJDispo::visualiserInfos()
     if (!p.Existe)
         return;
     const QString document = QDir(p.EmplacementMaj).filePath(item->text(Version) + QStringLiteral(".pdf"));
-    if (!Bureau::OuvrirDocument(document))
-        Messages::Afficher(this,
-                           QStringLiteral("Une erreur est survenue lors de la tentative d'ouverture du fichier "
-                                          "d'informations sur la version !"));
+    OuvrirDocumentVersion(this, document);
 }

@@ -1,8 +1,8 @@
 #include "Frm_Telemaintenance.h"
 
 #include "Icones.h"
+#include "OuvertureBureau.h"
 #include "core/Etat.h"
-#include "platform/Bureau.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -39,7 +39,7 @@ Frm_Telemaintenance::Frm_Telemaintenance(const Etat& etat, QWidget* parent) : QW
     racine->addLayout(entete);
     racine->addWidget(texte);
 
-    Bureau::OuvrirAdresse(AdressePage(etat.AdresseService()));
+    OuvrirAdresseWeb(AdressePage(etat.AdresseService()));
 }
 
 QUrl Frm_Telemaintenance::AdressePage(const QString& adresseService)

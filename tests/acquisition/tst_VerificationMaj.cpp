@@ -185,7 +185,7 @@ private slots:
         QCOMPARE(personne.affiches.at(0).texte,
                  QStringLiteral("Une recherche de mises à jour est déjà en cours. Veuillez attendre la fin de celle-ci "
                                 "avant d'en demander une nouvelle."));
-        QCOMPARE(personne.affiches.at(0).icone, Icone::Information);
+        QCOMPARE(personne.affiches.at(0).icone, Icone::Exclamation);
         QVERIFY(m_etat->VerificationManuelle);
         // A tick at the check time does nothing either.
         a(Lundi, QTime(22, 0, 10));
@@ -206,6 +206,7 @@ private slots:
         QCOMPARE(personne.Dernier(),
                  QStringLiteral("Une installation de mise à jour ou un déplacement du dossier des mises à jour est en "
                                 "cours. Veuillez attendre la fin de celle-ci avant de rechercher des mises à jour."));
+        QCOMPARE(personne.affiches.at(0).icone, Icone::Exclamation);
         a(Lundi, QTime(22, 0, 37));
         m_verif->Tim_VerifMAJ_Timer();
         a(Lundi, QTime(22, 1, 37));

@@ -139,6 +139,22 @@ private slots:
         QCOMPARE(banc.messages.affiches.first().titre, QStringLiteral("Message QUENTARIS"));
     }
 
+    // A document there, but nothing on the machine to open it: the person is told where it is.
+    void documentSansApplication()
+    {
+        Banc banc;
+        banc.dossier.EcrireParametres();
+        ajouter(123, 0, true, "2026-12-09", "08:30:00");
+        banc.dossier.EcrireFichier(QStringLiteral("maj/123.pdf"), "%PDF");
+        Bureau::RemplacerOuverture([](const QUrl&) { return false; });
+        banc.ouvrir();
+        QTest::mouseClick(banc.visu(), Qt::LeftButton);
+        QCOMPARE(banc.messages.Textes(),
+                 QStringList{QStringLiteral("Aucune application n'a pu ouvrir le document ")
+                             + banc.dossier.Fichier(QStringLiteral("maj/123.pdf")) + QStringLiteral(".")});
+        QCOMPARE(banc.messages.affiches.first().icone, Icone::Exclamation);
+    }
+
     void sansParametresRienNEstOuvert()
     {
         Banc banc;

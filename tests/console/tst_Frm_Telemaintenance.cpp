@@ -1,6 +1,7 @@
 #include "console/Frm_Telemaintenance.h"
 #include "core/Etat.h"
 #include "platform/Bureau.h"
+#include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
 
 #include <QApplication>
@@ -65,6 +66,22 @@ private slots:
         QCOMPARE(m_ouverts.at(1), QUrl(QStringLiteral("http://127.0.0.1:8080/support")));
         for (QWidget* w : QApplication::topLevelWidgets())
             QVERIFY(!w->isVisible() || w->objectName() != QLatin1String("Frm_Telemaintenance"));
+    }
+
+    // Without a browser the person is told which address could not be opened.
+    void sansNavigateur()
+    {
+        InterlocuteurScripte messages;
+        Bureau::RemplacerOuverture([](const QUrl&) { return false; });
+        Etat etat;
+        etat.Config.Service = QStringLiteral("http://127.0.0.1:8080/");
+        QPointer<Frm_Telemaintenance> fenetre = new Frm_Telemaintenance(etat);
+        fenetre->show();
+        QTRY_VERIFY(fenetre.isNull());
+        QTRY_COMPARE(
+            messages.Textes(),
+            QStringList{QStringLiteral("Aucune application n'a pu ouvrir l'adresse http://127.0.0.1:8080/support.")});
+        QCOMPARE(messages.affiches.first().icone, Icone::Exclamation);
     }
 };
 
