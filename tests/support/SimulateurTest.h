@@ -4,11 +4,12 @@
 
 #include <QTemporaryDir>
 
-// The update service simulator on a free loopback port, serving a temporary folder.
+// The update service simulator on a free loopback port, serving a temporary folder; over
+// TLS with a test certificate that the test process trusts.
 class SimulateurTest
 {
 public:
-    SimulateurTest();
+    explicit SimulateurTest(bool tls = false);
 
     ServiceSimule& Service() { return m_service; }
     QString Adresse() const { return m_service.Adresse(); }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVector>
 
+class QSslConfiguration;
 class QTcpServer;
 
 // One update the simulated service offers. The file lies in the service folder at its path,
@@ -32,8 +33,11 @@ public:
     ~ServiceSimule() override;
 
     bool Ecouter(const QHostAddress& adresse = QHostAddress::LocalHost, quint16 port = 0);
+    // The same service over TLS, with this certificate and key.
+    bool EcouterTls(const QSslConfiguration& configuration, const QHostAddress& adresse = QHostAddress::LocalHost,
+                    quint16 port = 0);
     quint16 Port() const;
-    // "http://127.0.0.1:port"
+    // "http://127.0.0.1:port" ("https://…" over TLS)
     QString Adresse() const;
     QString Dossier() const { return m_dossier; }
 
@@ -52,9 +56,26 @@ public:
     int StatutVersion = 200; // another status: an HTML page, or ReponseVersion when set
     int StatutFichiers = 200; // another status answers every download with an HTML page
     qint64 EcartTaille = 0; // bytes added to (or taken from) every file served
-    int PauseMs = 0; // pause between two 4 KiB pieces of a file
+    int PauseMs = 0; // pause between two pieces of a file
+    qint64 MorceauLent = 4096; // bytes of a piece when PauseMs is set: a few bytes make a trickle
     bool SansFin = false; // files are followed by bytes without end, no length given
     bool Bloque = false; // files send their headers and then nothing
+    // The connection of a file is closed after this many bytes of its body (0: never): only the
+    // first file served, or every one when CoupureRepetee is set.
+    qint64 CoupureApres = 0;
+    bool CoupureRepetee = false;
+    bool PlagesIgnorees = false; // a "Range" request gets the whole file (200) instead of 206
+    // The next EchecsTemporaires downloads are answered with StatutTemporaire and an HTML page.
+    int EchecsTemporaires = 0;
+    int StatutTemporaire = 503;
+    // Requests for a path (decoded, without query) are sent elsewhere with this status.
+    // `Cible` is a path or a whole address; the request's query goes along when it has none.
+    struct Redirection
+    {
+        int Statut = 302;
+        QString Cible;
+    };
+    QMap<QString, Redirection> Redirections;
     QString Acquittement = QStringLiteral("OK");
     bool Bavard = false; // writes every request to standard error
 
@@ -81,9 +102,15 @@ signals:
 private:
     friend class ConnexionSimulee;
     void traiter(class ConnexionSimulee* connexion, const Requete& requete);
+    bool rediriger(ConnexionSimulee* connexion, const Requete& requete);
     QString fichierDe(const QString& chemin) const;
+    // Body bytes the file being started may send before its connection is cut; -1: no cut.
+    qint64 CoupureAPrendre();
+    bool ecouterSur(QTcpServer* serveur, const QHostAddress& adresse, quint16 port);
 
     QString m_dossier;
     QTcpServer* m_serveur = nullptr;
+    bool m_tls = false;
     int m_ouvertes = 0;
+    bool m_coupureFaite = false;
 };

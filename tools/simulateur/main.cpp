@@ -33,9 +33,27 @@ int main(int argc, char** argv)
     const QCommandLineOption statut(QStringLiteral("statut-fichiers"),
                                     QStringLiteral("Statut HTTP de chaque téléchargement."), QStringLiteral("N"),
                                     QStringLiteral("200"));
-    const QCommandLineOption pause(QStringLiteral("pause"), QStringLiteral("Pause (ms) entre deux morceaux de 4 Kio."),
+    const QCommandLineOption pause(QStringLiteral("pause"), QStringLiteral("Pause (ms) entre deux morceaux d'un fichier."),
                                    QStringLiteral("MS"), QStringLiteral("0"));
+    const QCommandLineOption filet(QStringLiteral("filet"),
+                                   QStringLiteral("Octets de chaque morceau envoyé avec --pause (4096)."),
+                                   QStringLiteral("N"), QStringLiteral("4096"));
     const QCommandLineOption sansFin(QStringLiteral("sans-fin"), QStringLiteral("Les fichiers ne finissent jamais."));
+    const QCommandLineOption coupure(QStringLiteral("coupure"),
+                                     QStringLiteral("Coupe la connexion du premier fichier servi après N octets."),
+                                     QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption coupureRepetee(QStringLiteral("coupure-repetee"),
+                                            QStringLiteral("Avec --coupure : coupe chaque fichier servi."));
+    const QCommandLineOption plagesIgnorees(
+        QStringLiteral("plages-ignorees"),
+        QStringLiteral("Répond à une demande de plage (Range) par le fichier entier (200)."));
+    const QCommandLineOption echecs(QStringLiteral("echecs-temporaires"),
+                                    QStringLiteral("Répond 503 aux N premiers téléchargements."), QStringLiteral("N"),
+                                    QStringLiteral("0"));
+    const QCommandLineOption rediriger(
+        QStringLiteral("rediriger"),
+        QStringLiteral("Renvoie les requêtes de CHEMIN vers CIBLE (chemin ou adresse) avec STATUT ; répétable."),
+        QStringLiteral("STATUT,CHEMIN,CIBLE"));
     const QCommandLineOption acquittement(QStringLiteral("acquittement"),
                                           QStringLiteral("Réponse aux accusés de téléchargement."),
                                           QStringLiteral("TEXTE"), QStringLiteral("OK"));
@@ -47,8 +65,9 @@ int main(int argc, char** argv)
         QStringLiteral("parametres-demo"),
         QStringLiteral("Écrit la ligne de paramètres de démonstration dans DOSSIER/donnees.db et sort."),
         QStringLiteral("DOSSIER"));
-    options.addOptions({dossier, adresse, port, utilisateur, motDePasse, refuse, ecart, statut, pause, sansFin,
-                        acquittement, bavard, creerDemo, parametresDemo});
+    options.addOptions({dossier, adresse,   port,         utilisateur, motDePasse, refuse,         ecart,
+                        statut,  pause,     filet,        sansFin,     coupure,    coupureRepetee, plagesIgnorees,
+                        echecs,  rediriger, acquittement, bavard,      creerDemo,  parametresDemo});
     options.process(app);
 
     QString erreur;
@@ -79,7 +98,20 @@ int main(int argc, char** argv)
     service.EcartTaille = options.value(ecart).toLongLong();
     service.StatutFichiers = options.value(statut).toInt();
     service.PauseMs = options.value(pause).toInt();
+    service.MorceauLent = options.value(filet).toLongLong();
     service.SansFin = options.isSet(sansFin);
+    service.CoupureApres = options.value(coupure).toLongLong();
+    service.CoupureRepetee = options.isSet(coupureRepetee);
+    service.PlagesIgnorees = options.isSet(plagesIgnorees);
+    service.EchecsTemporaires = options.value(echecs).toInt();
+    for (const QString& r : options.values(rediriger)) {
+        const QStringList champs = r.split(QLatin1Char(','));
+        if (champs.size() != 3 || champs.at(0).toInt() < 300 || champs.at(0).toInt() > 399) {
+            std::fprintf(stderr, "--rediriger attend STATUT,CHEMIN,CIBLE : %s\n", qPrintable(r));
+            return 2;
+        }
+        service.Redirections.insert(champs.at(1), {champs.at(0).toInt(), champs.at(2)});
+    }
     service.Acquittement = options.value(acquittement);
     service.Bavard = options.isSet(bavard);
     if (!service.Ecouter(QHostAddress(options.value(adresse)), static_cast<quint16>(options.value(port).toUInt()))) {
