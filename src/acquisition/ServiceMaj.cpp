@@ -114,22 +114,27 @@ void SignalerTelechargement(const Etat& etat, const QString& utilisateur, const 
 namespace {
 
 void telechargerDocumentation(const QString& adresseFichier, const QString& dossier, const QString& numero,
-                              QObject* contexte, std::function<void()> fin)
+                              QObject* contexte, const SuiviTelechargement& suivi, std::function<void()> fin)
 {
     const QString adresse = AdressesService::Documentation(adresseFichier, numero);
     const QString cible = QDir(dossier).filePath(numero + QStringLiteral(".pdf"));
-    RequeteWebBinaire(adresse, cible, -1, contexte, [=, fin = std::move(fin)](const ResultatTelechargement& r) {
-        if (r.Issue != IssueTelechargement::Reussi)
-            Sortie::Ecrire(QStringLiteral("Documentation de la mise à jour ") + numero
-                           + QStringLiteral(" non récupérée depuis ") + adresse + QStringLiteral(" : ") + r.Erreur);
-        fin();
-    });
+    SuiviTelechargement attentes;
+    attentes.Attente = suivi.Attente;
+    RequeteWebBinaire(
+        adresse, cible, -1, contexte,
+        [=, fin = std::move(fin)](const ResultatTelechargement& r) {
+            if (r.Issue != IssueTelechargement::Reussi)
+                Sortie::Ecrire(QStringLiteral("Documentation de la mise à jour ") + numero
+                               + QStringLiteral(" non récupérée depuis ") + adresse + QStringLiteral(" : ") + r.Erreur);
+            fin();
+        },
+        attentes);
 }
 
 } // namespace
 
 void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QString& utilisateur, QObject* contexte,
-                          std::function<void(qint64 recus)> progression, std::function<void()> fin)
+                          const SuiviTelechargement& suivi, std::function<void(IssueMaj)> fin)
 {
     const QString adresseAnnoncee = AdressesService::Fichier(etat.AdresseService(), v.Chemin);
     const QString nomLocal = AdressesService::NomFichierDepuisUrl(adresseAnnoncee);
@@ -141,7 +146,7 @@ void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QStr
                          QStringLiteral("Le répertoire \"") + dossier
                              + QStringLiteral("\" défini dans les paramètres est manquant. Impossible de "
                                               "télécharger la mise à jour."));
-        fin();
+        fin(IssueMaj::Ignoree);
         return;
     }
     if (!AdressesService::NomLocalAdmissible(nomLocal)) {
@@ -150,7 +155,7 @@ void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QStr
                              + QStringLiteral(" ne peut pas être téléchargée : le nom de fichier « ") + nomLocal
                              + QStringLiteral(" » tiré de son chemin « ") + v.Chemin
                              + QStringLiteral(" » n'est pas admissible."));
-        fin();
+        fin(IssueMaj::Ignoree);
         return;
     }
 
@@ -166,7 +171,7 @@ void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QStr
                 AjouterEvenement(Anomalie,
                                  QStringLiteral("Le téléchargement de la mise à jour ") + numero
                                      + QStringLiteral(" n'as pas pu être effectué. "));
-                fin();
+                fin(IssueMaj::Echouee);
                 return;
             }
             if (r.Issue == IssueTelechargement::TailleIncorrecte) {
@@ -174,7 +179,7 @@ void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QStr
                 AjouterEvenement(Anomalie,
                                  QStringLiteral("Erreur de récupération de la mise à jour ") + numero
                                      + QStringLiteral(", taille incorrect !"));
-                fin();
+                fin(IssueMaj::Echouee);
                 return;
             }
             AjouterEvenement(Information,
@@ -185,16 +190,19 @@ void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QStr
                                  QStringLiteral("La mise à jour ") + numero
                                      + QStringLiteral(" a été téléchargée mais n'a pas pu être enregistrée "
                                                       "dans la base interne."));
-                fin();
+                fin(IssueMaj::Echouee);
                 return;
             }
-            SignalerTelechargement(*e, utilisateur, numero, v.Environnement, contexte,
-                                   [=, fin = std::move(fin)]() mutable {
-                                       if (v.Documentation)
-                                           telechargerDocumentation(adresse, dossier, numero, contexte, std::move(fin));
-                                       else
-                                           fin();
-                                   });
+            SignalerTelechargement(
+                *e, utilisateur, numero, v.Environnement, contexte, [=, fin = std::move(fin)]() mutable {
+                    const auto enregistree = [fin = std::move(fin)] {
+                        fin(IssueMaj::Enregistree);
+                    };
+                    if (v.Documentation)
+                        telechargerDocumentation(adresse, dossier, numero, contexte, suivi, enregistree);
+                    else
+                        enregistree();
+                });
         },
-        std::move(progression));
+        suivi);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ReponseVersion.h"
+#include "RequeteWeb.h"
 
 #include <QObject>
 #include <QString>
@@ -26,10 +27,19 @@ void RechercherMiseAJour(const Etat& etat, const QString& version, const QString
                          const QString& motDePasse, QObject* contexte,
                          std::function<void(const QVector<EntreeVersion>& entrees)> fin);
 
+// How one listed update ended, for the check that goes on with the next one or stops.
+enum class IssueMaj
+{
+    Enregistree, // downloaded and recorded (its acknowledgement and documentation may have failed)
+    Ignoree, // not downloadable as announced (no update folder, a name that cannot be used)
+    Echouee // not downloaded or not recorded: nothing listed after it may be, or it would be overtaken
+};
+
 // Downloads one update into the update folder, records it, acknowledges it and fetches its
-// documentation. `progression` receives the bytes of the update file received so far.
+// documentation. `suivi` hears of the update file's bytes and of the waits before new attempts
+// (of the file and of its documentation).
 void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& version, const QString& utilisateur,
-                          QObject* contexte, std::function<void(qint64 recus)> progression, std::function<void()> fin);
+                          QObject* contexte, const SuiviTelechargement& suivi, std::function<void(IssueMaj)> fin);
 
 // Records a download (and queues a server update) in one transaction. False when nothing
 // could be written.

@@ -14,6 +14,8 @@ public:
     // A download begins: its status text, and a progress of 0 out of `taille` bytes.
     virtual void Telechargement(const QString& texte, qint64 taille) = 0;
     virtual void Progression(qint64 recus) = 0;
+    // Another status text for the download under way (a new attempt coming); the progress stays.
+    virtual void Texte(const QString& texte) = 0;
     // The check has ended: the window closes; after a manual check the event viewer opens.
     virtual void Fermer(bool manuelle) = 0;
 };

@@ -6,6 +6,7 @@
 #include "core/Horloge.h"
 #include "core/Journal.h"
 #include "core/Messages.h"
+#include "core/Sortie.h"
 
 #include <QTimer>
 
@@ -94,15 +95,46 @@ void VerificationMaj::suivante()
             AjouterEvenement(Anomalie, anomalie);
             continue;
         }
-        m_statut.Telechargement(QStringLiteral("Téléchargement de la mise à jour ") + version.Numero
-                                    + QStringLiteral(" en cours ..."),
-                                version.Taille);
-        TelechargerMiseAJour(
-            m_etat, version, m_etat.W_User, this, [this](qint64 recus) { m_statut.Progression(recus); },
-            [this] { QTimer::singleShot(0, this, &VerificationMaj::suivante); });
+        const QString texte
+            = QStringLiteral("Téléchargement de la mise à jour ") + version.Numero + QStringLiteral(" en cours ...");
+        m_statut.Telechargement(texte, version.Taille);
+        SuiviTelechargement suivi;
+        suivi.Progression = [this](qint64 recus) {
+            m_statut.Progression(recus);
+        };
+        suivi.Attente = [this, texte, numero = version.Numero](int attenteMs) {
+            if (attenteMs <= 0)
+                m_statut.Texte(texte);
+            else
+                m_statut.Texte(QStringLiteral("Téléchargement de la mise à jour ") + numero
+                               + QStringLiteral(" interrompu. Nouvelle tentative dans ")
+                               + QString::number((attenteMs + 999) / 1000) + QStringLiteral(" s…"));
+        };
+        TelechargerMiseAJour(m_etat, version, m_etat.W_User, this, suivi,
+                             [this, numero = version.Numero](IssueMaj issue) {
+                                 if (issue == IssueMaj::Echouee)
+                                     reporterLaSuite(numero);
+                                 QTimer::singleShot(0, this, &VerificationMaj::suivante);
+                             });
         return;
     }
     terminer();
+}
+
+// The updates listed after one that failed wait for the next check: recording one of them
+// would move the service's cursor past the failed one, which would then never be asked for again.
+void VerificationMaj::reporterLaSuite(const QString& numero)
+{
+    if (m_entrees.isEmpty())
+        return;
+    QStringList suivantes;
+    for (const EntreeVersion& e : std::as_const(m_entrees))
+        suivantes.append(e.Numero.trimmed());
+    m_entrees.clear();
+    Sortie::Ecrire(QStringLiteral("La mise à jour ") + numero
+                   + QStringLiteral(" n'a pas été téléchargée : les mises à jour suivantes attendent la prochaine "
+                                    "vérification (")
+                   + suivantes.join(QStringLiteral(", ")) + QStringLiteral(")."));
 }
 
 void VerificationMaj::terminer()

@@ -38,6 +38,7 @@ signals:
 private:
     void demarrer(bool manuelle);
     void suivante();
+    void reporterLaSuite(const QString& numero);
     void terminer();
 
     Etat& m_etat;

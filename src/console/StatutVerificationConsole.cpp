@@ -54,6 +54,14 @@ void StatutVerificationConsole::Progression(qint64 recus)
         m_bulle->Progression(recus, m_taille);
 }
 
+void StatutVerificationConsole::Texte(const QString& texte)
+{
+    if (m_etat)
+        m_etat->EcrireTexte(texte);
+    if (m_bulle)
+        m_bulle->EcrireTexte(texte);
+}
+
 void StatutVerificationConsole::Fermer(bool manuelle)
 {
     if (manuelle) {

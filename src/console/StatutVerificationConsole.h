@@ -16,6 +16,7 @@ public:
     void Ouvrir(bool manuelle) override;
     void Telechargement(const QString& texte, qint64 taille) override;
     void Progression(qint64 recus) override;
+    void Texte(const QString& texte) override;
     void Fermer(bool manuelle) override;
 
     Frm_EtatDL* EtatDL() const { return m_etat; }

@@ -1,8 +1,10 @@
+#include "acquisition/LimitesWeb.h"
 #include "acquisition/RequeteWeb.h"
 #include "core/Chiffrement.h"
 #include "core/TableParametres.h"
 #include "support/DossierTest.h"
 #include "support/JournalTest.h"
+#include "support/LimitesTest.h"
 #include "support/ProxyTest.h"
 #include "support/Registre.h"
 #include "support/SimulateurTest.h"
@@ -56,13 +58,14 @@ class TstRequeteWeb : public QObject
                                                   QList<qint64>* progres = nullptr)
     {
         std::optional<ResultatTelechargement> resultat;
+        SuiviTelechargement suivi;
+        suivi.Progression = [progres](qint64 recus) {
+            if (progres)
+                progres->append(recus);
+        };
         RequeteWebBinaire(
             m_sim->Adresse() + chemin, cible, taille, &m_contexte,
-            [&](const ResultatTelechargement& r) { resultat = r; },
-            [progres](qint64 recus) {
-                if (progres)
-                    progres->append(recus);
-            });
+            [&](const ResultatTelechargement& r) { resultat = r; }, suivi);
         (void)QTest::qWaitFor([&] { return resultat.has_value(); }, 10000);
         return resultat;
     }
@@ -79,10 +82,11 @@ private slots:
         m_dossier = std::make_unique<DossierTest>();
         m_dossier->EcrireParametres();
         m_sim = std::make_unique<SimulateurTest>();
-        RequeteWeb::FixerDelaiSansProgres(60000);
+        RequeteWeb::FixerLimites(LimitesCourtes());
     }
     void cleanup()
     {
+        RequeteWeb::FixerLimites(LimitesWeb());
         m_sim.reset();
         m_dossier.reset();
     }
@@ -198,14 +202,15 @@ private slots:
     // Without an announced size, a body that keeps coming is stopped at the ceiling.
     void plafondSansTailleAnnoncee()
     {
-        RequeteWeb::FixerTailleMaxSansAnnonce(64 * 1024);
+        LimitesWeb limites = LimitesCourtes();
+        limites.TailleMaxSansAnnonce = 64 * 1024;
+        RequeteWeb::FixerLimites(limites);
         m_sim->EcrireFichier(QStringLiteral("doc.pdf"), SimulateurTest::Contenu(4, 20000));
         const QString cible = QDir(m_dossier->DossierMaj()).filePath(QStringLiteral("doc.pdf"));
         auto r = fichier(QStringLiteral("/suivimaj/admin/doc.pdf"), cible, -1);
         QCOMPARE(r->Issue, IssueTelechargement::Reussi);
         m_sim->Service().SansFin = true;
         r = fichier(QStringLiteral("/suivimaj/admin/doc.pdf"), cible + QStringLiteral("2"), -1);
-        RequeteWeb::FixerTailleMaxSansAnnonce(256 * 1024 * 1024);
         QCOMPARE(r->Issue, IssueTelechargement::Echec);
         QCOMPARE(r->Erreur, QStringLiteral("le fichier dépasse la taille maximale de 65536 octets"));
         QTRY_COMPARE(fichiersMaj(), QStringList{QStringLiteral("doc.pdf")});
@@ -214,7 +219,10 @@ private slots:
     // Only a request that stops making progress fails; a slow one goes on.
     void delaiSansProgres()
     {
-        RequeteWeb::FixerDelaiSansProgres(400);
+        LimitesWeb limites = LimitesCourtes();
+        limites.SansDonneesMs = 400;
+        limites.RelancesMs.clear();
+        RequeteWeb::FixerLimites(limites);
         m_sim->EcrireFichier(QStringLiteral("lent.zip"), SimulateurTest::Contenu(3, 8 * 4096));
         m_sim->Service().PauseMs = 80;
         const QString cible = QDir(m_dossier->DossierMaj()).filePath(QStringLiteral("lent.zip"));

@@ -6,6 +6,7 @@
 #include "core/TableMajDispo.h"
 #include "support/DossierTest.h"
 #include "support/JournalTest.h"
+#include "support/LimitesTest.h"
 #include "support/Registre.h"
 #include "support/SimulateurTest.h"
 
@@ -44,6 +45,7 @@ class TstServiceMaj : public QObject
     std::unique_ptr<DossierTest> m_dossier;
     std::unique_ptr<SimulateurTest> m_sim;
     std::unique_ptr<Etat> m_etat;
+    std::unique_ptr<LimitesTest> m_limites;
     QObject m_contexte;
 
     QVector<EntreeVersion> rechercher(const QString& motDePasse = QStringLiteral("TR918M"))
@@ -62,7 +64,7 @@ class TstServiceMaj : public QObject
     bool telecharger(const VersionAnnoncee& v)
     {
         bool fini = false;
-        TelechargerMiseAJour(*m_etat, v, m_etat->W_User, &m_contexte, {}, [&] { fini = true; });
+        TelechargerMiseAJour(*m_etat, v, m_etat->W_User, &m_contexte, {}, [&](IssueMaj) { fini = true; });
         return QTest::qWaitFor([&] { return fini; }, 10000);
     }
 
@@ -79,9 +81,11 @@ private slots:
         m_etat->W_User = QStringLiteral("61742");
         m_etat->W_Pass = QStringLiteral("TR918M");
         Horloge::Regler(QDateTime(QDate(2011, 3, 5), QTime(22, 0, 7)));
+        m_limites = std::make_unique<LimitesTest>();
     }
     void cleanup()
     {
+        m_limites.reset();
         Horloge::Reinitialiser();
         m_etat.reset();
         m_sim.reset();
@@ -238,7 +242,8 @@ private slots:
         QCOMPARE(lire(maj(QStringLiteral("mise à jour 1235.zip"))), contenu);
     }
 
-    // One byte short: "taille incorrect", no row, nothing kept, asked for again next time.
+    // One byte short, at every attempt: "taille incorrect" once, no row, nothing kept, asked
+    // for again next time.
     void unOctetDeMoins()
     {
         m_sim->Ajouter(1234, QStringLiteral("majs/srv/MAJ1234.zip"), QStringLiteral("1"),
@@ -250,7 +255,7 @@ private slots:
                  QStringList{QStringLiteral("1|Erreur de récupération de la mise à jour 1234, taille incorrect !")});
         QCOMPARE(TableMajDispo::Compte(), qint64(0));
         QVERIFY(QDir(m_dossier->DossierMaj()).entryList(QDir::Files | QDir::Hidden).isEmpty());
-        QCOMPARE(m_sim->Service().Chemins(), QStringList{QStringLiteral("/suivimaj/admin/majs/srv/MAJ1234.zip")});
+        QCOMPARE(m_sim->Service().Chemins(), QStringList(4, QStringLiteral("/suivimaj/admin/majs/srv/MAJ1234.zip")));
         QCOMPARE(DerniereVersionDispo(), QStringLiteral("0"));
     }
 

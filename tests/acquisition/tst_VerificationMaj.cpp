@@ -1,4 +1,3 @@
-#include "acquisition/StatutVerification.h"
 #include "acquisition/VerificationMaj.h"
 #include "core/Etat.h"
 #include "core/Horloge.h"
@@ -8,6 +7,7 @@
 #include "support/JournalTest.h"
 #include "support/Registre.h"
 #include "support/SimulateurTest.h"
+#include "support/StatutEnregistre.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -15,28 +15,6 @@
 #include <memory>
 
 namespace {
-
-// Records what the check shows.
-class StatutEnregistre : public StatutVerification
-{
-public:
-    void Ouvrir(bool manuelle) override
-    {
-        appels.append(manuelle ? QStringLiteral("ouvrir manuelle") : QStringLiteral("ouvrir planifiée"));
-    }
-    void Telechargement(const QString& texte, qint64 taille) override
-    {
-        appels.append(texte + QStringLiteral(" /") + QString::number(taille));
-    }
-    void Progression(qint64 recus) override { derniereProgression = recus; }
-    void Fermer(bool manuelle) override
-    {
-        appels.append(manuelle ? QStringLiteral("fermer manuelle") : QStringLiteral("fermer planifiée"));
-    }
-
-    QStringList appels;
-    qint64 derniereProgression = -1;
-};
 
 const QDate Lundi(2026, 12, 7);
 const QDate Mardi(2026, 12, 8);

@@ -10,6 +10,7 @@
 #include "support/Fenetres.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/JournalTest.h"
+#include "support/LimitesTest.h"
 #include "support/Registre.h"
 #include "support/SimulateurTest.h"
 
@@ -116,7 +117,10 @@ private slots:
         etat.Config.Service = sim.Adresse();
         etat.EmplacementMaj = dossier.DossierMaj();
         etat.W_User = QStringLiteral("61742");
-        RequeteWeb::FixerDelaiSansProgres(2000);
+        LimitesWeb limites;
+        limites.SansDonneesMs = 2000;
+        limites.RelancesMs.clear();
+        LimitesTest sansRelance(limites);
 
         serveur.Console_.OuvrirMenu();
         serveur.Console_.Menu()->ActionClick(2);
@@ -133,7 +137,6 @@ private slots:
 
         // The held download gives up; the check ends and the viewer shows its journal.
         QTRY_VERIFY_WITH_TIMEOUT(!etat.VerificationEnCours(), 10000);
-        RequeteWeb::FixerDelaiSansProgres(60000);
         QTRY_VERIFY(Frm_ObsEvt::Instance());
         QVERIFY(!fenetre("Frm_EtatDL"));
         QCOMPARE(Frm_ObsEvt::Instance()->Lst_Evt()->model()->rowCount(), LignesJournal().size());
