@@ -5,10 +5,10 @@
 
 #include <QTcpSocket>
 
-CanalTransfert::CanalTransfert(QObject* parent) : QObject(parent)
+CanalTransfert::CanalTransfert(QObject* parent)
+    : QObject(parent), m_ecoute(QStringLiteral("Wck_DemandeTransfert"), QStringLiteral("de transfert"))
 {
-    m_ecoute.setObjectName(QStringLiteral("Wck_DemandeTransfert"));
-    connect(&m_ecoute, &QTcpServer::newConnection, this, &CanalTransfert::accepter);
+    connect(&m_ecoute, &Ecoute::Acceptee, this, &CanalTransfert::accepter);
 }
 
 CanalTransfert::~CanalTransfert()
@@ -21,20 +21,18 @@ CanalTransfert::~CanalTransfert()
 
 bool CanalTransfert::Ecouter(quint16 port, QString* erreur)
 {
-    return Ecoute::Ouvrir(m_ecoute, port, QStringLiteral("de transfert"), erreur);
+    return m_ecoute.Ouvrir(port, erreur);
 }
 
-void CanalTransfert::accepter()
+void CanalTransfert::accepter(QTcpSocket* prise)
 {
-    while (QTcpSocket* prise = m_ecoute.nextPendingConnection()) {
-        const int index = m_index.Prendre();
-        auto* connexion = new ConnexionTransfert(index, prise, m_parNoyau, this);
-        connexion->setObjectName(QStringLiteral("Wck_Transfert_") + QString::number(index));
-        m_connexions[index] = connexion;
-        connect(connexion, &ConnexionTransfert::Fermee, this, &CanalTransfert::fermee);
-        connect(connexion, &ConnexionTransfert::MessageTraite, this, &CanalTransfert::MessageTraite);
-        emit TransfertsOuvertsChange(TransfertsOuverts());
-    }
+    const int index = m_index.Prendre();
+    auto* connexion = new ConnexionTransfert(index, prise, m_parNoyau, this);
+    connexion->setObjectName(QStringLiteral("Wck_Transfert_") + QString::number(index));
+    m_connexions[index] = connexion;
+    connect(connexion, &ConnexionTransfert::Fermee, this, &CanalTransfert::fermee);
+    connect(connexion, &ConnexionTransfert::MessageTraite, this, &CanalTransfert::MessageTraite);
+    emit TransfertsOuvertsChange(TransfertsOuverts());
 }
 
 void CanalTransfert::fermee(int index)

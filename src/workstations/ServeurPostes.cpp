@@ -6,10 +6,10 @@
 
 #include <QTcpSocket>
 
-ServeurPostes::ServeurPostes(Etat& etat, QObject* parent) : QObject(parent), m_etat(etat)
+ServeurPostes::ServeurPostes(Etat& etat, QObject* parent)
+    : QObject(parent), m_etat(etat), m_ecoute(QStringLiteral("Wck_Serveur"), QStringLiteral("de contrôle"))
 {
-    m_ecoute.setObjectName(QStringLiteral("Wck_Serveur"));
-    connect(&m_ecoute, &QTcpServer::newConnection, this, &ServeurPostes::accepter);
+    connect(&m_ecoute, &Ecoute::Acceptee, this, &ServeurPostes::accepter);
     connect(&m_transfert, &CanalTransfert::TransfertsOuvertsChange, this, &ServeurPostes::TransfertsOuvertsChange);
     connect(&m_transfert, &CanalTransfert::MessageTraite, this, &ServeurPostes::MessageTransfertTraite);
 }
@@ -24,10 +24,10 @@ ServeurPostes::~ServeurPostes()
 
 bool ServeurPostes::Ecouter(quint16 portControle, quint16 portTransfert, QString* erreur)
 {
-    if (!Ecoute::Ouvrir(m_ecoute, portControle, QStringLiteral("de contrôle"), erreur))
+    if (!m_ecoute.Ouvrir(portControle, erreur))
         return false;
     if (!m_transfert.Ecouter(portTransfert, erreur)) {
-        m_ecoute.close();
+        m_ecoute.Fermer();
         return false;
     }
     return true;
@@ -82,17 +82,15 @@ bool ServeurPostes::PosteConnecte(const QString& adresse) const
     return false;
 }
 
-void ServeurPostes::accepter()
+void ServeurPostes::accepter(QTcpSocket* prise)
 {
-    while (QTcpSocket* prise = m_ecoute.nextPendingConnection()) {
-        const int index = m_index.Prendre();
-        auto* connexion = new ConnexionControle(index, prise, m_etat, &m_cache, this);
-        connexion->setObjectName(QStringLiteral("Wck_Client_") + QString::number(index));
-        m_connexions[index] = connexion;
-        connect(connexion, &ConnexionControle::Fermee, this, &ServeurPostes::fermee);
-        connect(connexion, &ConnexionControle::MessageTraite, this, &ServeurPostes::MessageControleTraite);
-        emit PostesConnectesChange(PostesConnectes());
-    }
+    const int index = m_index.Prendre();
+    auto* connexion = new ConnexionControle(index, prise, m_etat, &m_cache, this);
+    connexion->setObjectName(QStringLiteral("Wck_Client_") + QString::number(index));
+    m_connexions[index] = connexion;
+    connect(connexion, &ConnexionControle::Fermee, this, &ServeurPostes::fermee);
+    connect(connexion, &ConnexionControle::MessageTraite, this, &ServeurPostes::MessageControleTraite);
+    emit PostesConnectesChange(PostesConnectes());
 }
 
 void ServeurPostes::fermee(int index)

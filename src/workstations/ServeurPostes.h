@@ -2,17 +2,18 @@
 
 #include "CacheReponsesListe.h"
 #include "CanalTransfert.h"
+#include "Ecoute.h"
 #include "IndexConnexions.h"
 #include "core/Composants.h"
 
 #include <QAbstractSocket>
 #include <QObject>
-#include <QTcpServer>
 #include <QVector>
 #include <map>
 
 class ConnexionControle;
 class Etat;
+class QTcpSocket;
 
 // The two TCP channels serving the site's workstations: control connections (one per open
 // workstation menu) and transfer connections.
@@ -39,7 +40,7 @@ public:
     bool PosteConnecte(const QString& adresse) const; // a connected control connection from it
 
     // The ports actually listened on (useful when asked for port 0).
-    quint16 PortControle() const { return m_ecoute.serverPort(); }
+    quint16 PortControle() const { return m_ecoute.Port(); }
     quint16 PortTransfert() const;
     // Files go out through the kernel where it can; tests turn it off to check the other path.
     void FixerEnvoiNoyau(bool permis) { m_transfert.FixerEnvoiNoyau(permis); }
@@ -52,11 +53,11 @@ signals:
     void MessageTransfertTraite(int index);
 
 private:
-    void accepter();
+    void accepter(QTcpSocket* prise);
     void fermee(int index);
 
     Etat& m_etat;
-    QTcpServer m_ecoute;
+    Ecoute m_ecoute;
     IndexConnexions m_index;
     std::map<int, ConnexionControle*> m_connexions;
     CanalTransfert m_transfert;

@@ -1,5 +1,6 @@
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
+#include "core/TableMajDispo.h"
 #include "support/DossierTest.h"
 #include "support/Registre.h"
 
@@ -11,6 +12,9 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <csignal>
+#include <memory>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -18,12 +22,32 @@ namespace {
 struct Serveur
 {
     QProcess processus;
-    explicit Serveur(const QStringList& arguments)
+    explicit Serveur(const QStringList& arguments, const QStringList& lanceur = {})
     {
-        processus.setProgram(QStringLiteral(QUENTARIS_BINAIRE));
-        processus.setArguments(arguments);
+        // A launcher (prlimit …) runs the server in its own process, with the same id.
+        processus.setProgram(lanceur.isEmpty() ? QStringLiteral(QUENTARIS_BINAIRE) : lanceur.first());
+        processus.setArguments(lanceur.isEmpty()
+                                   ? arguments
+                                   : lanceur.mid(1) + QStringList{QStringLiteral(QUENTARIS_BINAIRE)} + arguments);
         processus.start();
     }
+    // Everything written to standard error so far.
+    QString Erreurs()
+    {
+        m_erreurs += QString::fromUtf8(processus.readAllStandardError());
+        return m_erreurs;
+    }
+    // Processor time used so far, user and system, in clock ticks.
+    qint64 TempsProcesseur() const
+    {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(processus.processId()));
+        if (!stat.open(QIODevice::ReadOnly))
+            return -1;
+        // The fields after the command's name, which may hold spaces, start with the state (field 3).
+        const QList<QByteArray> champs = stat.readAll().split(')').last().simplified().split(' ');
+        return champs.size() > 12 ? champs.at(11).toLongLong() + champs.at(12).toLongLong() : -1;
+    }
+
     ~Serveur()
     {
         if (processus.state() != QProcess::NotRunning) {
@@ -31,6 +55,9 @@ struct Serveur
             processus.waitForFinished();
         }
     }
+
+private:
+    QString m_erreurs;
 };
 
 bool accepte(quint16 port)
@@ -38,6 +65,17 @@ bool accepte(quint16 port)
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
     return socket.waitForConnected(200);
+}
+
+// One question and its answer on a fresh connection; empty when nothing came back in time.
+QByteArray echange(quint16 port, const QByteArray& question)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(1000))
+        return QByteArray();
+    socket.write(question);
+    return socket.waitForReadyRead(2000) ? socket.readAll() : QByteArray();
 }
 
 } // namespace
@@ -164,6 +202,57 @@ private slots:
             10000);
         QCOMPARE(serveur.processus.exitStatus(), QProcess::NormalExit);
         QCOMPARE(serveur.processus.exitCode(), 0);
+    }
+
+    // Every descriptor taken by waiting workstations: each listener says so once, rests between
+    // attempts instead of spinning, and serves again once the descriptors come back.
+    void descripteursEpuises()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        MajDispo maj;
+        maj.NumVersionDispo = 121;
+        maj.NomFichierMaj = QStringLiteral("p121.zip");
+        QVERIFY(TableMajDispo::Inserer(maj) > 0);
+        dossier.EcrireFichier(QStringLiteral("maj/p121.zip"), QByteArray(5000, 'z'));
+        BaseInterne::Fermer();
+        Serveur serveur({QStringLiteral("--home"), dossier.Chemin()},
+                        {QStringLiteral("prlimit"), QStringLiteral("--nofile=96")});
+        QTRY_VERIFY_WITH_TIMEOUT(serveur.Erreurs().contains(QStringLiteral("démarré")), 10000);
+
+        const QString controle = QStringLiteral("Le canal de contrôle (port %1) ne peut pas accepter de connexion")
+                                     .arg(dossier.portControle);
+        const QString transfert = QStringLiteral("Le canal de transfert (port %1) ne peut pas accepter de connexion")
+                                      .arg(dossier.portTransfert);
+        // Served before the burst: each listener has once found its queue empty.
+        QCOMPARE(echange(dossier.portControle, "VMAJ01#0"), QByteArray("MAJOK1|121"));
+        QCOMPARE(echange(dossier.portTransfert, "RCPMAJ 121"), QByteArray("5000"));
+        std::vector<std::unique_ptr<QTcpSocket>> postes;
+        for (int i = 0; i < 200; ++i) {
+            postes.push_back(std::make_unique<QTcpSocket>());
+            postes.back()->connectToHost(QHostAddress::LocalHost, dossier.portControle);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(serveur.Erreurs().contains(controle), 10000);
+        // A knock on the transfer port while the table is full.
+        for (int i = 0; i < 3; ++i) {
+            postes.push_back(std::make_unique<QTcpSocket>());
+            postes.back()->connectToHost(QHostAddress::LocalHost, dossier.portTransfert);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(serveur.Erreurs().contains(transfert), 10000);
+
+        // The processor time the server uses over one second while its table stays full.
+        const qint64 avant = serveur.TempsProcesseur();
+        QVERIFY(avant >= 0);
+        QTest::qWait(1000);
+        const qint64 utilise = serveur.TempsProcesseur() - avant;
+        QVERIFY2(utilise < sysconf(_SC_CLK_TCK) / 4, qPrintable(QString::number(utilise)));
+
+        postes.clear();
+        QTRY_COMPARE_WITH_TIMEOUT(echange(dossier.portControle, "VMAJ01#0"), QByteArray("MAJOK1|121"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(echange(dossier.portTransfert, "RCPMAJ 121"), QByteArray("5000"), 20000);
+        QCOMPARE(serveur.Erreurs().count(controle), 1);
+        QCOMPARE(serveur.Erreurs().count(transfert), 1);
+        QCOMPARE(serveur.processus.state(), QProcess::Running);
     }
 
     void secondeCopieRefusee()
