@@ -1,5 +1,6 @@
 #include "ClientUniDATALocal.h"
 
+#include "VerrouDossier.h"
 #include "core/Sortie.h"
 
 #include <QDir>
@@ -45,10 +46,7 @@ public:
         return m_connecte ? 0 : ErreurConnexion;
     }
 
-    bool CommandeEnCours() const override
-    {
-        return m_connecte && m_client.CommandeEnCours(m_parametres.CheminCompte) != nullptr;
-    }
+    bool CommandeEnCours() const override { return m_connecte && m_client.CommandeEnCours(m_parametres.CheminCompte); }
 
     void Executer(const QString& texte, QObject* contexte, std::function<void(IssueCommande)> fin) override
     {
@@ -73,7 +71,9 @@ public:
             plusTard(IssueCommande::Terminee);
             return;
         }
-        if (CommandeEnCours()) {
+        bool occupe = m_client.CommandeEnCours(dossier);
+        const int verrou = occupe ? -1 : VerrouDossier::Prendre(dossier, &occupe);
+        if (occupe) {
             plusTard(IssueCommande::DejaEnCours);
             return;
         }
@@ -106,8 +106,10 @@ public:
                              terminer(IssueCommande::NonLancee);
                              processus->deleteLater();
                          });
+        VerrouDossier::Transmettre(*processus, verrou);
         limite->start(m_client.DelaiCommandeMs());
         processus->start(programme, mots.mid(1));
+        VerrouDossier::Fermer(verrou);
     }
 
     int LireEnregistrement(const QString& fichier, const QString& cle) override
@@ -157,14 +159,15 @@ std::unique_ptr<ConnexionUniDATA> ClientUniDATALocal::NouvelleConnexion()
     return std::make_unique<ConnexionLocale>(*this);
 }
 
-QProcess* ClientUniDATALocal::CommandeEnCours(const QString& dossier) const
+bool ClientUniDATALocal::CommandeEnCours(const QString& dossier) const
 {
     const QString reel = QFileInfo(dossier).canonicalFilePath();
     const QList<QProcess*> processus = findChildren<QProcess*>(QString(), Qt::FindDirectChildrenOnly);
     for (QProcess* p : processus) {
         if (p->state() != QProcess::NotRunning && !reel.isEmpty()
             && QFileInfo(p->workingDirectory()).canonicalFilePath() == reel)
-            return p;
+            return true;
     }
-    return nullptr;
+    // Started by an earlier run of the server, or by another copy.
+    return VerrouDossier::Occupe(dossier);
 }

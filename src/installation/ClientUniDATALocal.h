@@ -4,13 +4,11 @@
 
 #include <QObject>
 
-class QProcess;
-
 // The database server on this machine, reached through its folders: a database is its
 // folder, the command LANCEMAJCD is the program INSTALLMAJ/LANCEMAJCD of that folder, and the
 // database file INSTALLMAJ is the folder of that name, one file per record key. The client
-// keeps the commands it started: one database never runs two at once, and a command still
-// running when the server stops is left to finish.
+// keeps the commands it started and each holds a lock on its folder: one database never runs
+// two at once, and a command still running when the server stops is left to finish.
 class ClientUniDATALocal : public QObject, public ClientUniDATA
 {
     Q_OBJECT
@@ -24,8 +22,9 @@ public:
     int DelaiCommandeMs() const { return m_delaiMs; }
     void FixerDelaiCommande(int ms) { m_delaiMs = ms; }
 
-    // The command started in that database folder that still runs, if any.
-    QProcess* CommandeEnCours(const QString& dossier) const;
+    // True when a command started in that database folder still runs, whether this client,
+    // an earlier run of the server or another program started it.
+    bool CommandeEnCours(const QString& dossier) const;
 
 private:
     int m_delaiMs = 30 * 60 * 1000;

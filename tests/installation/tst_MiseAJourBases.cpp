@@ -286,16 +286,28 @@ private slots:
         QCOMPARE(SiteInstallation::Lire(paie + QStringLiteral("/INSTALLMAJ/PROGRAMMES/MAJ.TXT")),
                  QByteArray("en service"));
 
-        // The server stops meanwhile: it says so and the command is not interrupted.
+        // The server stops meanwhile (a stop, or a restart through its updater): it says so,
+        // the command is not interrupted, and the server that follows starts no second one.
         ErreursCapturees erreurs;
         m_bases.reset();
         m_client.reset();
         QVERIFY(erreurs.Texte().contains(
             QStringLiteral(" Arrêt du serveur de mise à jour pendant la commande LANCEMAJCD de la base ") + paie
             + QStringLiteral(" : elle n'est pas interrompue et continue jusqu'à sa fin.\n")));
+        m_client = std::make_unique<ClientUniDATALocal>();
+        m_bases = std::make_unique<MiseAJourBases>(m_reseau->Etat_(), *m_client);
+        m_bases->FixerInterlocuteur(&m_personne);
+        QCOMPARE(executer(QStringLiteral("512")), 1);
+        QCOMPARE(ligne(m_bases->ResultatsMajBases().at(1)),
+                 QStringLiteral("PAIE|Erreur|La mise à jour précédente de la base est toujours en cours|2"));
+        QCOMPARE(SiteInstallation::Lire(paie + QStringLiteral("/journal.txt")), QByteArray("debut\n"));
+
+        // Once it has ended on its own, the database updates again.
         QFile::remove(attente);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(paie + QStringLiteral("/INSTALLMAJ/512")), 10000);
-        QCOMPARE(SiteInstallation::Lire(paie + QStringLiteral("/journal.txt")), QByteArray("debut\nfin\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_client->CommandeEnCours(paie), 10000);
+        QCOMPARE(executer(QStringLiteral("512")), 0);
+        QCOMPARE(SiteInstallation::Lire(paie + QStringLiteral("/journal.txt")), QByteArray("debut\nfin\ndebut\nfin\n"));
     }
 
     // A copy of INSTALLMAJ that fails (a file where the update has a folder) fails that
