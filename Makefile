@@ -1,21 +1,29 @@
-# Entry points: make deps | build | run | test | bench | install | package
+# Entry points: make deps | build | run | test | bench | captures | install | package
 BUILD_DIR ?= build
 JOBS ?= 2
 PACKAGES := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite \
             libsodium-dev libarchive-dev libsqlite3-dev libgl-dev tinyproxy nginx-light curl \
             desktop-file-utils dpkg-dev file qt6-translations-l10n
+# Only for `make captures`: a virtual X display, a window manager, a panel with a notification
+# area, and the tools that drive and photograph the windows.
+CAPTURES_PACKAGES := xvfb openbox tint2 xdotool imagemagick x11-utils zip
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test bench install package clean
+.PHONY: deps configure build run test bench captures install package clean
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do \
+# Installs the Debian packages of the list that are missing.
+define installer
+	@missing=$$(for p in $(1); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	    echo "Installation de :" $$missing; \
 	    $(SUDO) apt-get update -qq && \
 	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+endef
+
+deps:
+	$(call installer,$(PACKAGES))
 
 configure: deps
 	@[ -f $(BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -31,6 +39,11 @@ test: build
 
 bench: build
 	./bench/run.sh $(BUILD_DIR)
+
+# A tour of every window on a virtual display; the images go to $(BUILD_DIR)/captures.
+captures: build
+	$(call installer,$(CAPTURES_PACKAGES))
+	./scripts/captures.sh $(BUILD_DIR)
 
 install: build
 	cmake --install $(BUILD_DIR)

@@ -97,8 +97,12 @@ void FenetresInstallation::AfficherProgression(const QString& texte)
 
 void FenetresInstallation::FermerProgression()
 {
-    if (m_progression)
+    // Gone from the screen at once: what follows (the report and its lock message) must not
+    // appear under a window that still says a database is being updated.
+    if (m_progression) {
+        m_progression->hide();
         m_progression->deleteLater();
+    }
     m_progression = nullptr;
 }
 
@@ -114,8 +118,9 @@ void FenetresInstallation::AfficherRapport(const QVector<ResultatBase>& resultat
             moi->m_attente->deleteLater();
         ferme();
     });
-    rapport->ChargerRapportInstallation(resultats);
+    // Shown before it is filled: the lock message it may show is then centred on it.
     rapport->show();
     rapport->raise();
     rapport->activateWindow();
+    rapport->ChargerRapportInstallation(resultats);
 }

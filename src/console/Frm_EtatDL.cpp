@@ -43,7 +43,8 @@ Frm_EtatDL::Frm_EtatDL(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Windo
     grille->addWidget(image2, 1, 0, Qt::AlignBottom);
     grille->addWidget(label4, 1, 1);
     grille->addWidget(m_progression, 2, 0, 1, 3);
-    setFixedSize(sizeHint());
+    // The window takes the size its content asks for, with and without the progress bar.
+    grille->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void Frm_EtatDL::EcrireTexte(const QString& texte)

@@ -44,8 +44,12 @@ Frm_InfoBulle::Frm_InfoBulle(QWidget* parent)
     grille->addWidget(m_texte, 0, 1);
     grille->addWidget(m_animation, 0, 2, Qt::AlignCenter);
     grille->addWidget(m_progression, 1, 0, 1, 3);
-    // Room for the bar, so that the balloon keeps its size and place when it appears.
-    setFixedSize(sizeHint().width(), sizeHint().height() + 16);
+    // Room for the bar from the start, so that the balloon keeps its size and its place beside
+    // the panel when the bar appears.
+    QSizePolicy garde = m_progression->sizePolicy();
+    garde.setRetainSizeWhenHidden(true);
+    m_progression->setSizePolicy(garde);
+    setFixedSize(sizeHint());
 }
 
 void Frm_InfoBulle::EcrireTexte(const QString& texte)

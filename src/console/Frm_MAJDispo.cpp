@@ -67,10 +67,10 @@ Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
     m_liste->headerItem()->setTextAlignment(Version, Qt::AlignCenter);
     m_liste->headerItem()->setTextAlignment(DateHeure, Qt::AlignCenter);
     m_liste->setColumnWidth(Icone_, 24);
-    m_liste->setColumnWidth(Environnement, 100);
-    m_liste->setColumnWidth(Version, 70);
-    m_liste->setColumnWidth(Fichier, 180);
-    m_liste->setColumnWidth(DateHeure, 170);
+    // Each caption fits its column whole, centred ones included.
+    for (const auto& [colonne, largeur] :
+         {std::pair{Environnement, 100}, std::pair{Version, 70}, std::pair{Fichier, 180}, std::pair{DateHeure, 170}})
+        m_liste->setColumnWidth(colonne, qMax(largeur, m_liste->header()->sectionSizeHint(colonne)));
     connect(m_liste, &QTreeWidget::currentItemChanged, this, &Frm_MAJDispo::appliquerSelection);
     connect(m_liste, &QTreeWidget::itemClicked, this, &Frm_MAJDispo::appliquerSelection);
 

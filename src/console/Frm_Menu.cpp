@@ -281,10 +281,17 @@ void Frm_Menu::changeEvent(QEvent* evenement)
         return;
     if (isActiveWindow())
         Actualiser();
-    else if (isVisible() && !m_messageOuvert) {
+    else if (isVisible() && !m_messageOuvert && !m_fermeture) {
         emit PerteDeFocus();
         close();
     }
+}
+
+void Frm_Menu::closeEvent(QCloseEvent* evenement)
+{
+    // Closing takes the focus away too; that is no focus lost to another window.
+    m_fermeture = true;
+    QDialog::closeEvent(evenement);
 }
 
 void Frm_Menu::showEvent(QShowEvent* evenement)

@@ -41,6 +41,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* evenement) override;
     void changeEvent(QEvent* evenement) override;
     void showEvent(QShowEvent* evenement) override;
+    void closeEvent(QCloseEvent* evenement) override;
     void paintEvent(QPaintEvent* evenement) override;
 
 private:
@@ -53,4 +54,5 @@ private:
     std::array<QFrame*, NombreEntrees> m_bandes{};
     std::array<QLabel*, NombreEntrees> m_labels{};
     bool m_messageOuvert = false;
+    bool m_fermeture = false;
 };

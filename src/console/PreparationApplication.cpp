@@ -1,5 +1,6 @@
 #include "PreparationApplication.h"
 
+#include "StyleConsole.h"
 #include "core/Sortie.h"
 
 #include <QApplication>
@@ -11,6 +12,8 @@ bool PreparerApplication()
 {
     QApplication::setApplicationName(QStringLiteral("quentaris-serveur"));
     QApplication::setQuitOnLastWindowClosed(false);
+    if (!dynamic_cast<StyleConsole*>(QApplication::style()))
+        QApplication::setStyle(new StyleConsole);
     const QLocale francais(QLocale::French, QLocale::France);
     QLocale::setDefault(francais);
 

@@ -105,6 +105,17 @@ private slots:
             QCOMPARE(fenetre->windowTitle(), legende);
     }
 
+    // A button laid out at its narrowest keeps room between its caption and its edges.
+    void boutonsAvecMarge()
+    {
+        for (const QString& texte : {QStringLiteral("Nettoyer la liste"), QStringLiteral("Installer la mise à jour"),
+                                     QStringLiteral("Vérifier configuration")}) {
+            QPushButton bouton(texte);
+            QVERIFY2(bouton.sizeHint().width() >= bouton.fontMetrics().horizontalAdvance(texte) + 28,
+                     qPrintable(texte));
+        }
+    }
+
     void calendrierDuNettoyage()
     {
         Horloge::Regler(QDateTime(QDate(2026, 12, 9), QTime(10, 0)));

@@ -30,6 +30,21 @@ QWidget* fenetre(const char* nom)
     return nullptr;
 }
 
+// Every visible control of the window lies inside it and gets at least the height it asks for
+// (or the height it is held to).
+bool contenuEntier(QWidget* fenetre)
+{
+    for (QWidget* w : fenetre->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(fenetre))
+            continue;
+        const QRect zone(w->mapTo(fenetre, QPoint(0, 0)), w->size());
+        const int hauteurDemandee = qMin(w->minimumSizeHint().height(), w->maximumHeight());
+        if (!fenetre->rect().contains(zone) || w->height() < hauteurDemandee)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 class TstFrm_EtatDL : public QObject
@@ -40,6 +55,26 @@ private slots:
 
     // A manual check: the status window with the busy pointer, the download text and its
     // progress, then the event viewer once the window has gone.
+    // Nothing is clipped before a download starts nor once its progress bar shows.
+    void fenetresAssezGrandesPourLeurContenu()
+    {
+        Frm_EtatDL etat;
+        Frm_InfoBulle bulle;
+        for (QWidget* w : {static_cast<QWidget*>(&etat), static_cast<QWidget*>(&bulle)}) {
+            w->show();
+            QVERIFY(contenuEntier(w));
+        }
+        etat.EcrireTexte(QStringLiteral("Téléchargement de la mise à jour 1001 en cours ..."));
+        etat.Progression(0, 409600);
+        bulle.EcrireTexte(QStringLiteral("Téléchargement de la mise à jour 1001 en cours ..."));
+        bulle.Progression(0, 409600);
+        for (QWidget* w : {static_cast<QWidget*>(&etat), static_cast<QWidget*>(&bulle)}) {
+            QTRY_VERIFY(w->findChild<QProgressBar*>()->isVisible());
+            QTRY_VERIFY(contenuEntier(w));
+            QVERIFY(w->size().expandedTo(w->sizeHint()) == w->size());
+        }
+    }
+
     void statutManuel()
     {
         DossierTest dossier;
