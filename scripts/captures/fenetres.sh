@@ -144,4 +144,4 @@ SH
         (cd "$dossier" && zip -q "$zip" INSTALLMAJ/LANCEMAJCD)
     fi
 }
-cliquer_bouton() { capturer "a-voir"; echo "bouton $2 ?" >&2; exit 1; }
+cliquer_bouton() { capturer "a-voir-$(echo "$2" | tr -c 'a-zA-Z0-9\n' '_')"; }
