@@ -103,11 +103,26 @@ void CadreResponsables::modifier(QTreeWidgetItem* item)
 
 void CadreResponsables::valider()
 {
+    // Nothing is stored for an empty name, and a name that could not be stored stays typed:
+    // the box remains open in both cases.
     const QString nom = m_nom->text();
+    if (nom.trimmed().isEmpty()) {
+        Messages::Afficher(this, QStringLiteral("Vous devez saisir le nom du responsable des mises à jour."));
+        m_nom->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    bool enregistre = true;
     if (ModeAjout) {
-        TableResponsables::Ajouter(nom);
+        enregistre = TableResponsables::Ajouter(nom);
     } else if (const QTreeWidgetItem* item = m_liste->currentItem()) {
-        TableResponsables::Renommer(item->data(0, Qt::UserRole).toLongLong(), nom);
+        enregistre = TableResponsables::Renommer(item->data(0, Qt::UserRole).toLongLong(), nom);
+    }
+    if (!enregistre) {
+        Messages::Afficher(this,
+                           QStringLiteral("Le responsable des mises à jour n'a pas pu être enregistré dans la "
+                                          "base de données interne."));
+        m_nom->setFocus(Qt::OtherFocusReason);
+        return;
     }
     m_nom->clear();
     DebloquerAjoutResponsable();
@@ -126,7 +141,10 @@ void CadreResponsables::supprimer()
                                          Icone::Exclamation, Boutons::OuiNon);
     if (r != Reponse::Oui)
         return;
-    TableResponsables::Supprimer(id);
+    if (!TableResponsables::Supprimer(id))
+        Messages::Afficher(this,
+                           QStringLiteral("Le responsable des mises à jour n'a pas pu être supprimé de la base "
+                                          "de données interne."));
     ChargerResponsables();
 }
 

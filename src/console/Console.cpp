@@ -145,7 +145,8 @@ void Console::Executer(int index)
 
 void Console::Quitter()
 {
-    m_reseau.Arreter(0);
+    if (m_reseau.DemandeFermeture())
+        m_reseau.Arreter(0);
 }
 
 void Console::FixerParametresOuverts(bool ouverts)

@@ -26,7 +26,9 @@
 #include <QLineEdit>
 #include <QNetworkProxyFactory>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace {
 
@@ -104,6 +106,8 @@ void Frm_Params::construire()
     m_heure->setText(QStringLiteral("22:00"));
     m_heure->setMaxLength(5);
     m_heure->setFixedWidth(60);
+    // The key rules below shape typing; the validator holds for paste and drop as well.
+    m_heure->setValidator(new QRegularExpressionValidator(SaisieHeure::Motif(), m_heure));
     m_heure->installEventFilter(this);
     grilleParams->addWidget(m_heure, 1, 1, Qt::AlignLeft);
     grilleParams->addWidget(Controle<QLabel>(QStringLiteral("Label8"), QStringLiteral("Emplacement :")), 2, 0);
@@ -245,6 +249,12 @@ void Frm_Params::VerifInfos(std::function<void(bool)> fin)
                                QStringLiteral("Vous devez saisir une heure à laquelle les mises à jour seront "
                                               "vérifiées."));
             valide = false;
+        } else if (!SaisieHeure::EstValide(m_heure->text())) {
+            Messages::Afficher(this,
+                               QStringLiteral("L'heure de vérification \"") + m_heure->text()
+                                   + QStringLiteral("\" est incorrecte : elle doit être de la forme hh:mm, de 00:00 "
+                                                    "à 23:59."));
+            valide = false;
         }
         if (m_utilisateur->text().isEmpty() || m_pass->text().isEmpty() || !m_identification->CompteAccepte()) {
             Messages::Afficher(this,
@@ -261,7 +271,7 @@ void Frm_Params::VerifInfos(std::function<void(bool)> fin)
     });
 }
 
-void Frm_Params::EnregistrerParametres()
+bool Frm_Params::EnregistrerParametres()
 {
     Parametres p;
     for (std::size_t i = 0; i < 7; ++i)
@@ -270,10 +280,7 @@ void Frm_Params::EnregistrerParametres()
     p.EmplacementMaj = m_emplacement->text();
     p.UtilisateurMaj = m_utilisateur->text();
     p.MotDePasseMaj = ChiffrementMotDePasse::Chiffrer(m_pass->text(), ChiffrementMotDePasse::Cle());
-    if (TableParametres::LireLigne1().Existe)
-        TableParametres::MettreAJour(p);
-    else
-        TableParametres::Inserer(p);
+    return TableParametres::LireLigne1().Existe ? TableParametres::MettreAJour(p) : TableParametres::Inserer(p);
 }
 
 bool Frm_Params::ParametresModifies() const
@@ -309,7 +316,11 @@ void Frm_Params::cmdOK()
                               QStringLiteral("Voulez-vous continuer ?")),
             Icone::Question, Boutons::OuiNon);
         if (r == Reponse::Oui) {
-            DeplacerMisesAJour(ancien, nouveau, [this] { terminerOK(); });
+            // A failed move leaves the old folder saved and the screen open with what was typed.
+            DeplacerMisesAJour(ancien, nouveau, [this](bool reussi) {
+                if (reussi)
+                    terminerOK();
+            });
             return;
         }
         m_emplacement->setText(ancien);
@@ -319,17 +330,27 @@ void Frm_Params::cmdOK()
 
 void Frm_Params::terminerOK()
 {
-    EnregistrerParametres();
+    // Nothing unsaved is put to use: the screen stays open with what was typed.
+    if (!EnregistrerParametres()) {
+        Messages::Afficher(this,
+                           QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans la base de données "
+                                          "interne."));
+        return;
+    }
     m_etat.W_User = m_utilisateur->text();
     m_etat.W_Pass = m_pass->text();
     m_etat.W_HeureVerif = m_heure->text();
     m_etat.EmplacementMaj = m_emplacement->text();
+    for (std::size_t i = 0; i < 7; ++i)
+        m_etat.Jours[i] = m_jours[i]->isChecked();
     fermer();
 }
 
 void Frm_Params::cmdFermer()
 {
-    if (!TableParametres::Lire().Existe) {
+    // Until the settings are saved once (a row made by the proxy screen alone holds none), the
+    // screen closes only by saving valid settings.
+    if (!TableParametres::Lire().Configures()) {
         cmdOK();
         return;
     }
@@ -359,11 +380,13 @@ void Frm_Params::reject()
         QDialog::reject();
 }
 
-void Frm_Params::DeplacerMisesAJour(const QString& ancien, const QString& nouveau, std::function<void()> ensuite)
+void Frm_Params::DeplacerMisesAJour(const QString& ancien, const QString& nouveau, std::function<void(bool)> ensuite)
 {
     auto* transfert = new Frm_TransfertMAJ(m_reseau, this);
     transfert->FixerEmplacements(ancien, nouveau);
-    connect(transfert, &QObject::destroyed, this, [ensuite = std::move(ensuite)] { ensuite(); });
+    auto reussi = std::make_shared<bool>(false);
+    connect(transfert, &Frm_TransfertMAJ::Termine, this, [reussi](bool r) { *reussi = r; });
+    connect(transfert, &QObject::destroyed, this, [reussi, ensuite = std::move(ensuite)] { ensuite(*reussi); });
     transfert->open();
 }
 

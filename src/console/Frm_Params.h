@@ -35,7 +35,8 @@ public:
     void ChargerResponsables();
     // Validates the screen (after an account check); `fin` receives whether it is valid.
     void VerifInfos(std::function<void(bool)> fin);
-    void EnregistrerParametres();
+    // False when the settings could not be written (the reason is on standard error).
+    bool EnregistrerParametres();
     bool ParametresModifies() const;
     void AfficherVerification(bool enCours);
 
@@ -55,7 +56,7 @@ private:
     void cmdFermer();
     void terminerOK();
     void fermer();
-    void DeplacerMisesAJour(const QString& ancien, const QString& nouveau, std::function<void()> ensuite);
+    void DeplacerMisesAJour(const QString& ancien, const QString& nouveau, std::function<void(bool)> ensuite);
     void choisirEmplacement();
     void ouvrirProxy();
     void attendreResponsable(bool enCours);

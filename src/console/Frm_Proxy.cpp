@@ -17,12 +17,9 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QVBoxLayout>
-
-namespace {
-
-} // namespace
 
 Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
 {
@@ -56,6 +53,8 @@ Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
     for (int i = 0; i < 4; ++i) {
         QLineEdit* b = Controle<QLineEdit>(QStringLiteral("Txt_IP_%1").arg(i));
         b->setMaxLength(3);
+        // Digits only, however the text arrives (keys, paste, drop); 254 is checked on leaving.
+        b->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), b));
         b->setFixedWidth(40);
         b->setAlignment(Qt::AlignCenter);
         b->installEventFilter(this);
@@ -221,10 +220,15 @@ void Frm_Proxy::enregistrer()
     if (!m_motDePasse->text().isEmpty())
         p.MotDePasseProxyMaj = ChiffrementMotDePasse::Chiffrer(m_motDePasse->text(), ChiffrementMotDePasse::Cle());
     // The row created here gets identifier 1 from the counter, which the rest of the server reads.
-    if (TableParametres::Lire().Existe)
-        TableParametres::MettreAJourProxy(p);
-    else
-        TableParametres::InsererProxy(p);
+    const bool enregistre
+        = TableParametres::Lire().Existe ? TableParametres::MettreAJourProxy(p) : TableParametres::InsererProxy(p);
+    if (!enregistre) {
+        // The screen stays open with what was typed.
+        Messages::Afficher(this,
+                           QStringLiteral("Les paramètres du proxy n'ont pas pu être enregistrés dans la base de "
+                                          "données interne."));
+        return;
+    }
     close();
 }
 

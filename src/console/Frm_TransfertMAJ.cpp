@@ -56,6 +56,11 @@ Frm_TransfertMAJ::Frm_TransfertMAJ(Frm_Reseau& reseau, QWidget* parent) : QDialo
     m_attente->hide();
     m_termine = label(QStringLiteral("Etq_Termine"), QStringLiteral("Transfert terminé"), QColor(0, 128, 0));
     m_termine->hide();
+    m_annule = label(QStringLiteral("Etq_Annule"),
+                     QStringLiteral("Transfert annulé : les mises à jour restent dans l'ancien dossier, qui reste "
+                                    "l'emplacement des mises à jour."),
+                     QColor(255, 0, 0));
+    m_annule->hide();
 
     m_barre = new QProgressBar;
     m_barre->setObjectName(QStringLiteral("Prg_Transfert"));
@@ -98,6 +103,7 @@ Frm_TransfertMAJ::Frm_TransfertMAJ(Frm_Reseau& reseau, QWidget* parent) : QDialo
     racine->addLayout(haut);
     racine->addWidget(m_barre);
     racine->addWidget(m_termine);
+    racine->addWidget(m_annule);
     racine->addWidget(m_anomalies);
     racine->addWidget(m_fermer, 0, Qt::AlignRight);
     racine->addWidget(m_ancien);
@@ -116,10 +122,8 @@ Frm_TransfertMAJ::Frm_TransfertMAJ(Frm_Reseau& reseau, QWidget* parent) : QDialo
         m_barre->setValue(0);
     });
     connect(m_deplacement, &DeplacementMaj::Progression, m_barre, &QProgressBar::setValue);
-    connect(m_deplacement, &DeplacementMaj::Anomalie, this, [this](const QString& message) {
-        m_anomalies->show();
-        m_anomalies->appendPlainText(message);
-    });
+    connect(m_deplacement, &DeplacementMaj::Anomalie, this, &Frm_TransfertMAJ::lister);
+    connect(m_deplacement, &DeplacementMaj::Echec, this, &Frm_TransfertMAJ::lister);
     connect(m_deplacement, &DeplacementMaj::Termine, this, &Frm_TransfertMAJ::termine);
 }
 
@@ -145,16 +149,23 @@ void Frm_TransfertMAJ::Transfert(const QString& ancien, const QString& nouveau)
     m_deplacement->Demarrer(ancien, nouveau);
 }
 
-void Frm_TransfertMAJ::termine()
+void Frm_TransfertMAJ::lister(const QString& ligne)
+{
+    m_anomalies->show();
+    m_anomalies->appendPlainText(ligne);
+}
+
+void Frm_TransfertMAJ::termine(bool reussi)
 {
     m_fini = true;
     m_animation->Arreter();
-    m_termine->show();
+    (reussi ? m_termine : m_annule)->show();
+    emit Termine(reussi);
     resize(width(), std::max(height(), 202));
     if (const QScreen* ecran = screen())
         move(x(), ecran->geometry().height() / 2 - frameGeometry().height() / 2);
     if (!m_anomalies->isHidden()) {
-        // Files were left behind: the person reads the list and closes the window.
+        // The person reads what happened and closes the window.
         unsetCursor();
         m_fermer->show();
         return;

@@ -14,7 +14,8 @@ class QPushButton;
 
 // Moves the downloaded updates to the new update folder, with a progress bar. Opens modal
 // over the parameters screen, starts moving once shown, and closes by itself about three
-// seconds after the end; when a file could not be moved it lists it and waits to be closed.
+// seconds after the end. When the move failed, or a file needs telling about, it lists what
+// happened and waits to be closed.
 class Frm_TransfertMAJ : public QDialog
 {
     Q_OBJECT
@@ -26,16 +27,22 @@ public:
 
     QTimer Tim_Fin;
 
+signals:
+    // The move has ended; when it succeeded, the new folder is saved and in use.
+    void Termine(bool reussi);
+
 protected:
     void showEvent(QShowEvent* evenement) override;
     void reject() override;
 
 private:
-    void termine();
+    void termine(bool reussi);
+    void lister(const QString& ligne);
     void finTick();
 
     QLabel* m_attente = nullptr;
     QLabel* m_termine = nullptr;
+    QLabel* m_annule = nullptr;
     QProgressBar* m_barre = nullptr;
     AnimationAttente* m_animation = nullptr;
     QLineEdit* m_ancien = nullptr;

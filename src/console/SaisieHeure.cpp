@@ -39,6 +39,16 @@ Decision Retour(const QString& avant)
     return avant.size() == 5 ? Decision::Vider : Decision::Accepter;
 }
 
+QRegularExpression Motif()
+{
+    return QRegularExpression(QStringLiteral("([01][0-9]|2[0-3]):[0-5][0-9]"));
+}
+
+bool EstValide(const QString& texte)
+{
+    return QRegularExpression(QRegularExpression::anchoredPattern(Motif().pattern())).match(texte).hasMatch();
+}
+
 QString Completer(const QString& texte)
 {
     const bool deuxPoints = texte.contains(QLatin1Char(':'));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChar>
+#include <QRegularExpression>
 #include <QString>
 
 // Typing rules of the check-time box "hh:mm", one key at a time, from the text before the key.
@@ -23,5 +24,11 @@ Decision Retour(const QString& avant);
 
 // Completion when leaving the box: "09" -> "09:00", "09:" -> "09:00", "22:3" -> "22:30".
 QString Completer(const QString& texte);
+
+// A whole time of day "hh:mm", 00:00 to 23:59. A box's validator built on it also accepts the
+// beginnings typing goes through ("2", "22", "22:", "22:3") and refuses anything else, however
+// the text arrives (keys, paste, drop).
+QRegularExpression Motif();
+bool EstValide(const QString& texte);
 
 } // namespace SaisieHeure

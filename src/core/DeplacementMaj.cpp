@@ -3,10 +3,94 @@
 #include "Etat.h"
 #include "Journal.h"
 #include "Sortie.h"
+#include "TableParametres.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr qint64 kBloc = 64 * 1024;
+
+QString texteErreur(const std::error_code& erreur)
+{
+    return QString::fromLocal8Bit(erreur.message().c_str()) + QLatin1Char('.');
+}
+
+// A copy that takes the destination name only once it is complete and on the disk.
+bool copier(const QString& source, const QString& destination, QString* raison)
+{
+    QFile entree(source);
+    if (!entree.open(QIODevice::ReadOnly)) {
+        *raison = entree.errorString() + QLatin1Char('.');
+        return false;
+    }
+    const qint64 taille = entree.size();
+    QSaveFile sortie(destination);
+    sortie.setDirectWriteFallback(false);
+    if (!sortie.open(QIODevice::WriteOnly)) {
+        *raison = sortie.errorString() + QLatin1Char('.');
+        return false;
+    }
+    qint64 copies = 0;
+    for (;;) {
+        const QByteArray bloc = entree.read(kBloc);
+        if (bloc.isEmpty()) {
+            if (entree.error() != QFileDevice::NoError) {
+                *raison = entree.errorString() + QLatin1Char('.');
+                sortie.cancelWriting();
+                return false;
+            }
+            break;
+        }
+        const qint64 ecrits = sortie.write(bloc);
+        if (ecrits != bloc.size()) {
+            // A short write sets no error: the disk took what it had room for.
+            *raison = sortie.error() != QFileDevice::NoError
+                ? sortie.errorString() + QLatin1Char('.')
+                : QStringLiteral("le nouveau dossier n'a accepté que %1 octets sur %2, le disque est sans doute plein.")
+                      .arg(copies + std::max<qint64>(ecrits, 0))
+                      .arg(taille);
+            sortie.cancelWriting();
+            return false;
+        }
+        copies += bloc.size();
+    }
+    if (!sortie.flush()) {
+        *raison = sortie.errorString() + QLatin1Char('.');
+        sortie.cancelWriting();
+        return false;
+    }
+    if (copies != taille || sortie.size() != taille) {
+        *raison = QStringLiteral("copie incomplète (%1 octets écrits sur %2).").arg(sortie.size()).arg(taille);
+        sortie.cancelWriting();
+        return false;
+    }
+    // Synced to the disk, then renamed into place.
+    if (!sortie.commit()) {
+        *raison = sortie.errorString() + QLatin1Char('.');
+        return false;
+    }
+    if (QFileInfo(destination).size() != taille) {
+        QFile::remove(destination);
+        *raison = QStringLiteral("la copie n'a pas la taille du fichier d'origine.");
+        return false;
+    }
+    return true;
+}
+
+QString nonDeplace(const QString& nom, const QString& raison)
+{
+    return QStringLiteral("Le fichier ") + nom + QStringLiteral(" n'a pas été déplacé vers le nouveau dossier : ")
+        + raison;
+}
+
+} // namespace
 
 DeplacementMaj::DeplacementMaj(Etat& etat, std::function<int()> transfertsOuverts, QObject* parent)
     : QObject(parent), m_etat(etat), m_transfertsOuverts(std::move(transfertsOuverts))
@@ -18,9 +102,12 @@ DeplacementMaj::DeplacementMaj(Etat& etat, std::function<int()> transfertsOuvert
 
 DeplacementMaj::~DeplacementMaj()
 {
-    // Workstations must never stay turned away.
-    if (m_phase == Phase::Deplacement)
+    // Stopped half way: the files go back to the folder the settings still name, and
+    // workstations must never stay turned away.
+    if (m_phase == Phase::Deplacement) {
+        remettre(false);
         m_etat.InstallationEnCours = false;
+    }
 }
 
 void DeplacementMaj::Demarrer(const QString& ancien, const QString& nouveau)
@@ -63,58 +150,145 @@ void DeplacementMaj::essayerDeCommencer()
 
 void DeplacementMaj::deplacerSuivante()
 {
+    if (m_phase != Phase::Deplacement)
+        return;
     if (m_suivante >= m_majs.size()) {
-        finir();
+        publier();
         return;
     }
     const MajDispo& maj = m_majs.at(m_suivante);
-    deplacer(maj.NomFichierMaj);
-    if (maj.DocAssociee)
-        deplacer(QString::number(maj.NumVersionDispo) + QStringLiteral(".pdf"));
+    if (!placer(maj.NomFichierMaj))
+        return;
+    if (maj.DocAssociee && !placer(QString::number(maj.NumVersionDispo) + QStringLiteral(".pdf")))
+        return;
     ++m_suivante;
     emit Progression(m_suivante);
     QTimer::singleShot(0, this, &DeplacementMaj::deplacerSuivante);
 }
 
-void DeplacementMaj::deplacer(const QString& nom)
+bool DeplacementMaj::placer(const QString& nom)
 {
     // Several rows may name one file (an update downloaded again, two rows of one version):
     // it moves once, and is not reported missing afterwards.
     if (m_traites.contains(nom))
-        return;
+        return true;
     m_traites.insert(nom);
+    const QString source = QDir(m_ancien).filePath(nom);
+    if (!QFileInfo(source).isFile()) {
+        // A file already gone cannot be lost by the move: it is told, and the move goes on.
+        signaler(nonDeplace(nom, QStringLiteral("il est introuvable dans l'ancien dossier.")), true);
+        return true;
+    }
+    Maniere maniere = Maniere::Renomme;
     QString raison;
-    if (DeplacerFichier(QDir(m_ancien).filePath(nom), QDir(m_nouveau).filePath(nom), &raison))
-        return;
-    const QString message = QStringLiteral("Le fichier ") + nom
-        + QStringLiteral(" n'a pas été déplacé vers le nouveau dossier : ") + raison;
-    Sortie::Ecrire(message);
-    AjouterEvenement(TypeEvenement::Anomalie, message);
-    emit Anomalie(message);
+    if (!PlacerFichier(source, QDir(m_nouveau).filePath(nom), &maniere, &raison)) {
+        echouer(nonDeplace(nom, raison));
+        return false;
+    }
+    m_places.append({nom, maniere});
+    return true;
 }
 
-bool DeplacementMaj::DeplacerFichier(const QString& source, const QString& destination, QString* raison)
+bool DeplacementMaj::PlacerFichier(const QString& source, const QString& destination, Maniere* maniere, QString* raison)
 {
     if (!QFileInfo(source).isFile()) {
         *raison = QStringLiteral("il est introuvable dans l'ancien dossier.");
         return false;
     }
-    if (QFileInfo::exists(destination)) {
+    const QFileInfo cible(destination);
+    if (cible.exists() || cible.isSymLink()) {
         *raison = QStringLiteral("un fichier du même nom existe déjà dans le nouveau dossier.");
         return false;
     }
-    // Renaming copies then removes when the folders lie on different file systems.
-    QFile fichier(source);
-    if (!fichier.rename(destination)) {
-        *raison = fichier.errorString() + QLatin1Char('.');
+    // A rename stays on one file system; across file systems the file is copied instead,
+    // never through a copy that removes the source before the copy is known to be whole.
+    std::error_code erreur;
+    std::filesystem::rename(QFileInfo(source).filesystemAbsoluteFilePath(), cible.filesystemAbsoluteFilePath(), erreur);
+    if (!erreur) {
+        *maniere = Maniere::Renomme;
+        return true;
+    }
+    if (erreur != std::errc::cross_device_link) {
+        *raison = texteErreur(erreur);
         return false;
     }
-    return true;
+    *maniere = Maniere::Copie;
+    return copier(source, destination, raison);
 }
 
-void DeplacementMaj::finir()
+void DeplacementMaj::publier()
+{
+    // Saved and published before workstations and checks may use the update folder again.
+    if (!TableParametres::EnregistrerEmplacement(m_nouveau)) {
+        echouer(QStringLiteral("Le nouveau dossier des mises à jour n'a pas pu être enregistré dans les paramètres."));
+        return;
+    }
+    m_etat.EmplacementMaj = m_nouveau;
+    for (const Place& place : std::as_const(m_places)) {
+        if (place.maniere != Maniere::Copie)
+            continue;
+        QFile source(QDir(m_ancien).filePath(place.nom));
+        if (!source.remove())
+            signaler(QStringLiteral("Le fichier ") + place.nom
+                         + QStringLiteral(" a été copié dans le nouveau dossier mais n'a pas pu être supprimé de "
+                                          "l'ancien : ")
+                         + source.errorString() + QLatin1Char('.'),
+                     true);
+    }
+    finir(true);
+}
+
+void DeplacementMaj::echouer(const QString& message)
+{
+    Sortie::Ecrire(message);
+    AjouterEvenement(TypeEvenement::Anomalie, message);
+    emit Echec(message);
+    remettre(true);
+    finir(false);
+}
+
+// Undoes what was placed, the last file first.
+void DeplacementMaj::remettre(bool emettre)
+{
+    while (!m_places.isEmpty()) {
+        const Place place = m_places.takeLast();
+        const QString ancien = QDir(m_ancien).filePath(place.nom);
+        const QString nouveau = QDir(m_nouveau).filePath(place.nom);
+        if (place.maniere == Maniere::Copie) {
+            QFile copie(nouveau);
+            if (!copie.remove())
+                signaler(QStringLiteral("La copie du fichier ") + place.nom
+                             + QStringLiteral(" n'a pas pu être supprimée du nouveau dossier : ") + copie.errorString()
+                             + QLatin1Char('.'),
+                         emettre);
+            continue;
+        }
+        std::error_code erreur;
+        if (QFileInfo::exists(ancien))
+            erreur = std::make_error_code(std::errc::file_exists);
+        else
+            std::filesystem::rename(QFileInfo(nouveau).filesystemAbsoluteFilePath(),
+                                    QFileInfo(ancien).filesystemAbsoluteFilePath(), erreur);
+        if (erreur)
+            signaler(QStringLiteral("Le fichier ") + place.nom
+                         + QStringLiteral(" n'a pas pu être remis dans l'ancien dossier, il est resté dans le "
+                                          "nouveau : ")
+                         + texteErreur(erreur),
+                     emettre);
+    }
+}
+
+void DeplacementMaj::signaler(const QString& message, bool emettre)
+{
+    Sortie::Ecrire(message);
+    AjouterEvenement(TypeEvenement::Anomalie, message);
+    if (emettre)
+        emit Anomalie(message);
+}
+
+void DeplacementMaj::finir(bool reussi)
 {
     m_etat.InstallationEnCours = false;
     m_phase = Phase::Fini;
-    emit Termine();
+    emit Termine(reussi);
 }

@@ -12,9 +12,12 @@
 class Etat;
 
 // Moves every downloaded update file, and its documentation file, from the old update
-// folder to the new one. It first waits until no workstation is fetching a file, no update
-// check and no installation runs; while it moves files the server is busy for workstations.
-// One file per turn of the event loop, so sockets and timers keep being served.
+// folder to the new one, all or nothing. It first waits until no workstation is fetching a
+// file, no update check and no installation runs; while it moves files the server is busy
+// for workstations. One update per turn of the event loop, so sockets and timers keep being
+// served. Once every file is in place the new folder is saved and published, and only then
+// are workstations served again; when a file cannot be placed, those already placed go back
+// and the old folder stays the update folder.
 class DeplacementMaj : public QObject
 {
     Q_OBJECT
@@ -24,21 +27,40 @@ public:
 
     void Demarrer(const QString& ancien, const QString& nouveau);
 
-    // Moves one file; false with the reason when it did not move. Works across file systems.
-    static bool DeplacerFichier(const QString& source, const QString& destination, QString* raison);
+    // How a file reached its new name.
+    enum class Maniere
+    {
+        Renomme, // same file system: the source name is gone
+        Copie, // another file system: a checked copy, the source is still there
+    };
+    // Puts one file under a new name that must be free; false with the reason when it did not,
+    // the source then untouched. Across file systems the copy is written under a temporary
+    // name, synced to disk and checked against the source's size before it takes its name.
+    static bool PlacerFichier(const QString& source, const QString& destination, Maniere* maniere, QString* raison);
 
 signals:
     void Attente(bool enAttente);
     void Debut(int nombre); // the number of updates to move
     void Progression(int faites);
-    void Anomalie(const QString& message); // a file that stayed where it was
-    void Termine();
+    void Anomalie(const QString& message); // a line for the person: a missing file, a file left behind
+    void Echec(const QString& message); // what stopped the move
+    void Termine(bool reussi);
 
 private:
+    struct Place
+    {
+        QString nom;
+        Maniere maniere;
+    };
+
     void essayerDeCommencer();
     void deplacerSuivante();
-    void deplacer(const QString& nom);
-    void finir();
+    bool placer(const QString& nom);
+    void publier();
+    void echouer(const QString& message);
+    void remettre(bool signaler);
+    void signaler(const QString& message, bool emettre);
+    void finir(bool reussi);
 
     Etat& m_etat;
     std::function<int()> m_transfertsOuverts;
@@ -46,7 +68,8 @@ private:
     QString m_ancien;
     QString m_nouveau;
     QVector<MajDispo> m_majs;
-    QSet<QString> m_traites; // file names already moved, or reported
+    QSet<QString> m_traites; // file names already placed, or reported
+    QVector<Place> m_places; // in the order they were placed
     int m_suivante = 0;
     enum class Phase
     {

@@ -20,7 +20,7 @@ public:
     QString W_User;
     QString W_Pass; // plain
     QString W_HeureVerif;
-    std::array<bool, 7> Jours{}; // Lundi .. Dimanche, loaded at start-up only
+    std::array<bool, 7> Jours{}; // Lundi .. Dimanche
     QString EmplacementMaj;
 
     QString DossierWindows; // folder of quentaris.ini

@@ -95,7 +95,8 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
     }
     m_etat.DossierWindows = m_etat.Config.DossierSysteme;
 
-    if (!TableParametres::Lire().Existe) {
+    // A row made by the proxy screen alone is not a configuration: the screen is asked for again.
+    if (!TableParametres::Lire().Configures()) {
         Messages::Afficher(this,
                            QStringLiteral("Vous ouvrez pour la première fois l'application de mise à jour automatique "
                                           "d'QUENTARIS, vous devez configurer celle-ci afin que les mises à jour "
@@ -156,6 +157,14 @@ void Frm_Reseau::suiteDemarrage()
 
 bool Frm_Reseau::DemandeFermeture()
 {
+    // Stopping half way would leave a server update half installed, or the update files split
+    // between two folders.
+    if (m_etat.InstallationEnCours) {
+        Messages::Afficher(this,
+                           QStringLiteral("Le serveur ne peut pas être arrêté pendant une installation ou un "
+                                          "déplacement des mises à jour."));
+        return false;
+    }
     if (PostesConnectes() >= 1) {
         Messages::Afficher(this,
                            QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont connectés "

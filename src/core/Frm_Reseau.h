@@ -32,8 +32,9 @@ public:
     // The start-up sequence. Ends with Demarre(), or with Fin(code) when the program must end.
     void Demarrer(const QString& dossierProgramme, bool autostart);
 
-    // A close request from the system or the session: refused while workstations are
-    // connected. True when the close may proceed.
+    // A close request from the system, the session or the menu: refused while a server update
+    // installs or the update folder moves, and while workstations are connected. True when the
+    // close may proceed.
     bool DemandeFermeture();
 
     // Removes the tray icon and ends the program.

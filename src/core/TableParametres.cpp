@@ -1,6 +1,7 @@
 #include "TableParametres.h"
 
 #include "BaseInterne.h"
+#include "Sortie.h"
 
 #include <QSqlRecord>
 
@@ -36,6 +37,20 @@ int v(bool b)
     return b ? 1 : 0;
 }
 
+// An update of row 1 that changes no row has saved nothing: it is a failure, not a success.
+bool ecrireLigne1(const QString& sql, std::initializer_list<QVariant> valeurs)
+{
+    QSqlQuery q = BaseInterne::Executer(sql, valeurs);
+    if (!q.isActive())
+        return false;
+    if (q.numRowsAffected() != 1) {
+        Sortie::Ecrire(QStringLiteral("Base interne : la ligne 1 de ParamMajInt est absente, rien n'a été écrit : ")
+                       + sql);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Parametres Lire()
@@ -64,7 +79,7 @@ bool Inserer(const Parametres& p)
 bool MettreAJour(const Parametres& p)
 {
     const auto& j = p.Jours;
-    return BaseInterne::Commande(
+    return ecrireLigne1(
         QStringLiteral("UPDATE ParamMajInt SET Lundi = ?, Mardi = ?, Mercredi = ?, Jeudi = ?, Vendredi = ?, "
                        "Samedi = ?, Dimanche = ?, HeureVerifMaj = ?, EmplacementMaj = ?, UtilisateurMaj = ?, "
                        "MotDePasseMaj = ? WHERE IdParamMajInt = 1"),
@@ -83,12 +98,18 @@ bool InsererProxy(const Parametres& p)
 
 bool MettreAJourProxy(const Parametres& p)
 {
-    return BaseInterne::Commande(
+    return ecrireLigne1(
         QStringLiteral("UPDATE ParamMajInt SET ProxyActifMaj = ?, AdresseProxyMaj = ?, PortProxyMaj = ?, "
                        "NecessiteAuthProxyMaj = ?, UtilisateurProxyMaj = ?, MotDePasseProxyMaj = ? "
                        "WHERE IdParamMajInt = 1"),
         {v(p.ProxyActifMaj), p.AdresseProxyMaj, p.PortProxyMaj, v(p.NecessiteAuthProxyMaj), p.UtilisateurProxyMaj,
          p.MotDePasseProxyMaj});
+}
+
+bool EnregistrerEmplacement(const QString& emplacement)
+{
+    return ecrireLigne1(QStringLiteral("UPDATE ParamMajInt SET EmplacementMaj = ? WHERE IdParamMajInt = 1"),
+                        {emplacement});
 }
 
 } // namespace TableParametres

@@ -20,6 +20,13 @@ struct Parametres
     QString UtilisateurProxyMaj;
     QString MotDePasseProxyMaj; // enciphered
     bool NecessiteAuthProxyMaj = false;
+
+    // The parameters screen has saved this row: a row made by the proxy screen alone holds no
+    // check time, update folder or account.
+    bool Configures() const
+    {
+        return Existe && !HeureVerifMaj.isEmpty() && !EmplacementMaj.isEmpty() && !UtilisateurMaj.isEmpty();
+    }
 };
 
 namespace TableParametres {
@@ -33,7 +40,8 @@ Parametres LireLigne1();
 // Writes the schedule, folder and account into a new row 1.
 bool Inserer(const Parametres& p);
 
-// Writes the schedule, folder and account into row 1.
+// Writes the schedule, folder and account into row 1. Updates of row 1 are false when the
+// statement fails or when there is no row 1.
 bool MettreAJour(const Parametres& p);
 
 // Writes the six proxy columns into a new row (which gets identifier 1 in an empty table).
@@ -41,5 +49,8 @@ bool InsererProxy(const Parametres& p);
 
 // Writes the six proxy columns into row 1.
 bool MettreAJourProxy(const Parametres& p);
+
+// Writes the update folder alone into row 1 (once the files have moved there).
+bool EnregistrerEmplacement(const QString& emplacement);
 
 } // namespace TableParametres

@@ -191,6 +191,25 @@ private slots:
         QTRY_VERIFY(!banc.console.Menu());
     }
 
+    // Menu entry 0 asks the controller like the system does: no stop while an update installs
+    // or the update folder moves.
+    void quitterRefusePendantUneInstallation()
+    {
+        Banc banc;
+        QSignalSpy fin(&banc.reseau, &Frm_Reseau::Fin);
+        Frm_Menu* menu = banc.ouvrir();
+        banc.reseau.Etat_().InstallationEnCours = true;
+        QTest::mouseClick(menu->Etq_Menu(0), Qt::LeftButton);
+        QCOMPARE(banc.messages.Textes(),
+                 QStringList{QStringLiteral("Le serveur ne peut pas être arrêté pendant une installation ou un "
+                                            "déplacement des mises à jour.")});
+        QVERIFY(fin.isEmpty());
+        banc.reseau.Etat_().InstallationEnCours = false;
+        banc.ouvrir();
+        QTest::mouseClick(banc.console.Menu()->Etq_Menu(0), Qt::LeftButton);
+        QCOMPARE(fin.size(), 1);
+    }
+
     void menuOuvertAvecDeuxPostes()
     {
         Banc banc;

@@ -3,6 +3,7 @@
 #include "console/Frm_Params.h"
 #include "console/Frm_Proxy.h"
 #include "console/Frm_TransfertMAJ.h"
+#include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/Frm_Reseau.h"
 #include "core/TableMajDispo.h"
@@ -12,11 +13,15 @@
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -35,6 +40,14 @@ const QString kSaisir = QStringLiteral("Vous devez saisir votre identifiant et v
                                        "vérification de ceux-ci !");
 const QString kDeplacer = QStringLiteral("L'emplacement des mises à jour a été modifié, les mises à jours existantes "
                                          "vont être déplacées vers le nouveau dossier.\r\nVoulez-vous continuer ?");
+const QString kNonEnregistre
+    = QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans la base de données interne.");
+const QString kResponsableVide = QStringLiteral("Vous devez saisir le nom du responsable des mises à jour.");
+QString heureIncorrecte(const char* heure)
+{
+    return QStringLiteral("L'heure de vérification \"") + QLatin1String(heure)
+        + QStringLiteral("\" est incorrecte : elle doit être de la forme hh:mm, de 00:00 à 23:59.");
+}
 const QString kEnregistrer = QStringLiteral("Voulez-vous enregistrer les modifications apportées aux paramètres ?");
 const QString kPasDeProxy = QStringLiteral(
     "L'application n'a détecté aucun proxy configuré sur ce poste ! Si vous activez la gestion du serveur proxy et que "
@@ -195,6 +208,95 @@ private slots:
         QCOMPARE(banc.taperPuisQuitter(QStringLiteral("093")), QStringLiteral("09:30"));
         QCOMPARE(banc.taperPuisQuitter(QStringLiteral("1")), QStringLiteral("1"));
         QCOMPARE(banc.taperPuisQuitter(QStringLiteral("2359")), QStringLiteral("23:59"));
+    }
+
+    // Paste (menu or middle button) and drop pass the key rules by; the box still takes only
+    // what typing could give, and OK checks the whole time.
+    void heureColleeOuDeposeeRefuseeSiIncorrecte()
+    {
+        Banc banc(true);
+        banc.heure()->clear();
+        for (const char* texte : {"99:99", "abc", "2:30", "24:00", "12:60"}) {
+            QGuiApplication::clipboard()->setText(QLatin1String(texte));
+            banc.heure()->paste();
+            QVERIFY2(banc.heure()->text().isEmpty(), texte);
+        }
+        QMimeData donnees;
+        donnees.setText(QStringLiteral("99:99"));
+        QDropEvent depot(QPointF(5, 5), Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(banc.heure(), &depot);
+        QCOMPARE(banc.heure()->text(), QString());
+        QGuiApplication::clipboard()->setText(QStringLiteral("06:45"));
+        banc.heure()->paste();
+        QCOMPARE(banc.heure()->text(), QStringLiteral("06:45"));
+
+        // A time that did not come from typing (a stored one, a beginning left as it is).
+        for (const char* texte : {"99:99", "1"}) {
+            banc.messages.affiches.clear();
+            banc.heure()->setText(QLatin1String(texte));
+            banc.cliquer("Cmd_OK");
+            QTRY_COMPARE(banc.messages.Textes(), QStringList{heureIncorrecte(texte)});
+            QVERIFY(banc.ecran->isVisible());
+            QCOMPARE(TableParametres::Lire().HeureVerifMaj, QStringLiteral("22:00"));
+        }
+    }
+
+    // The settings cannot be written: the person is told, nothing is put to use, and the
+    // screen stays open with what was typed.
+    void baseEnLectureSeuleGardeLEcranOuvert()
+    {
+        Banc banc(true);
+        banc.taper(QStringLiteral("0630"));
+        banc.jour("Cac_Mardi")->setChecked(true);
+        QVERIFY(BaseInterne::Commande(QStringLiteral("PRAGMA query_only = ON")));
+        banc.cliquer("Cmd_OK");
+        QTRY_COMPARE(banc.messages.Textes(), QStringList{kNonEnregistre});
+        QVERIFY(BaseInterne::Commande(QStringLiteral("PRAGMA query_only = OFF")));
+        QCOMPARE(banc.messages.affiches.first().icone, Icone::Exclamation);
+        QVERIFY(banc.ecran && banc.ecran->isVisible());
+        QCOMPARE(banc.heure()->text(), QStringLiteral("06:30"));
+        QCOMPARE(TableParametres::Lire().HeureVerifMaj, QStringLiteral("22:00"));
+        QCOMPARE(banc.reseau.Etat_().W_HeureVerif, QString());
+        QCOMPARE(banc.reseau.Etat_().Jours, (std::array<bool, 7>{}));
+        // Once the database takes writes again, OK saves and closes.
+        banc.cliquer("Cmd_OK");
+        QTRY_VERIFY(banc.ecran.isNull());
+        QCOMPARE(TableParametres::Lire().HeureVerifMaj, QStringLiteral("06:30"));
+    }
+
+    // On the very first start the proxy screen may be used first: it makes the settings row,
+    // which still holds no schedule, folder or account. Fermer then still saves valid settings
+    // or keeps the screen open.
+    void premierDemarrageParLeProxy()
+    {
+        Banc banc(false);
+        banc.cliquer("Cmd_Proxy");
+        Frm_Proxy* proxy = banc.ecran->findChild<Frm_Proxy*>();
+        QVERIFY(proxy);
+        proxy->findChild<QCheckBox*>(QStringLiteral("Cac_ActifProxy"))->click();
+        proxy->findChild<QLineEdit*>(QStringLiteral("Txt_PortProxy"))->setText(QStringLiteral("3128"));
+        QTest::mouseClick(proxy->findChild<QPushButton*>(QStringLiteral("Cmd_OK")), Qt::LeftButton);
+        QTRY_VERIFY(!banc.ecran->findChild<Frm_Proxy*>());
+        QVERIFY(TableParametres::Lire().Existe);
+        QVERIFY(!TableParametres::Lire().Configures());
+
+        banc.messages.affiches.clear();
+        banc.messages.Repondre(Reponse::Non); // to "save the changes?", were it asked
+        banc.cliquer("Cmd_Fermer");
+        QTRY_COMPARE(banc.messages.Textes(), QStringList{kEmplacement});
+        QVERIFY(banc.ecran && banc.ecran->isVisible());
+
+        banc.w<QLineEdit>("Txt_Emplacement")->setText(banc.dossier.DossierMaj());
+        banc.cliquer("Cmd_Fermer");
+        QTRY_VERIFY(banc.ecran.isNull());
+        const Parametres p = TableParametres::Lire();
+        QVERIFY(p.Configures());
+        QCOMPARE(p.IdParamMajInt, 1);
+        QCOMPARE(p.HeureVerifMaj, QStringLiteral("22:00"));
+        QCOMPARE(p.EmplacementMaj, banc.dossier.DossierMaj());
+        QCOMPARE(p.UtilisateurMaj, QStringLiteral("61742"));
+        QVERIFY(p.ProxyActifMaj);
+        QCOMPARE(p.PortProxyMaj, QStringLiteral("3128"));
     }
 
     void validationTroisMessagesSansVerifierLeDossier()
@@ -360,8 +462,8 @@ private slots:
         QCOMPARE(ChiffrementMotDePasse::Dechiffrer(p.MotDePasseMaj, ChiffrementMotDePasse::Cle()),
                  QStringLiteral("TR918M"));
         QCOMPARE(etat.W_HeureVerif, QStringLiteral("06:30"));
-        // The running server keeps its weekdays until it starts again.
-        QCOMPARE(etat.Jours, (std::array<bool, 7>{true}));
+        // The running server checks on the new weekdays at once.
+        QCOMPARE(etat.Jours, (std::array<bool, 7>{false, false, false, false, false, true, false}));
     }
 
     void fermerDemandeSiModifie()
@@ -432,7 +534,36 @@ private slots:
         QVERIFY(QFile::exists(nouveau + QStringLiteral("/120.pdf")));
         QVERIFY(!QFile::exists(banc.dossier.Fichier(QStringLiteral("maj/maj120.zip"))));
         QCOMPARE(TableParametres::Lire().EmplacementMaj, nouveau + QLatin1Char('/'));
+        QCOMPARE(banc.reseau.Etat_().EmplacementMaj, nouveau + QLatin1Char('/'));
         QVERIFY(!banc.reseau.Etat_().InstallationEnCours);
+    }
+
+    // A move that fails keeps the old folder saved and the screen open with what was typed.
+    void deplacementEchoueGardeLAncienDossier()
+    {
+        Banc banc(true);
+        MajDispo maj;
+        maj.NumVersionDispo = 120;
+        maj.NomFichierMaj = QStringLiteral("maj120.zip");
+        TableMajDispo::Inserer(maj);
+        banc.dossier.EcrireFichier(QStringLiteral("maj/maj120.zip"), "archive");
+        banc.dossier.EcrireFichier(QStringLiteral("nouveau/maj120.zip"), "autre");
+        const QString nouveau = banc.dossier.Fichier(QStringLiteral("nouveau"));
+        banc.w<QLineEdit>("Txt_Emplacement")->setText(nouveau);
+        banc.taper(QStringLiteral("0630"));
+        banc.cliquer("Cmd_OK");
+        QTRY_VERIFY(banc.ecran->findChild<Frm_TransfertMAJ*>());
+        Frm_TransfertMAJ* transfert = banc.ecran->findChild<Frm_TransfertMAJ*>();
+        QTRY_VERIFY(transfert->findChild<QPushButton*>(QStringLiteral("Cmd_Fermer"))->isVisible());
+        QTest::mouseClick(transfert->findChild<QPushButton*>(QStringLiteral("Cmd_Fermer")), Qt::LeftButton);
+        QTRY_VERIFY(!banc.ecran || !banc.ecran->findChild<Frm_TransfertMAJ*>());
+        QVERIFY(banc.ecran && banc.ecran->isVisible());
+        QCOMPARE(banc.w<QLineEdit>("Txt_Emplacement")->text(), nouveau);
+        const Parametres p = TableParametres::Lire();
+        QCOMPARE(p.EmplacementMaj, banc.dossier.DossierMaj());
+        QCOMPARE(p.HeureVerifMaj, QStringLiteral("22:00"));
+        QCOMPARE(banc.reseau.Etat_().EmplacementMaj, QString());
+        QVERIFY(QFile::exists(banc.dossier.Fichier(QStringLiteral("maj/maj120.zip"))));
     }
 
     void ecranDetruitPendantLeDeplacement()
@@ -558,6 +689,36 @@ private slots:
         QCOMPARE(banc.messages.Textes(), (QStringList{question, question}));
         QCOMPARE(banc.messages.affiches.first().icone, Icone::Exclamation);
         QCOMPARE(banc.messages.affiches.first().boutons, Boutons::OuiNon);
+    }
+
+    // An empty name is stored nowhere; a name the database refuses stays in its open box.
+    void responsableVideOuNonEnregistre()
+    {
+        Banc banc(true);
+        auto* boite = banc.w<QLineEdit>("Txt_Responsable");
+        banc.cliquer("Cmd_Ajouter");
+        banc.cliquer("Cmd_OkResp");
+        QTest::keyClicks(boite, QStringLiteral("   "));
+        banc.cliquer("Cmd_OkResp");
+        QCOMPARE(banc.messages.Textes(), (QStringList{kResponsableVide, kResponsableVide}));
+        QCOMPARE(TableResponsables::Compte(), 0);
+        QVERIFY(boite->isEnabled());
+        QVERIFY(!banc.w<QPushButton>("Cmd_OK")->isEnabled());
+
+        boite->clear();
+        QTest::keyClicks(boite, QStringLiteral("dupont"));
+        QVERIFY(BaseInterne::Commande(QStringLiteral("PRAGMA query_only = ON")));
+        banc.cliquer("Cmd_OkResp");
+        QVERIFY(BaseInterne::Commande(QStringLiteral("PRAGMA query_only = OFF")));
+        QCOMPARE(banc.messages.Dernier(),
+                 QStringLiteral("Le responsable des mises à jour n'a pas pu être enregistré "
+                                "dans la base de données interne."));
+        QCOMPARE(boite->text(), QStringLiteral("DUPONT"));
+        QVERIFY(boite->isEnabled());
+        QCOMPARE(TableResponsables::Compte(), 0);
+        banc.cliquer("Cmd_OkResp");
+        QCOMPARE(TableResponsables::Compte(), 1);
+        QVERIFY(!boite->isEnabled());
     }
 
     void responsableAjouteCompteCommeModification()

@@ -1,4 +1,5 @@
 #include "console/Frm_Proxy.h"
+#include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/TableParametres.h"
 #include "support/DossierTest.h"
@@ -6,9 +7,13 @@
 #include "support/Registre.h"
 #include "support/Textes.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -77,6 +82,49 @@ class TstFrmProxy : public QObject
     };
 
 private slots:
+    // Paste and drop pass the key rules by: the boxes still take digits only.
+    void adresseNeRecoitQueDesChiffresMemeCollee()
+    {
+        Banc banc;
+        banc.activer();
+        QGuiApplication::clipboard()->setText(QStringLiteral("abc"));
+        banc.ip(0)->paste();
+        QCOMPARE(banc.ip(0)->text(), QString());
+        QGuiApplication::clipboard()->setText(QStringLiteral("1a"));
+        banc.ip(1)->paste();
+        QCOMPARE(banc.ip(1)->text(), QString());
+        QMimeData donnees;
+        donnees.setText(QStringLiteral("1.2"));
+        QDropEvent depot(QPointF(5, 5), Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(banc.ip(2), &depot);
+        QCOMPARE(banc.ip(2)->text(), QString());
+        QGuiApplication::clipboard()->setText(QStringLiteral("10"));
+        banc.ip(3)->paste();
+        QCOMPARE(banc.ip(3)->text(), QStringLiteral("10"));
+    }
+
+    // A row that cannot be written is told, and the screen stays open with what was typed.
+    void enregistrementImpossibleGardeLEcranOuvert()
+    {
+        const Parametres ligne = proxyEnregistre(false, false);
+        Banc banc(&ligne);
+        banc.activer();
+        QTest::keyClicks(banc.ip(0), QStringLiteral("10"));
+        QVERIFY(BaseInterne::Commande(QStringLiteral("PRAGMA query_only = ON")));
+        QTest::mouseClick(banc.w<QPushButton>(QStringLiteral("Cmd_OK")), Qt::LeftButton);
+        QVERIFY(BaseInterne::Commande(QStringLiteral("PRAGMA query_only = OFF")));
+        QCOMPARE(banc.messages.Textes(),
+                 QStringList{QStringLiteral("Les paramètres du proxy n'ont pas pu être "
+                                            "enregistrés dans la base de données interne.")});
+        QCOMPARE(banc.messages.affiches.first().icone, Icone::Exclamation);
+        QVERIFY(banc.ecran && banc.ecran->isVisible());
+        QCOMPARE(banc.ip(0)->text(), QStringLiteral("10"));
+        QVERIFY(!TableParametres::Lire().ProxyActifMaj);
+        QTest::mouseClick(banc.w<QPushButton>(QStringLiteral("Cmd_OK")), Qt::LeftButton);
+        QTRY_VERIFY(banc.ecran.isNull());
+        QVERIFY(TableParametres::Lire().ProxyActifMaj);
+    }
+
     void ouvertureVideSansLigne()
     {
         Banc banc;

@@ -3,7 +3,9 @@
 #include "core/Frm_Reseau.h"
 #include "core/Journal.h"
 #include "core/TableMajDispo.h"
+#include "core/TableParametres.h"
 #include "support/DossierTest.h"
+#include "support/FichiersTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
 #include "workstations/ServeurPostes.h"
@@ -16,9 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStorageInfo>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -30,12 +30,6 @@ void ajouter(qint64 version, bool doc)
     maj.NomFichierMaj = QStringLiteral("maj%1.zip").arg(version);
     maj.DocAssociee = doc;
     TableMajDispo::Inserer(maj);
-}
-
-QByteArray lire(const QString& chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
 }
 
 QStringList fichiers(const QString& dossier)
@@ -60,6 +54,8 @@ class TstFrmTransfertMAJ : public QObject
 
         Banc()
         {
+            dossier.EcrireParametres();
+            reseau.Etat_().EmplacementMaj = dossier.DossierMaj();
             reseau.Brancher(&postes, nullptr);
             QString erreur;
             if (!postes.Ecouter(0, 0, &erreur))
@@ -124,7 +120,7 @@ private slots:
                  (QStringList{QStringLiteral("122.pdf"), QStringLiteral("maj121.zip"), QStringLiteral("maj122.zip"),
                               QStringLiteral("maj123.zip")}));
         QCOMPARE(fichiers(banc.dossier.DossierMaj()), QStringList());
-        QCOMPARE(lire(banc.nouveau + QStringLiteral("/122.pdf")), QByteArray("contenu 122.pdf"));
+        QCOMPARE(LireFichier(banc.nouveau + QStringLiteral("/122.pdf")), QByteArray("contenu 122.pdf"));
         QCOMPARE(banc.w<QProgressBar>("Prg_Transfert")->maximum(), 3);
         QCOMPARE(banc.w<QProgressBar>("Prg_Transfert")->value(), 3);
         // Workstations are turned away while files move, and served again after.
@@ -151,36 +147,74 @@ private slots:
         QCOMPARE(fichiers(banc.nouveau).size(), 4);
     }
 
-    void fichiersEnDefautSignalesEtLeResteDeplace()
+    void fichierAbsentListeEtLeResteDeplace()
     {
         Banc banc;
         banc.troisMisesAJour();
         QFile::remove(banc.dossier.Fichier(QStringLiteral("maj/maj121.zip")));
-        banc.dossier.EcrireFichier(QStringLiteral("nouveau/maj123.zip"), "déjà là");
         banc.ouvrir(banc.dossier.DossierMaj());
         QTRY_VERIFY(banc.w<QLabel>("Etq_Termine")->isVisible());
-        const QString liste = banc.w<QPlainTextEdit>("Lst_Anomalies")->toPlainText();
+        QVERIFY(banc.w<QLabel>("Etq_Annule")->isHidden());
+        QCOMPARE(banc.w<QPlainTextEdit>("Lst_Anomalies")->toPlainText(),
+                 QStringLiteral("Le fichier maj121.zip n'a pas été déplacé vers le nouveau dossier : il est "
+                                "introuvable dans l'ancien dossier."));
         QVERIFY(banc.w<QPlainTextEdit>("Lst_Anomalies")->isVisible());
-        QCOMPARE(liste.split(QLatin1Char('\n')).size(), 2);
-        QVERIFY(liste.contains(QStringLiteral("Le fichier maj121.zip n'a pas été déplacé vers le nouveau dossier : il "
-                                              "est introuvable dans l'ancien dossier.")));
-        QVERIFY(liste.contains(QStringLiteral("Le fichier maj123.zip n'a pas été déplacé vers le nouveau dossier : un "
-                                              "fichier du même nom existe déjà dans le nouveau dossier.")));
-        // The others moved; nothing was overwritten; the old copy stays where it was.
-        QCOMPARE(lire(banc.nouveau + QStringLiteral("/maj122.zip")), QByteArray("contenu maj122.zip"));
-        QCOMPARE(lire(banc.nouveau + QStringLiteral("/122.pdf")), QByteArray("contenu 122.pdf"));
-        QCOMPARE(lire(banc.nouveau + QStringLiteral("/maj123.zip")), QByteArray("déjà là"));
-        QCOMPARE(lire(banc.dossier.Fichier(QStringLiteral("maj/maj123.zip"))), QByteArray("contenu maj123.zip"));
+        QCOMPARE(fichiers(banc.nouveau),
+                 (QStringList{QStringLiteral("122.pdf"), QStringLiteral("maj122.zip"), QStringLiteral("maj123.zip")}));
         QCOMPARE(banc.w<QProgressBar>("Prg_Transfert")->value(), 3);
         QVERIFY(!banc.reseau.Etat_().InstallationEnCours);
-        // Journalled as anomalies.
-        const QVector<Evenement> journal = TableJournal::Tous();
-        QCOMPARE(journal.size(), 2);
-        QCOMPARE(journal.first().TypeEvt, QStringLiteral("1"));
-        // The person reads the list, then closes the window; it cannot be closed before the end.
+        QCOMPARE(TableJournal::Tous().size(), 1);
+        QCOMPARE(TableJournal::Tous().first().TypeEvt, QStringLiteral("1"));
+        // The person reads the list, then closes the window.
         QVERIFY(!banc.fenetre->Tim_Fin.isActive());
         QTest::mouseClick(banc.w<QPushButton>("Cmd_Fermer"), Qt::LeftButton);
         QTRY_VERIFY(banc.fenetre.isNull());
+    }
+
+    void nomPrisAnnuleLeDeplacement()
+    {
+        Banc banc;
+        banc.troisMisesAJour();
+        banc.dossier.EcrireFichier(QStringLiteral("nouveau/maj123.zip"), "déjà là");
+        banc.ouvrir(banc.dossier.DossierMaj());
+        QSignalSpy fin(banc.fenetre.data(), &Frm_TransfertMAJ::Termine);
+        QTRY_VERIFY(banc.w<QLabel>("Etq_Annule")->isVisible());
+        QCOMPARE(fin.size(), 1);
+        QCOMPARE(fin.first().first().toBool(), false);
+        QVERIFY(banc.w<QLabel>("Etq_Termine")->isHidden());
+        QCOMPARE(banc.w<QLabel>("Etq_Annule")->text(),
+                 QStringLiteral("Transfert annulé : les mises à jour restent dans l'ancien dossier, qui reste "
+                                "l'emplacement des mises à jour."));
+        QCOMPARE(banc.w<QPlainTextEdit>("Lst_Anomalies")->toPlainText(),
+                 QStringLiteral("Le fichier maj123.zip n'a pas été déplacé vers le nouveau dossier : un fichier du "
+                                "même nom existe déjà dans le nouveau dossier."));
+        QCOMPARE(fichiers(banc.nouveau), QStringList{QStringLiteral("maj123.zip")});
+        QCOMPARE(fichiers(banc.dossier.DossierMaj()).size(), 4);
+        QCOMPARE(TableParametres::Lire().EmplacementMaj, banc.dossier.DossierMaj());
+        QVERIFY(!banc.reseau.Etat_().InstallationEnCours);
+        QVERIFY(!banc.fenetre->Tim_Fin.isActive());
+        QVERIFY(banc.w<QPushButton>("Cmd_Fermer")->isVisible());
+        QTest::mouseClick(banc.w<QPushButton>("Cmd_Fermer"), Qt::LeftButton);
+        QTRY_VERIFY(banc.fenetre.isNull());
+    }
+
+    // As soon as the move has ended, before the window closes, a workstation is served from
+    // the new folder.
+    void posteServiDepuisLeNouveauDossierDesLaFin()
+    {
+        Banc banc;
+        banc.troisMisesAJour();
+        banc.ouvrir(banc.dossier.DossierMaj());
+        QTRY_VERIFY(banc.w<QLabel>("Etq_Termine")->isVisible());
+        QVERIFY(banc.fenetre->isVisible());
+        QCOMPARE(banc.reseau.Etat_().EmplacementMaj, banc.nouveau);
+        QTcpSocket poste;
+        poste.connectToHost(QHostAddress::LocalHost, banc.postes.PortTransfert());
+        QVERIFY(poste.waitForConnected(2000));
+        poste.write("RCPMAJ#122");
+        QTRY_VERIFY(poste.bytesAvailable() > 0);
+        QCOMPARE(poste.readAll(), QByteArray::number(QByteArray("contenu maj122.zip").size()));
+        QVERIFY(banc.fenetre);
     }
 
     void sansMiseAJourSeTermineQuandMeme()
@@ -204,27 +238,6 @@ private slots:
         // Destroyed while waiting: the busy flag was never taken.
         delete banc.fenetre;
         QVERIFY(!banc.reseau.Etat_().InstallationEnCours);
-    }
-
-    void deplacementEntreSystemesDeFichiers()
-    {
-        QTemporaryDir local;
-        const QStorageInfo memoire(QStringLiteral("/dev/shm"));
-        if (!memoire.isValid() || memoire.device() == QStorageInfo(local.path()).device())
-            QSKIP("pas de second système de fichiers disponible");
-        QTemporaryDir ailleurs(QStringLiteral("/dev/shm/quentaris-XXXXXX"));
-        QVERIFY(ailleurs.isValid());
-        const QString source = local.filePath(QStringLiteral("maj.zip"));
-        QFile f(source);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        const QByteArray contenu(300000, 'z');
-        f.write(contenu);
-        f.close();
-        QString raison;
-        QVERIFY2(DeplacementMaj::DeplacerFichier(source, ailleurs.filePath(QStringLiteral("maj.zip")), &raison),
-                 qPrintable(raison));
-        QVERIFY(!QFile::exists(source));
-        QCOMPARE(lire(ailleurs.filePath(QStringLiteral("maj.zip"))), contenu);
     }
 };
 

@@ -1,13 +1,16 @@
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/Composants.h"
+#include "core/DeplacementMaj.h"
 #include "core/Frm_Reseau.h"
+#include "core/TableMajDispo.h"
 #include "core/TableParametres.h"
 #include "platform/Systeme.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -198,7 +201,8 @@ private slots:
         QCOMPARE(banc.demarre.size(), 1);
     }
 
-    void ligneDeParametresIncompleteAcceptee()
+    // A row made by the proxy screen alone holds no settings: the next start asks for them.
+    void ligneDuProxySeuleRedemandeLesParametres()
     {
         DossierTest dossier;
         Parametres proxy;
@@ -206,7 +210,8 @@ private slots:
         TableParametres::InsererProxy(proxy);
         Banc banc;
         banc.reseau.Demarrer(dossier.Chemin(), false);
-        QVERIFY(banc.messages.affiches.isEmpty());
+        QCOMPARE(banc.messages.Textes(), QStringList{kPremiere});
+        QCOMPARE(banc.trace.etapes.first(), QStringLiteral("parametres@1"));
         QCOMPARE(banc.demarre.size(), 1);
         QCOMPARE(banc.reseau.Etat_().W_Pass, QString());
         QCOMPARE(banc.reseau.Etat_().W_HeureVerif, QString());
@@ -272,6 +277,41 @@ private slots:
         banc.reseau.Arreter(0);
         QCOMPARE(banc.codeDeFin(), 0);
         QVERIFY(banc.trace.etapes.last().startsWith(QStringLiteral("retirer")));
+    }
+
+    // Neither the system, the session nor the menu stops the server half way through a move
+    // of the update folder.
+    void fermetureRefuseePendantUnDeplacement()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        Banc banc;
+        banc.reseau.Demarrer(dossier.Chemin(), false);
+        for (qint64 version : {121, 122}) {
+            MajDispo maj;
+            maj.NumVersionDispo = version;
+            maj.NomFichierMaj = QStringLiteral("maj%1.zip").arg(version);
+            TableMajDispo::Inserer(maj);
+            dossier.EcrireFichier(QStringLiteral("maj/maj%1.zip").arg(version), "archive");
+        }
+        const QString nouveau = dossier.Fichier(QStringLiteral("nouveau"));
+        QVERIFY(QDir().mkpath(nouveau));
+        DeplacementMaj deplacement(banc.reseau.Etat_(), [&banc] { return banc.reseau.TransfertsOuverts(); });
+        QSignalSpy fin(&deplacement, &DeplacementMaj::Termine);
+        QList<bool> acceptees;
+        connect(&deplacement, &DeplacementMaj::Progression, this,
+                [&] { acceptees.append(banc.reseau.DemandeFermeture()); });
+        deplacement.Demarrer(dossier.DossierMaj(), nouveau);
+        acceptees.append(banc.reseau.DemandeFermeture());
+        QTRY_COMPARE(fin.size(), 1);
+        QCOMPARE(acceptees, (QList<bool>{false, false, false}));
+        const QString refus = QStringLiteral("Le serveur ne peut pas être arrêté pendant une installation ou un "
+                                             "déplacement des mises à jour.");
+        QCOMPARE(banc.messages.Textes(), (QStringList{refus, refus, refus}));
+        QCOMPARE(banc.messages.affiches.first().icone, Icone::Exclamation);
+        QVERIFY(banc.fin.isEmpty());
+        // Once the files are in place the close proceeds.
+        QVERIFY(banc.reseau.DemandeFermeture());
     }
 };
 
