@@ -1,5 +1,6 @@
-// Downloads one file through the server's request code and prints its rate and the growth of
-// the process's peak memory. Usage: bench_telechargement ADDRESS FILE SIZE
+// Downloads one file through the server's request code (its retries and resumes included) and
+// prints its rate, the growth of the process's peak memory and the attempts it took.
+// Usage: bench_telechargement ADDRESS FILE SIZE
 
 #include "acquisition/RequeteWeb.h"
 #include "core/BaseInterne.h"
@@ -48,9 +49,9 @@ int main(int argc, char** argv)
         const double secondes = chrono.nsecsElapsed() / 1e9;
         const qint64 crete = memoire("VmHWM:");
         if (r.Issue == IssueTelechargement::Reussi) {
-            std::printf("octets=%lld secondes=%.3f mo_par_s=%.1f croissance_memoire_kio=%lld\n",
+            std::printf("octets=%lld secondes=%.3f mo_par_s=%.1f croissance_memoire_kio=%lld tentatives=%d\n",
                         static_cast<long long>(r.Recus), secondes, r.Recus / secondes / 1e6,
-                        static_cast<long long>(crete - avant));
+                        static_cast<long long>(crete - avant), r.Tentatives);
             code = 0;
         } else {
             std::fprintf(stderr, "échec : %s\n", qPrintable(r.Erreur));

@@ -60,7 +60,11 @@ bool erreurReseauPassagere(QNetworkReply::NetworkError erreur)
 
 } // namespace
 
-EchangeWeb::EchangeWeb(const QString& url, QObject* contexte) : m_url(url), m_contexte(contexte)
+EchangeWeb::EchangeWeb(const QString& url, QObject* contexte, QNetworkAccessManager* client)
+    : m_url(url)
+    , m_clientPropre(client ? nullptr : new QNetworkAccessManager)
+    , m_client(client ? client : m_clientPropre.get())
+    , m_contexte(contexte)
 {
     connect(contexte, &QObject::destroyed, this, [this] { abandonner(); });
     const LimitesWeb& limites = RequeteWeb::Limites();
@@ -77,8 +81,10 @@ EchangeWeb::EchangeWeb(const QString& url, QObject* contexte) : m_url(url), m_co
 
 EchangeWeb::~EchangeWeb()
 {
-    if (m_reponse)
+    if (m_reponse) {
         disconnect(m_reponse, nullptr, this, nullptr);
+        m_reponse->deleteLater();
+    }
 }
 
 bool EchangeWeb::lancer(const QByteArray& plage)
@@ -93,9 +99,9 @@ bool EchangeWeb::lancer(const QByteArray& plage)
     QNetworkProxy proxy;
     if (!Proxy::ProxyPour(m_proxy, adresse, &proxy, &m_raison))
         return false;
-    m_client.setProxyFactory(new FabriqueProxy(m_proxy));
+    m_client->setProxyFactory(new FabriqueProxy(m_proxy));
     // Credentials are offered once; a proxy refusing them ends the request.
-    connect(&m_client, &QNetworkAccessManager::proxyAuthenticationRequired, this,
+    connect(m_client, &QNetworkAccessManager::proxyAuthenticationRequired, this,
             [this](const QNetworkProxy& utilise, QAuthenticator* auth) {
                 if (m_credentielsDonnes || utilise.user().isEmpty())
                     return;
@@ -119,7 +125,7 @@ void EchangeWeb::envoyer()
     requete.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     if (!m_plage.isEmpty())
         requete.setRawHeader("Range", m_plage);
-    m_reponse = m_client.get(requete);
+    m_reponse = m_client->get(requete);
     m_reponse->setReadBufferSize(TailleTampon);
     connect(m_reponse, &QNetworkReply::metaDataChanged, this, [this] {
         progres(m_octets);

@@ -7,15 +7,18 @@
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
+#include <memory>
 
-// One HTTP GET: its own network client with the proxy chosen for each address, the
+// One HTTP GET: a network client with the proxy chosen for each address, the
 // redirections it follows (never from https to a less safe address), and the limits that cut
 // a stalled or trickling answer. Subclasses read the answer and report; the exchange deletes
 // itself once it has reported, and gives up without reporting when its context goes.
 class EchangeWeb : public QObject
 {
 public:
-    EchangeWeb(const QString& url, QObject* contexte);
+    // `client`: the network client of a series of exchanges (the attempts of one download), so
+    // that they do not each start its connection thread; the exchange has its own when null.
+    EchangeWeb(const QString& url, QObject* contexte, QNetworkAccessManager* client = nullptr);
     ~EchangeWeb() override;
 
 protected:
@@ -45,7 +48,8 @@ protected:
 
     QString m_url;
     ParametresProxy m_proxy;
-    QNetworkAccessManager m_client;
+    std::unique_ptr<QNetworkAccessManager> m_clientPropre;
+    QNetworkAccessManager* m_client;
     QNetworkReply* m_reponse = nullptr;
     QString m_raison;
 

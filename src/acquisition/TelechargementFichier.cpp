@@ -26,6 +26,12 @@ TelechargementFichier::TelechargementFichier(const QString& url, const QString& 
     });
 }
 
+// The attempt goes before the client that holds its answer.
+TelechargementFichier::~TelechargementFichier()
+{
+    delete m_tentative;
+}
+
 void TelechargementFichier::Demarrer()
 {
     QString erreur;
@@ -42,10 +48,10 @@ void TelechargementFichier::tenter()
     if (m_contexte.isNull())
         return;
     ++m_tentatives;
-    auto* tentative = new TentativeFichier(
-        m_url, m_fichier, m_tailleAttendue, this, [this](const IssueTentative& i) { tentativeFinie(i); },
+    m_tentative = new TentativeFichier(
+        m_url, m_client, m_fichier, m_tailleAttendue, this, [this](const IssueTentative& i) { tentativeFinie(i); },
         m_suivi.Progression);
-    tentative->Demarrer();
+    m_tentative->Demarrer();
 }
 
 void TelechargementFichier::tentativeFinie(const IssueTentative& issue)

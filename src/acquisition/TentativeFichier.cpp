@@ -30,10 +30,11 @@ bool lirePlageRecue(const QByteArray& texte, qint64* premier, qint64* dernier, q
 
 } // namespace
 
-TentativeFichier::TentativeFichier(const QString& url, FichierProvisoire& fichier, qint64 tailleAttendue,
-                                   QObject* contexte, std::function<void(const IssueTentative&)> fin,
+TentativeFichier::TentativeFichier(const QString& url, QNetworkAccessManager& client, FichierProvisoire& fichier,
+                                   qint64 tailleAttendue, QObject* contexte,
+                                   std::function<void(const IssueTentative&)> fin,
                                    std::function<void(qint64)> progression)
-    : EchangeWeb(url, contexte)
+    : EchangeWeb(url, contexte, &client)
     , m_fichier(fichier)
     , m_tailleAttendue(tailleAttendue)
     , m_fin(std::move(fin))

@@ -25,8 +25,9 @@ struct IssueTentative
 class TentativeFichier : public EchangeWeb
 {
 public:
-    TentativeFichier(const QString& url, FichierProvisoire& fichier, qint64 tailleAttendue, QObject* contexte,
-                     std::function<void(const IssueTentative&)> fin, std::function<void(qint64)> progression);
+    TentativeFichier(const QString& url, QNetworkAccessManager& client, FichierProvisoire& fichier,
+                     qint64 tailleAttendue, QObject* contexte, std::function<void(const IssueTentative&)> fin,
+                     std::function<void(qint64)> progression);
 
     void Demarrer();
 
