@@ -2,8 +2,9 @@
 # Transfer benchmark: the workstation transfer channel against nginx (sendfile on) serving the
 # same files over loopback on the same machine, both read by the same receiving client.
 #   one client, a 1 GiB file; 20 clients at once, a 200 MiB file.
-# Prints MB/s, the ratio to nginx (target: at least 0.9 for one client, 0.8 for twenty), and the growth of the server's peak
-# resident memory over its resident memory after start-up (target: under 16 MiB).
+# Prints MB/s, the ratio to nginx (target: at least 0.9 for one client, 0.8 for twenty), and
+# the growth of the server's peak resident memory over its resident memory after start-up
+# (target: under 16 MiB).
 # Usage: bench/transfert/run.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
