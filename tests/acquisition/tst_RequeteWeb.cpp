@@ -162,18 +162,22 @@ private slots:
         QCOMPARE(fichiersMaj(), QStringList{QStringLiteral("MAJ1.zip")});
     }
 
-    // Failed downloads never touch the file already there and leave no temporary file.
+    // Failed downloads never touch the file already there and leave no temporary file. Only
+    // a passing failure is tried again: a 5xx status, a body shorter than announced.
     void echecsSansTrace_data()
     {
         QTest::addColumn<int>("statut");
         QTest::addColumn<qint64>("ecart");
         QTest::addColumn<bool>("sansFin");
         QTest::addColumn<int>("issue");
-        QTest::newRow("404") << 404 << qint64(0) << false << int(IssueTelechargement::Echec);
-        QTest::newRow("500") << 500 << qint64(0) << false << int(IssueTelechargement::Echec);
-        QTest::newRow("un octet de moins") << 200 << qint64(-1) << false << int(IssueTelechargement::TailleIncorrecte);
-        QTest::newRow("un octet de plus") << 200 << qint64(1) << false << int(IssueTelechargement::TailleIncorrecte);
-        QTest::newRow("sans fin") << 200 << qint64(0) << true << int(IssueTelechargement::TailleIncorrecte);
+        QTest::addColumn<int>("tentatives");
+        QTest::newRow("404") << 404 << qint64(0) << false << int(IssueTelechargement::Echec) << 1;
+        QTest::newRow("500") << 500 << qint64(0) << false << int(IssueTelechargement::Echec) << 4;
+        QTest::newRow("un octet de moins")
+            << 200 << qint64(-1) << false << int(IssueTelechargement::TailleIncorrecte) << 4;
+        QTest::newRow("un octet de plus")
+            << 200 << qint64(1) << false << int(IssueTelechargement::TailleIncorrecte) << 1;
+        QTest::newRow("sans fin") << 200 << qint64(0) << true << int(IssueTelechargement::TailleIncorrecte) << 1;
     }
     void echecsSansTrace()
     {
@@ -181,6 +185,7 @@ private slots:
         QFETCH(qint64, ecart);
         QFETCH(bool, sansFin);
         QFETCH(int, issue);
+        QFETCH(int, tentatives);
         m_dossier->EcrireFichier(QStringLiteral("maj/MAJ2.zip"), "ANCIEN");
         m_sim->EcrireFichier(QStringLiteral("MAJ2.zip"), SimulateurTest::Contenu(2, 20000));
         m_sim->Service().StatutFichiers = statut;
@@ -190,6 +195,8 @@ private slots:
         auto r = fichier(QStringLiteral("/suivimaj/admin/MAJ2.zip"), cible, 20000);
         QVERIFY(r);
         QCOMPARE(int(r->Issue), issue);
+        QCOMPARE(r->Tentatives, tentatives);
+        QCOMPARE(m_sim->Service().Recues.size(), tentatives);
         QVERIFY(!r->Erreur.isEmpty());
         // A body growing past the announced size is cut off at once.
         if (sansFin)
@@ -238,6 +245,22 @@ private slots:
         auto t = texte(QStringLiteral("/suivimaj/admin/lent.zip"));
         QVERIFY(!t->Reussie);
         QCOMPARE(t->Erreur, QStringLiteral("aucune donnée reçue depuis 0.4 secondes"));
+    }
+
+    // A redirection that never ends is given up after ten, and journalled.
+    void redirectionsSansFin()
+    {
+        m_sim->Service().Redirections.insert(QStringLiteral("/boucle"), {302, QStringLiteral("/boucle")});
+        auto r = texte(QStringLiteral("/boucle"));
+        QVERIFY(!r->Reussie);
+        QVERIFY(r->Journalisee);
+        QCOMPARE(m_sim->Service().Recues.size(), 11);
+        const QString boucle = m_sim->Adresse() + QStringLiteral("/boucle");
+        QCOMPARE(LignesJournal(),
+                 QStringList{QStringLiteral("1|La redirection de « ") + boucle + QStringLiteral(" » vers « ") + boucle
+                             + QStringLiteral(" » a été refusée : plus de 10 redirections "
+                                              "depuis « ")
+                             + boucle + QStringLiteral(" ».")});
     }
 
     void contexteDisparu()
