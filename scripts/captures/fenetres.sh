@@ -87,14 +87,14 @@ double_clic() {
 
 fermer() {
     xdotool windowactivate --sync "$1" 2> /dev/null || true
-    xdotool key --window "$1" alt+F4
-    attendre_absence "$1"
+    xdotool key alt+F4
+    attendre_absence "$1" || true
 }
 
 fermer_par_clavier() {
     xdotool windowactivate --sync "$1" 2> /dev/null || true
     xdotool key "$2"
-    attendre_absence "$1"
+    attendre_absence "$1" || true
 }
 
 # The tray icon: the small window of the server embedded in the panel.
@@ -144,4 +144,3 @@ SH
         (cd "$dossier" && zip -q "$zip" INSTALLMAJ/LANCEMAJCD)
     fi
 }
-cliquer_bouton() { capturer "a-voir-$(echo "$2" | tr -c 'a-zA-Z0-9\n' '_')"; }
