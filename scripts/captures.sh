@@ -110,7 +110,8 @@ fi
     --mac 00-11-22-33-44-55 --signaler 1001 > /dev/null 2>&1 || true
 "$bin/tools/quentaris-poste/quentaris-poste" --port 28300 --port-transfert 28301 --poste PC-PAIE \
     --utilisateur dupont --attente 60000 > /dev/null 2>&1 &
-pids+=($!)
+poste=$!
+pids+=($poste)
 for ecran in "8 08-historique-telechargements" "3 09-suivi" "7 10-utilisateurs-connectes" \
     "5 11-mises-a-jour-en-attente"; do
     choisir_entree "${ecran%% *}"
@@ -134,7 +135,11 @@ attendre_fenetre "Serveur de mises à jour QUENTARIS" > /dev/null
 sleep 0.7
 capturer 13-parametres
 
+# The server refuses to stop while a workstation is connected: that one leaves first.
+kill "$poste" 2>/dev/null || true
 kill "$pid_serveur" 2>/dev/null || true
+for _ in $(seq 1 50); do kill -0 "$pid_serveur" 2>/dev/null || break; sleep 0.1; done
+kill -KILL "$pid_serveur" 2>/dev/null || true
 wait "$pid_serveur" 2>/dev/null || true
 
 # 7. The very first start: no settings yet.
