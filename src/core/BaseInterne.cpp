@@ -1,5 +1,6 @@
 #include "BaseInterne.h"
 
+#include "AlerteEcriture.h"
 #include "Sortie.h"
 
 #include <QFileInfo>
@@ -38,6 +39,14 @@ const char* const kTables[][2] = {
      "CREATE TABLE MajResponsable (IdResponsable INTEGER PRIMARY KEY AUTOINCREMENT, NomResponsable TEXT)"},
 };
 
+// Failures and locks, defined at the end of this file.
+sqlite3* poignee(const QSqlDatabase& db);
+void passerEnWal(QSqlDatabase& db);
+bool estEcriture(const QString& sql);
+bool fichierDeplace();
+void noterEchec(const QString& raison, int code, const QString& sql, bool ecriture);
+void noterReussite(bool ecriture);
+
 int comparerSansCasse(void*, int longueurA, const void* a, int longueurB, const void* b)
 {
     const QString ta = QString::fromRawData(static_cast<const QChar*>(a), longueurA / 2);
@@ -47,10 +56,7 @@ int comparerSansCasse(void*, int longueurA, const void* a, int longueurB, const 
 
 bool enregistrerCollation(QSqlDatabase& db)
 {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    auto* sqlite = *static_cast<sqlite3* const*>(handle.constData());
+    sqlite3* sqlite = poignee(db);
     return sqlite
         && sqlite3_create_collation(sqlite, "SANSCASSE", SQLITE_UTF16, nullptr, &comparerSansCasse) == SQLITE_OK;
 }
@@ -124,6 +130,8 @@ bool Ouvrir(const QString& chemin, QString* erreur)
         Fermer();
         return false;
     }
+    QSqlDatabase db = Connexion();
+    passerEnWal(db);
     return true;
 }
 
@@ -132,6 +140,7 @@ bool Initialiser(const QString& chemin, QString* erreur)
     if (!ouvrirFichier(chemin, erreur))
         return false;
     QSqlDatabase db = Connexion();
+    passerEnWal(db);
     QStringList existantes = db.tables();
     for (const auto& table : kTables) {
         if (existantes.contains(QLatin1String(table[0])))
@@ -166,16 +175,32 @@ QSqlQuery Executer(const QString& sql, std::initializer_list<QVariant> valeurs)
 {
     QSqlQuery q(Connexion());
     q.setForwardOnly(true);
+    const bool ecriture = estEcriture(sql);
+    if (ecriture && fichierDeplace()) {
+        noterEchec(QStringLiteral("le fichier a été supprimé ou déplacé depuis son ouverture"), 0, sql, true);
+        return q;
+    }
     if (!q.prepare(sql)) {
-        Sortie::Ecrire(QStringLiteral("Base interne : instruction refusée (") + q.lastError().text()
-                       + QStringLiteral(") : ") + sql);
+        noterEchec(q.lastError().text(), q.lastError().nativeErrorCode().toInt(), sql, ecriture);
         return q;
     }
     bindAll(q, valeurs);
-    if (!q.exec())
-        Sortie::Ecrire(QStringLiteral("Base interne : échec de l'instruction (") + q.lastError().text()
-                       + QStringLiteral(") : ") + sql);
+    if (!q.exec()) {
+        noterEchec(q.lastError().text(), q.lastError().nativeErrorCode().toInt(), sql, ecriture);
+        return q;
+    }
+    noterReussite(ecriture);
     return q;
+}
+
+bool Suivante(QSqlQuery& q)
+{
+    if (q.next())
+        return true;
+    // An inactive query has failed already, and was counted then.
+    if (q.isActive() && q.lastError().isValid())
+        noterEchec(q.lastError().text(), q.lastError().nativeErrorCode().toInt(), q.lastQuery(), false);
+    return false;
 }
 
 bool Commande(const QString& sql, std::initializer_list<QVariant> valeurs)
@@ -201,7 +226,148 @@ bool Transaction::Valider()
     if (!m_ouverte)
         return false;
     m_ouverte = false;
-    return Connexion().commit();
+    // Through a statement rather than the driver's commit, which loses the engine's error code.
+    QSqlQuery q(Connexion());
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        noterEchec(q.lastError().text(), q.lastError().nativeErrorCode().toInt(), QStringLiteral("COMMIT"), true);
+        Connexion().rollback();
+        return false;
+    }
+    noterReussite(true);
+    return true;
+}
+
+// ---- Failures and locks ----
+
+namespace {
+
+quint64 g_echecs = 0; // failed statements since the start
+bool g_verrouRencontre = false; // the last failure met a lock, and no statement has run since
+int g_attente = AttenteNormaleMs;
+bool g_silence = false;
+
+sqlite3* poignee(const QSqlDatabase& db)
+{
+    if (!db.isValid() || !db.driver())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+bool estVerrou(int code)
+{
+    const int principal = code & 0xff;
+    return principal == SQLITE_BUSY || principal == SQLITE_LOCKED;
+}
+
+// Readers then never wait for another program's writer. The mode stays in the file; a file that
+// cannot take it (read-only, locked at this moment) keeps its journal and works as before.
+void passerEnWal(QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && q.next()
+        && q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+        return;
+    Sortie::Ecrire(QStringLiteral("Base interne : le journal WAL ne peut pas être activé (")
+                   + (q.lastError().isValid() ? q.lastError().text() : q.value(0).toString())
+                   + QStringLiteral(") ; les lectures peuvent attendre les écritures d'autres programmes."));
+}
+
+bool estEcriture(const QString& sql)
+{
+    const QString debut = sql.trimmed().left(7).toUpper();
+    return debut.startsWith(QLatin1String("INSERT")) || debut.startsWith(QLatin1String("UPDATE"))
+        || debut.startsWith(QLatin1String("DELETE")) || debut.startsWith(QLatin1String("REPLACE"));
+}
+
+// The file was deleted or renamed while open: writes would go to a file nobody can open again.
+bool fichierDeplace()
+{
+    sqlite3* base = poignee(Connexion());
+    int deplace = 0;
+    return base && sqlite3_file_control(base, "main", SQLITE_FCNTL_HAS_MOVED, &deplace) == SQLITE_OK && deplace != 0;
+}
+
+void fixerAttente(int ms)
+{
+    g_attente = ms;
+    if (sqlite3* base = poignee(Connexion()))
+        sqlite3_busy_timeout(base, ms);
+}
+
+void noterEchec(const QString& raison, int code, const QString& sql, bool ecriture)
+{
+    ++g_echecs;
+    const bool verrou = estVerrou(code);
+    if (verrou)
+        g_verrouRencontre = true;
+    if (!g_silence)
+        Sortie::Ecrire(QStringLiteral("Base interne : échec de l'instruction (") + raison + QStringLiteral(") : ")
+                       + sql);
+    // A lock passes; the writes that met it are kept or told by their owners.
+    if (ecriture && !verrou)
+        AlerteEcriture::Echouee(Connexion().databaseName());
+}
+
+void noterReussite(bool ecriture)
+{
+    g_verrouRencontre = false;
+    if (ecriture)
+        AlerteEcriture::Reussie();
+}
+
+} // namespace
+
+SuiviEchecs::SuiviEchecs() : m_debut(g_echecs) { }
+
+bool SuiviEchecs::Echec() const
+{
+    return g_echecs != m_debut;
+}
+
+AttenteCourte::AttenteCourte() : m_precedente(g_attente)
+{
+    fixerAttente(g_verrouRencontre ? 0 : qMin(g_attente, AttenteCourteMs));
+}
+
+AttenteCourte::~AttenteCourte()
+{
+    fixerAttente(m_precedente);
+}
+
+Reessai::Reessai() : m_precedente(g_attente), m_silencePrecedent(g_silence)
+{
+    fixerAttente(0);
+    g_silence = true;
+}
+
+Reessai::~Reessai()
+{
+    fixerAttente(m_precedente);
+    g_silence = m_silencePrecedent;
+}
+
+bool VerifierEcriture(QString* raison)
+{
+    AttenteCourte attente;
+    QSqlQuery q(Connexion());
+    if (q.exec(QStringLiteral("PRAGMA user_version")) && q.next()) {
+        const qint64 version = q.value(0).toLongLong();
+        q.finish();
+        if (q.exec(QStringLiteral("PRAGMA user_version = ") + QString::number(version)))
+            return true;
+    }
+    const QSqlError erreur = q.lastError();
+    if (estVerrou(erreur.nativeErrorCode().toInt())) {
+        Sortie::Ecrire(QStringLiteral("Base interne : verrouillée par un autre programme au démarrage (")
+                       + erreur.text() + QStringLiteral(")."));
+        return true;
+    }
+    if (raison)
+        *raison = erreur.text();
+    return false;
 }
 
 } // namespace BaseInterne

@@ -75,15 +75,12 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
 
     QString raison;
     if (!BaseInterne::Ouvrir(QDir(dossierProgramme).filePath(BaseInterne::NomFichier()), &raison)) {
-        Sortie::Ecrire(QStringLiteral("Base interne : ") + raison);
-        Messages::Afficher(
-            this,
-            Messages::Joindre(QStringLiteral("L'application serveur de mise à jour a rencontré un problème lors de la "
-                                             "tentative de connexion à sa base de données interne."),
-                              QStringLiteral("Le programme va être arrêté. Si le problème persiste, veuillez contacter "
-                                             "l'équipe technique d'QUENTARIS")),
-            Icone::Information);
-        emit Fin(1);
+        baseInutilisable(raison);
+        return;
+    }
+    // A database that can be read but not written would lose every report and download.
+    if (!BaseInterne::VerifierEcriture(&raison)) {
+        baseInutilisable(QStringLiteral("écriture impossible : ") + raison);
         return;
     }
 
@@ -95,8 +92,15 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
     }
     m_etat.DossierWindows = m_etat.Config.DossierSysteme;
 
-    // A row made by the proxy screen alone is not a configuration: the screen is asked for again.
-    if (!TableParametres::Lire().Configures()) {
+    // A settings row that cannot be read is no first start. A row made by the proxy screen alone
+    // is not a configuration: the screen is asked for again.
+    BaseInterne::SuiviEchecs lecture;
+    const bool configures = TableParametres::Lire().Configures();
+    if (lecture.Echec()) {
+        baseInutilisable(QStringLiteral("les paramètres ne peuvent pas être lus"));
+        return;
+    }
+    if (!configures) {
         Messages::Afficher(this,
                            QStringLiteral("Vous ouvrez pour la première fois l'application de mise à jour automatique "
                                           "d'QUENTARIS, vous devez configurer celle-ci afin que les mises à jour "
@@ -107,6 +111,19 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
         }
     }
     suiteDemarrage();
+}
+
+void Frm_Reseau::baseInutilisable(const QString& raison)
+{
+    Sortie::Ecrire(QStringLiteral("Base interne : ") + raison);
+    Messages::Afficher(
+        this,
+        Messages::Joindre(QStringLiteral("L'application serveur de mise à jour a rencontré un problème lors de la "
+                                         "tentative de connexion à sa base de données interne."),
+                          QStringLiteral("Le programme va être arrêté. Si le problème persiste, veuillez contacter "
+                                         "l'équipe technique d'QUENTARIS")),
+        Icone::Information);
+    emit Fin(1);
 }
 
 void Frm_Reseau::suiteDemarrage()

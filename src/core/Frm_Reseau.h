@@ -54,6 +54,8 @@ signals:
 private:
     void suiteDemarrage();
     void echec(const QString& message, int code = 1);
+    // The database message, then the end of the program.
+    void baseInutilisable(const QString& raison);
 
     Etat m_etat;
     ServicePostes* m_postes = nullptr;

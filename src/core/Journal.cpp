@@ -19,7 +19,7 @@ QVector<Evenement> Tous()
     QSqlQuery q = BaseInterne::Executer(
         QStringLiteral("SELECT IdEvtMaj, TypeEvt, MessageEvt, DateEvt, HeureEvt FROM EvtMaj ORDER BY IdEvtMaj DESC"));
     QVector<Evenement> liste;
-    while (q.next())
+    while (BaseInterne::Suivante(q))
         liste.append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
                       q.value(4).toString()});
     return liste;

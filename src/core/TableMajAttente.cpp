@@ -16,7 +16,7 @@ bool ExisteNonInstallee()
 {
     QSqlQuery q = BaseInterne::Executer(
         QStringLiteral("SELECT IdMajAttente FROM MajAttente WHERE MajInstall = 0 ORDER BY IdMajAttente ASC LIMIT 1"));
-    return q.next();
+    return BaseInterne::Suivante(q);
 }
 
 std::optional<bool> InstalleePourVersion(qint64 version)
@@ -25,7 +25,7 @@ std::optional<bool> InstalleePourVersion(qint64 version)
                                                        "WHERE MA.IdMajDispo = MD.IdMajDispo AND MD.NumVersionDispo = ? "
                                                        "ORDER BY MA.IdMajAttente LIMIT 1"),
                                         {version});
-    if (!q.next())
+    if (!BaseInterne::Suivante(q))
         return std::nullopt;
     return q.value(0).toLongLong() != 0;
 }
@@ -39,7 +39,7 @@ QVector<MajAttente> EnAttente()
                        "FROM MajAttente AS MA, MajDispo AS MD "
                        "WHERE MA.MajInstall = 0 AND MA.IdMajDispo = MD.IdMajDispo ORDER BY MA.IdMajAttente"));
     QVector<MajAttente> liste;
-    while (q.next()) {
+    while (BaseInterne::Suivante(q)) {
         MajAttente a;
         a.IdMajAttente = q.value(0).toLongLong();
         a.IdMajDispo = q.value(1).toLongLong();

@@ -23,7 +23,7 @@ MajDispo lire(const QSqlQuery& q)
 QVector<MajDispo> toutLire(QSqlQuery q)
 {
     QVector<MajDispo> liste;
-    while (q.next())
+    while (BaseInterne::Suivante(q))
         liste.append(lire(q));
     return liste;
 }
@@ -38,7 +38,7 @@ QVector<MajDispo> ToutesDecroissant()
 std::optional<MajDispo> Derniere()
 {
     QSqlQuery q = BaseInterne::Executer(QStringLiteral("SELECT * FROM MajDispo ORDER BY IdMajDispo DESC LIMIT 1"));
-    if (!q.next())
+    if (!BaseInterne::Suivante(q))
         return std::nullopt;
     return lire(q);
 }
@@ -72,7 +72,7 @@ QVector<qint64> VersionsPostesDisponibles(qint64 version)
                        "ORDER BY MD.IdMajDispo ASC"),
         {version});
     QVector<qint64> versions;
-    while (q.next())
+    while (BaseInterne::Suivante(q))
         versions.append(q.value(0).toLongLong());
     return versions;
 }
@@ -83,7 +83,7 @@ std::optional<MajDispo> PosteDeVersion(qint64 version)
         QStringLiteral("SELECT * FROM MajDispo WHERE EnvironnementMaj = 0 AND NumVersionDispo = ? "
                        "ORDER BY IdMajDispo LIMIT 1"),
         {version});
-    if (!q.next())
+    if (!BaseInterne::Suivante(q))
         return std::nullopt;
     return lire(q);
 }
@@ -91,7 +91,7 @@ std::optional<MajDispo> PosteDeVersion(qint64 version)
 qint64 Compte()
 {
     QSqlQuery q = BaseInterne::Executer(QStringLiteral("SELECT COUNT(IdMajDispo) AS Compte FROM MajDispo"));
-    return q.next() ? q.value(0).toLongLong() : 0;
+    return BaseInterne::Suivante(q) ? q.value(0).toLongLong() : 0;
 }
 
 QVector<MajDispo> Toutes()

@@ -12,7 +12,7 @@ namespace {
 Parametres lireLigne(QSqlQuery& q)
 {
     Parametres p;
-    if (!q.next())
+    if (!BaseInterne::Suivante(q))
         return p;
     static const char* const jours[] = {"Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi", "Dimanche"};
     p.Existe = true;

@@ -24,7 +24,7 @@ std::optional<Poste> ParNom(const QString& nom)
     QSqlQuery q = BaseInterne::Executer(
         QStringLiteral("SELECT * FROM MajPoste WHERE NomPoste = ? COLLATE SANSCASSE ORDER BY IdMajPoste LIMIT 1"),
         {nom});
-    if (!q.next())
+    if (!BaseInterne::Suivante(q))
         return std::nullopt;
     return lire(q);
 }
@@ -49,7 +49,7 @@ QVector<Poste> Tous()
     QSqlQuery q = BaseInterne::Executer(QStringLiteral(
         "SELECT IdMajPoste, NomPoste, AdresseMACPoste, AdresseIPPoste, PosteSuppr FROM MajPoste ORDER BY IdMajPoste"));
     QVector<Poste> liste;
-    while (q.next())
+    while (BaseInterne::Suivante(q))
         liste.append(lire(q));
     return liste;
 }
@@ -57,7 +57,7 @@ QVector<Poste> Tous()
 std::optional<Poste> ParId(qint64 idMajPoste)
 {
     QSqlQuery q = BaseInterne::Executer(QStringLiteral("SELECT * FROM MajPoste WHERE IdMajPoste = ?"), {idMajPoste});
-    if (!q.next())
+    if (!BaseInterne::Suivante(q))
         return std::nullopt;
     return lire(q);
 }
@@ -66,7 +66,7 @@ std::optional<qint64> VersionMax(qint64 idMajPoste)
 {
     QSqlQuery q = BaseInterne::Executer(
         QStringLiteral("SELECT MAX(VersionMaj) As Version FROM MajHistorique WHERE IdMajPoste = ?"), {idMajPoste});
-    if (!q.next() || q.value(0).isNull())
+    if (!BaseInterne::Suivante(q) || q.value(0).isNull())
         return std::nullopt;
     return q.value(0).toLongLong();
 }
@@ -83,7 +83,7 @@ QVector<LigneHistorique> Historique(qint64 idMajPoste)
                        "ORDER BY VersionMaj DESC, DateInstallVersion DESC, rowid DESC"),
         {idMajPoste});
     QVector<LigneHistorique> liste;
-    while (q.next())
+    while (BaseInterne::Suivante(q))
         liste.append({q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString()});
     return liste;
 }

@@ -9,7 +9,7 @@ QVector<Responsable> Tous()
     QSqlQuery q = BaseInterne::Executer(
         QStringLiteral("SELECT IdResponsable, NomResponsable FROM MajResponsable ORDER BY IdResponsable"));
     QVector<Responsable> liste;
-    while (q.next())
+    while (BaseInterne::Suivante(q))
         liste.append({q.value(0).toLongLong(), q.value(1).toString()});
     return liste;
 }
@@ -17,7 +17,7 @@ QVector<Responsable> Tous()
 qint64 Compte()
 {
     QSqlQuery q = BaseInterne::Executer(QStringLiteral("SELECT COUNT(IdResponsable) AS Compte FROM MajResponsable"));
-    return q.next() ? q.value(0).toLongLong() : 0;
+    return BaseInterne::Suivante(q) ? q.value(0).toLongLong() : 0;
 }
 
 bool Ajouter(const QString& nom)
@@ -41,7 +41,7 @@ bool Existe(const QString& nom)
     QSqlQuery q = BaseInterne::Executer(
         QStringLiteral("SELECT IdResponsable FROM MajResponsable WHERE NomResponsable = ? COLLATE SANSCASSE LIMIT 1"),
         {nom});
-    return q.next();
+    return BaseInterne::Suivante(q);
 }
 
 } // namespace TableResponsables

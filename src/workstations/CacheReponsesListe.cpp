@@ -37,7 +37,7 @@ CacheReponsesListe::EtatBase CacheReponsesListe::etatActuel()
     return etat;
 }
 
-QByteArray CacheReponsesListe::Reponse(qint64 versionInstallee)
+std::optional<QByteArray> CacheReponsesListe::Reponse(qint64 versionInstallee)
 {
     const EtatBase etat = etatActuel();
     if (etat.modifications < 0)
@@ -46,8 +46,11 @@ QByteArray CacheReponsesListe::Reponse(qint64 versionInstallee)
         m_reponses.clear();
         m_etat = etat;
     }
-    auto it = m_reponses.constFind(versionInstallee);
-    if (it == m_reponses.constEnd())
-        it = m_reponses.insert(versionInstallee, ReponseListe(versionInstallee));
-    return *it;
+    const auto it = m_reponses.constFind(versionInstallee);
+    if (it != m_reponses.constEnd())
+        return *it;
+    const std::optional<QByteArray> reponse = ReponseListe(versionInstallee);
+    if (reponse)
+        m_reponses.insert(versionInstallee, *reponse);
+    return reponse;
 }

@@ -1,5 +1,6 @@
 #include "ConnexionControle.h"
 
+#include "FileRapports.h"
 #include "ProtocolePostes.h"
 #include "core/Etat.h"
 #include "platform/PriseNoyau.h"
@@ -21,12 +22,13 @@ QString adresseLisible(const QHostAddress& adresse)
 } // namespace
 
 ConnexionControle::ConnexionControle(int index, QTcpSocket* prise, const Etat& etat, CacheReponsesListe* cache,
-                                     QObject* parent)
+                                     FileRapports* rapports, QObject* parent)
     : QObject(parent)
     , m_index(index)
     , m_prise(prise)
     , m_etat(etat)
     , m_cache(cache)
+    , m_rapports(rapports)
     , m_adresse(adresseLisible(prise->peerAddress()))
 {
     m_prise->setParent(this);
@@ -65,6 +67,8 @@ void ConnexionControle::lire()
             m_tag = *reponse.Tag;
         if (!reponse.Reponse.isEmpty())
             m_prise->write(reponse.Reponse);
+        if (reponse.Rapport)
+            m_rapports->Enregistrer(*reponse.Rapport);
     }
     emit MessageTraite(m_index);
 }

@@ -8,6 +8,7 @@
 
 class CacheReponsesListe;
 class Etat;
+class FileRapports;
 class QTcpSocket;
 
 // One workstation control connection: its number, its label and its messages.
@@ -15,7 +16,9 @@ class ConnexionControle : public QObject
 {
     Q_OBJECT
 public:
-    ConnexionControle(int index, QTcpSocket* prise, const Etat& etat, CacheReponsesListe* cache,
+    // Version reports go to `rapports`, which writes them or keeps them until the database
+    // takes them.
+    ConnexionControle(int index, QTcpSocket* prise, const Etat& etat, CacheReponsesListe* cache, FileRapports* rapports,
                       QObject* parent = nullptr);
 
     int Index() const { return m_index; }
@@ -42,6 +45,7 @@ private:
     QTcpSocket* m_prise;
     const Etat& m_etat;
     CacheReponsesListe* m_cache;
+    FileRapports* m_rapports;
     QString m_tag;
     QString m_adresse;
     bool m_fermee = false;

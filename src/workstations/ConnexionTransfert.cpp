@@ -56,7 +56,11 @@ void ConnexionTransfert::demanderTaille(const QString& version)
 {
     // A new request replaces the file asked for before, whatever its outcome.
     m_fichier.reset();
-    const QString chemin = FichierMajPoste(version);
+    const std::optional<QString> lu = FichierMajPoste(version);
+    // The database could not tell: no answer rather than a wrong "ERREURTRANS".
+    if (!lu)
+        return;
+    const QString chemin = *lu;
     auto fichier = std::make_unique<QFile>(chemin);
     if (chemin.isEmpty() || !QFileInfo(chemin).isFile()
         || !fichier->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {

@@ -23,30 +23,55 @@ QByteArray octets(const QString& texte)
 
 namespace {
 
-QStringList listePour(qint64 installee)
+std::optional<QStringList> listePour(qint64 installee)
 {
-    QStringList liste;
+    BaseInterne::SuiviEchecs suivi;
     // One statement: the condition on server updates is checked with the list.
-    for (qint64 version : TableMajDispo::VersionsPostesDisponibles(installee))
+    const QVector<qint64> versions = TableMajDispo::VersionsPostesDisponibles(installee);
+    if (suivi.Echec())
+        return std::nullopt;
+    QStringList liste;
+    for (qint64 version : versions)
         liste.append(QString::number(version));
     if (liste.isEmpty())
         liste.append(kAJour);
     return liste;
 }
 
+// ENRMAJ's text after its first seven characters: name#version#hardware address#network address,
+// the network address being all that follows the third "#".
+std::optional<RapportVersion> lireRapport(const QString& reste)
+{
+    if (reste.count(QLatin1Char('#')) < 3)
+        return std::nullopt;
+    const int d1 = reste.indexOf(QLatin1Char('#'));
+    const int d2 = reste.indexOf(QLatin1Char('#'), d1 + 1);
+    const int d3 = reste.indexOf(QLatin1Char('#'), d2 + 1);
+    RapportVersion rapport;
+    if (!Nombres::NombreEntier(reste.mid(d1 + 1, d2 - d1 - 1), &rapport.Version))
+        return std::nullopt;
+    rapport.Nom = reste.left(d1);
+    rapport.AdresseMAC = reste.mid(d2 + 1, d3 - d2 - 1);
+    rapport.AdresseIP = reste.mid(d3 + 1);
+    rapport.Jour = Horloge::Maintenant().date();
+    return rapport;
+}
+
 } // namespace
 
 QStringList MajPosteSuivante(const QString& versionInstallee)
 {
-    return listePour(Nombres::NombreEnTete(versionInstallee));
+    return listePour(Nombres::NombreEnTete(versionInstallee)).value_or(QStringList{kAJour});
 }
 
-QByteArray ReponseListe(qint64 versionInstallee)
+std::optional<QByteArray> ReponseListe(qint64 versionInstallee)
 {
-    const QStringList liste = listePour(versionInstallee);
-    if (liste.size() == 1 && liste.first() == kAJour)
+    const std::optional<QStringList> liste = listePour(versionInstallee);
+    if (!liste)
+        return std::nullopt;
+    if (liste->size() == 1 && liste->first() == kAJour)
         return QByteArrayLiteral("MAJOK0");
-    return octets(QStringLiteral("MAJOK1|") + TexteListe(liste));
+    return octets(QStringLiteral("MAJOK1|") + TexteListe(*liste));
 }
 
 bool MajServeurInstallee(const QString& version)
@@ -57,31 +82,36 @@ bool MajServeurInstallee(const QString& version)
     return TableMajAttente::InstalleePourVersion(numero).value_or(false);
 }
 
-bool EnregistrerVersionPoste(const QString& nom, const QString& version, const QString& adresseMAC,
-                             const QString& adresseIP)
+bool EnregistrerVersionPoste(const RapportVersion& rapport)
 {
-    qint64 numero = 0;
-    if (!Nombres::NombreEntier(version, &numero))
-        return false;
+    BaseInterne::SuiviEchecs suivi;
     BaseInterne::Transaction transaction;
     qint64 id = 0;
-    if (const auto poste = TablePostes::ParNom(nom)) {
+    const std::optional<Poste> poste = TablePostes::ParNom(rapport.Nom);
+    // A failed search must not pass for an unknown workstation, which would be created twice.
+    if (suivi.Echec())
+        return false;
+    if (poste) {
         id = poste->IdMajPoste;
     } else {
         Poste nouveau;
-        nouveau.NomPoste = nom;
-        nouveau.AdresseMACPoste = adresseMAC;
-        nouveau.AdresseIPPoste = adresseIP;
+        nouveau.NomPoste = rapport.Nom;
+        nouveau.AdresseMACPoste = rapport.AdresseMAC;
+        nouveau.AdresseIPPoste = rapport.AdresseIP;
         id = TablePostes::Inserer(nouveau);
     }
-    if (id == 0 || !TablePostes::AjouterHistorique(id, numero, Horloge::Maintenant().date()))
+    if (id == 0 || !TablePostes::AjouterHistorique(id, rapport.Version, rapport.Jour))
         return false;
     return transaction.Valider();
 }
 
-bool ResponsableAPrevenir(const QString& utilisateur)
+std::optional<bool> ResponsableAPrevenir(const QString& utilisateur)
 {
-    return TableResponsables::Existe(utilisateur) && TableMajAttente::ExisteNonInstallee();
+    BaseInterne::SuiviEchecs suivi;
+    const bool prevenir = TableResponsables::Existe(utilisateur) && TableMajAttente::ExisteNonInstallee();
+    if (suivi.Echec())
+        return std::nullopt;
+    return prevenir;
 }
 
 QString TexteListe(const QStringList& liste)
@@ -98,6 +128,7 @@ ReponsePoste TraiterMessagePoste(const QByteArray& message, bool installationEnC
     }
     const QString texte = TexteFil::depuisOctets(message);
     const QStringView commande = QStringView(texte).left(6);
+    BaseInterne::AttenteCourte attente;
 
     if (commande == QLatin1String("NOMUSR")) {
         if (texte.size() < 7)
@@ -106,23 +137,15 @@ ReponsePoste TraiterMessagePoste(const QByteArray& message, bool installationEnC
         const QDateTime maintenant = Horloge::Maintenant();
         resultat.Tag = utilisateur + QLatin1Char('|') + maintenant.toString(QStringLiteral("dd/MM/yyyy"))
             + QStringLiteral(" à ") + maintenant.toString(QStringLiteral("HH:mm:ss"));
-        if (ResponsableAPrevenir(utilisateur))
+        if (ResponsableAPrevenir(utilisateur).value_or(false))
             resultat.Reponse = QByteArrayLiteral("MAJSRV");
     } else if (commande == QLatin1String("VMAJ01")) {
         const int diese = texte.indexOf(QLatin1Char('#'));
         const qint64 installee = Nombres::NombreEnTete(diese < 0 ? texte : texte.mid(diese + 1));
-        resultat.Reponse = cache ? cache->Reponse(installee) : ReponseListe(installee);
+        resultat.Reponse = (cache ? cache->Reponse(installee) : ReponseListe(installee)).value_or(QByteArray());
     } else if (commande == QLatin1String("ENRMAJ")) {
-        if (texte.size() < 7)
-            return resultat;
-        const QString reste = texte.mid(7);
-        if (reste.count(QLatin1Char('#')) < 3)
-            return resultat;
-        const int d1 = reste.indexOf(QLatin1Char('#'));
-        const int d2 = reste.indexOf(QLatin1Char('#'), d1 + 1);
-        const int d3 = reste.indexOf(QLatin1Char('#'), d2 + 1);
-        EnregistrerVersionPoste(reste.left(d1), reste.mid(d1 + 1, d2 - d1 - 1), reste.mid(d2 + 1, d3 - d2 - 1),
-                                reste.mid(d3 + 1));
+        if (texte.size() >= 7)
+            resultat.Rapport = lireRapport(texte.mid(7));
     }
     return resultat;
 }

@@ -1,6 +1,7 @@
 #include "ProtocoleTransfert.h"
 
 #include "Nombres.h"
+#include "core/BaseInterne.h"
 #include "core/TableMajDispo.h"
 #include "core/TableParametres.h"
 
@@ -26,15 +27,21 @@ bool nomSimple(const QString& nom)
 
 } // namespace
 
-QString FichierMajPoste(const QString& version)
+std::optional<QString> FichierMajPoste(const QString& version)
 {
     qint64 numero = 0;
     if (!Nombres::NombreEntier(version, &numero))
         return QString();
+    BaseInterne::AttenteCourte attente;
+    BaseInterne::SuiviEchecs suivi;
     const auto maj = TableMajDispo::PosteDeVersion(numero);
+    if (suivi.Echec())
+        return std::nullopt;
     if (!maj || !nomSimple(maj->NomFichierMaj))
         return QString();
     const Parametres parametres = TableParametres::LireLigne1();
+    if (suivi.Echec())
+        return std::nullopt;
     if (!parametres.Existe || parametres.EmplacementMaj.isEmpty())
         return QString();
     return QDir(parametres.EmplacementMaj).filePath(maj->NomFichierMaj);

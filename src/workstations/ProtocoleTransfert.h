@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // The transfer channel: which file a workstation gets for a version, and how many bytes of
 // the stream carry it.
 
 // The full path of the workstation update file of that version, read from the update folder
 // of the settings row at each call; the empty text when the version is not a whole number,
-// has no workstation update, or no settings row gives the folder.
-QString FichierMajPoste(const QString& version);
+// has no workstation update, or no settings row gives the folder; nothing when the database
+// could not be read (the question then gets no answer). Statements wait only briefly for a
+// lock held by another program.
+std::optional<QString> FichierMajPoste(const QString& version);
 
 // Files travel in chunks of this size; the last one is padded with spaces.
 constexpr qint64 TailleBloc = 4096;

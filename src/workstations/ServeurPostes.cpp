@@ -85,7 +85,7 @@ bool ServeurPostes::PosteConnecte(const QString& adresse) const
 void ServeurPostes::accepter(QTcpSocket* prise)
 {
     const int index = m_index.Prendre();
-    auto* connexion = new ConnexionControle(index, prise, m_etat, &m_cache, this);
+    auto* connexion = new ConnexionControle(index, prise, m_etat, &m_cache, &m_rapports, this);
     connexion->setObjectName(QStringLiteral("Wck_Client_") + QString::number(index));
     m_connexions[index] = connexion;
     connect(connexion, &ConnexionControle::Fermee, this, &ServeurPostes::fermee);

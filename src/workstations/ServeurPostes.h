@@ -3,6 +3,7 @@
 #include "CacheReponsesListe.h"
 #include "CanalTransfert.h"
 #include "Ecoute.h"
+#include "FileRapports.h"
 #include "IndexConnexions.h"
 #include "core/Composants.h"
 
@@ -44,6 +45,8 @@ public:
     quint16 PortTransfert() const;
     // Files go out through the kernel where it can; tests turn it off to check the other path.
     void FixerEnvoiNoyau(bool permis) { m_transfert.FixerEnvoiNoyau(permis); }
+    // Version reports kept until the database takes them.
+    int RapportsEnAttente() const { return m_rapports.EnAttente(); }
 
 signals:
     void PostesConnectesChange(int nombre); // after each connection and disconnection
@@ -62,4 +65,5 @@ private:
     std::map<int, ConnexionControle*> m_connexions;
     CanalTransfert m_transfert;
     CacheReponsesListe m_cache;
+    FileRapports m_rapports;
 };

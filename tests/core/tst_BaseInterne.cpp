@@ -7,10 +7,14 @@
 #include "core/TablePostes.h"
 #include "core/TableResponsables.h"
 #include "support/DossierTest.h"
+#include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
+#include "support/SortieCapturee.h"
 
+#include <QFile>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTimer>
 
 class TstBaseInterne : public QObject
 {
@@ -146,6 +150,57 @@ private slots:
         QCOMPARE(TableJournal::Tous().size(), 1);
         QCOMPARE(BaseInterne::Connexion().tables().size(), 8); // seven tables and sqlite_sequence
         QVERIFY(BaseInterne::Connexion().tables().contains(QStringLiteral("MajPoste")));
+    }
+
+    // The first failed write after a successful one is told to the person; later ones are not,
+    // until a write succeeds again. A file moved away while open takes no write.
+    void ecritureImpossibleDiteUneFois()
+    {
+        DossierTest dossier;
+        InterlocuteurScripte personne;
+        SortieCapturee sortie;
+        const QString chemin = dossier.Fichier(BaseInterne::NomFichier());
+        const QString ailleurs = dossier.Fichier(QStringLiteral("donnees-deplacee.db"));
+        // Every box planned by the failures so far has been shown once this has run.
+        const auto apresLesMessages = [] {
+            bool passe = false;
+            QTimer::singleShot(0, [&passe] { passe = true; });
+            return QTest::qWaitFor([&passe] { return passe; });
+        };
+        AjouterEvenement(0, QStringLiteral("avant"));
+
+        QVERIFY(QFile::rename(chemin, ailleurs));
+        AjouterEvenement(0, QStringLiteral("perdu"));
+        QVERIFY(!TableResponsables::Ajouter(QStringLiteral("dupont")));
+        QVERIFY(apresLesMessages());
+        QCOMPARE(personne.affiches.size(), 1);
+        QCOMPARE(personne.affiches.first().titre, QStringLiteral("Message QUENTARIS"));
+        QCOMPARE(personne.affiches.first().icone, Icone::Exclamation);
+        QCOMPARE(personne.affiches.first().texte,
+                 QStringLiteral("La base de données interne du serveur de mise à jour (") + chemin
+                     + QStringLiteral(") ne peut pas être écrite.\r\nTant que ce problème dure, les mises à jour "
+                                      "téléchargées, le journal des événements et les paramètres ne sont pas "
+                                      "enregistrés, et les versions signalées par les postes restent en attente. "
+                                      "Vérifiez que le fichier existe, que le dossier du programme peut être écrit et "
+                                      "que le disque n'est pas plein."));
+
+        // Every failure still goes to standard error, with the box only once.
+        QCOMPARE(sortie.Contenant(QStringLiteral("supprimé ou déplacé")).size(), 2);
+        QCOMPARE(sortie.Contenant(QStringLiteral("Message QUENTARIS: La base de données interne")).size(), 1);
+
+        QVERIFY(QFile::rename(ailleurs, chemin));
+        AjouterEvenement(0, QStringLiteral("après"));
+        QVERIFY(QFile::rename(chemin, ailleurs));
+        QVERIFY(!TableResponsables::Ajouter(QStringLiteral("dupont")));
+        QVERIFY(apresLesMessages());
+        QCOMPARE(personne.affiches.size(), 2);
+
+        QVERIFY(QFile::rename(ailleurs, chemin));
+        QStringList messages;
+        for (const Evenement& e : TableJournal::Tous())
+            messages.prepend(e.MessageEvt);
+        QCOMPARE(messages, (QStringList{QStringLiteral("avant"), QStringLiteral("après")}));
+        QVERIFY(TableResponsables::Tous().isEmpty());
     }
 
     void fichierQuiNEstPasUneBaseRefuse()

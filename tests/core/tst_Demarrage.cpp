@@ -12,6 +12,8 @@
 
 #include <QDir>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -157,6 +159,29 @@ private slots:
         QCOMPARE(banc.messages.affiches.first().icone, Icone::Information);
         QCOMPARE(banc.codeDeFin(), 1);
         QVERIFY(banc.trace.etapes.isEmpty());
+    }
+
+    // Another program writing at that moment does not make the database unwritable.
+    void baseVerrouilleeAuDemarrage()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        BaseInterne::Fermer();
+        QSqlDatabase autre = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("autre"));
+        autre.setDatabaseName(dossier.Fichier(BaseInterne::NomFichier()));
+        QVERIFY(autre.open());
+        QVERIFY(QSqlQuery(autre).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        QVERIFY(QSqlQuery(autre).exec(QStringLiteral("DELETE FROM EvtMaj")));
+        {
+            Banc banc;
+            banc.reseau.Demarrer(dossier.Chemin(), false);
+            QVERIFY(banc.messages.affiches.isEmpty());
+            QCOMPARE(banc.demarre.size(), 1);
+        }
+        QVERIFY(QSqlQuery(autre).exec(QStringLiteral("ROLLBACK")));
+        autre.close();
+        autre = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("autre"));
     }
 
     void premierDemarrageAvantToutEcouteur()

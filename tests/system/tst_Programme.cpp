@@ -4,12 +4,15 @@
 #include "support/DossierTest.h"
 #include "support/Registre.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 #include <memory>
@@ -67,6 +70,48 @@ bool accepte(quint16 port)
     return socket.waitForConnected(200);
 }
 
+// The database message of the start, as standard error shows it.
+bool messageDeLaBase(const QString& erreurs)
+{
+    const QRegularExpression ligne(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Message QUENTARIS: L'application serveur de mise à "
+                       "jour a rencontré un problème lors de la tentative de connexion à sa base de données "
+                       "interne\\. Le programme va être arrêté\\."),
+        QRegularExpression::MultilineOption);
+    return ligne.match(erreurs).hasMatch();
+}
+
+// A small file system of the test's own, which can be made read-only; mounting needs root.
+class Montage
+{
+public:
+    Montage()
+    {
+        m_monte = QProcess::execute(QStringLiteral("mount"),
+                                    {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                     QStringLiteral("size=8m"), QStringLiteral("tmpfs"), m_dossier.path()})
+            == 0;
+    }
+    ~Montage()
+    {
+        if (m_monte)
+            QProcess::execute(QStringLiteral("umount"), {m_dossier.path()});
+    }
+    bool Monte() const { return m_monte; }
+    QString Chemin() const { return m_dossier.path(); }
+    QString Fichier(const QString& nom) const { return QDir(m_dossier.path()).filePath(nom); }
+    bool LectureSeule()
+    {
+        return QProcess::execute(QStringLiteral("mount"),
+                                 {QStringLiteral("-o"), QStringLiteral("remount,ro"), m_dossier.path()})
+            == 0;
+    }
+
+private:
+    QTemporaryDir m_dossier;
+    bool m_monte = false;
+};
+
 // One question and its answer on a fresh connection; empty when nothing came back in time.
 QByteArray echange(quint16 port, const QByteArray& question)
 {
@@ -120,6 +165,18 @@ private slots:
                 {QStringLiteral("--home"), dossier.Chemin(), QStringLiteral("--init-db")});
         QVERIFY(p.waitForFinished());
         QCOMPARE(p.exitCode(), 0);
+        {
+            // Created so that readers never wait for another program's writer.
+            QSqlDatabase simple = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("simple"));
+            simple.setDatabaseName(dossier.Fichier(BaseInterne::NomFichier()));
+            QVERIFY(simple.open());
+            QSqlQuery mode(simple);
+            QVERIFY(mode.exec(QStringLiteral("PRAGMA journal_mode")) && mode.next());
+            QCOMPARE(mode.value(0).toString(), QStringLiteral("wal"));
+            mode.finish();
+            simple.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("simple"));
         QVERIFY(BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier())));
         const QStringList tables = BaseInterne::Connexion().tables();
         for (const char* t :
@@ -134,14 +191,7 @@ private slots:
         QVERIFY(serveur.processus.waitForFinished());
         QCOMPARE(serveur.processus.exitCode(), 1);
         const QString erreurs = QString::fromUtf8(serveur.processus.readAllStandardError());
-        const QRegularExpression ligne(
-            QStringLiteral(
-                "^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Message QUENTARIS: L'application serveur de mise à jour a "
-                "rencontré un problème lors de la tentative de connexion à sa base de données interne\\. Le programme "
-                "va "
-                "être arrêté\\."),
-            QRegularExpression::MultilineOption);
-        QVERIFY2(ligne.match(erreurs).hasMatch(), qPrintable(erreurs));
+        QVERIFY2(messageDeLaBase(erreurs), qPrintable(erreurs));
         QVERIFY(!QFile::exists(dossier.Fichier(BaseInterne::NomFichier())));
     }
 
@@ -202,6 +252,37 @@ private slots:
             10000);
         QCOMPARE(serveur.processus.exitStatus(), QProcess::NormalExit);
         QCOMPARE(serveur.processus.exitCode(), 0);
+    }
+
+    // A program folder that cannot be written ends the start with the database message, as an
+    // unreadable database does: in WAL mode the file cannot even be read, in its old journal
+    // mode it can be read but not written.
+    void dossierEnLectureSeule_data()
+    {
+        QTest::addColumn<bool>("wal");
+        QTest::newRow("WAL") << true;
+        QTest::newRow("ancien journal") << false;
+    }
+    void dossierEnLectureSeule()
+    {
+        QFETCH(bool, wal);
+        DossierTest dossier(false);
+        Montage programme;
+        if (!programme.Monte())
+            QSKIP("monter un système de fichiers demande les droits de root");
+        QVERIFY(QFile::copy(dossier.Fichier(QStringLiteral("configserv.ini")),
+                            programme.Fichier(QStringLiteral("configserv.ini"))));
+        QVERIFY(BaseInterne::Initialiser(programme.Fichier(BaseInterne::NomFichier())));
+        dossier.EcrireParametres();
+        if (!wal)
+            QVERIFY(BaseInterne::Commande(QStringLiteral("PRAGMA journal_mode = DELETE")));
+        BaseInterne::Fermer();
+        QVERIFY(programme.LectureSeule());
+
+        Serveur serveur({QStringLiteral("--home"), programme.Chemin()});
+        QVERIFY(serveur.processus.waitForFinished(20000));
+        QCOMPARE(serveur.processus.exitCode(), 1);
+        QVERIFY2(messageDeLaBase(serveur.Erreurs()), qPrintable(serveur.Erreurs()));
     }
 
     // Every descriptor taken by waiting workstations: each listener says so once, rests between
