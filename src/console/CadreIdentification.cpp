@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -50,11 +51,18 @@ CadreIdentification::CadreIdentification(QWidget* parent)
                                       QStringLiteral("Compte de mise à jour désactivé"), QColor(255, 128, 0));
     m_erreurConnexion = etiquetteCouleur(QStringLiteral("Etq_ErreurConnexion"),
                                          QStringLiteral("Connexion impossible ..."), QColor(255, 0, 0));
-    auto* ligneResultat = new QHBoxLayout;
-    for (QLabel* l : {m_verifOK, m_verifPasOK, m_compteBloque, m_erreurConnexion})
+    // The outcome's line keeps its height while no label shows, so the screen never moves.
+    auto* resultat = new QWidget;
+    auto* ligneResultat = new QHBoxLayout(resultat);
+    ligneResultat->setContentsMargins(0, 0, 0, 0);
+    int hauteur = 0;
+    for (QLabel* l : {m_verifOK, m_verifPasOK, m_compteBloque, m_erreurConnexion}) {
         ligneResultat->addWidget(l);
+        hauteur = std::max(hauteur, l->sizeHint().height());
+    }
     ligneResultat->addStretch(1);
-    grille->addLayout(ligneResultat, 2, 0, 1, 3);
+    resultat->setMinimumHeight(hauteur);
+    grille->addWidget(resultat, 2, 0, 1, 3);
 
     connect(m_verif, &QPushButton::clicked, this, [this] { Verifier({}); });
 }

@@ -95,11 +95,14 @@ Frm_LstUsers::Frm_LstUsers(ServeurPostes& postes, QWidget* parent) : QWidget(par
 
 void Frm_LstUsers::AfficherChargement(bool enCours)
 {
-    m_actualiser->setVisible(!enCours);
-    m_fermer->setVisible(!enCours);
-    m_casser->setVisible(!enCours);
-    m_animation->setVisible(enCours);
-    m_charge->setVisible(enCours);
+    // What goes is hidden before what comes is shown: each show lays the window out at once,
+    // and with both rows shown together it would grow to hold them and stay that wide.
+    const QList<QWidget*> boutons{m_actualiser, m_fermer, m_casser};
+    const QList<QWidget*> chargement{m_animation, m_charge};
+    for (QWidget* w : enCours ? boutons : chargement)
+        w->hide();
+    for (QWidget* w : enCours ? chargement : boutons)
+        w->show();
     if (enCours)
         m_animation->Demarrer();
     else

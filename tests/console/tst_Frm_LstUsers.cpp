@@ -96,9 +96,18 @@ private slots:
         QVERIFY(!banc.liste()->isEnabled());
         QVERIFY(!banc.bouton("Cmd_CasserSession")->isEnabled());
         QCOMPARE(banc.bouton("Cmd_CasserSession")->text(), QStringLiteral("&Fermer la session"));
-        // A later refresh that finds sessions enables both.
+        // A later refresh that finds sessions enables both, and the window keeps its size.
+        const auto places = [&banc] {
+            QList<QRect> r{banc.ecran->geometry()};
+            for (const char* nom : {"Lst_Users", "Cmd_CasserSession", "Cmd_Actualiser", "Cmd_Fermer"})
+                r.append(banc.ecran->findChild<QWidget*>(QLatin1String(nom))->geometry());
+            return r;
+        };
+        const QList<QRect> avant = places();
         banc.connecter();
         QTest::mouseClick(banc.bouton("Cmd_Actualiser"), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(places(), avant);
         QCOMPARE(banc.liste()->topLevelItemCount(), 1);
         QVERIFY(banc.liste()->isEnabled());
         QVERIFY(banc.bouton("Cmd_CasserSession")->isEnabled());

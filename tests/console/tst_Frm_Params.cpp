@@ -337,6 +337,16 @@ private slots:
         QFETCH(QString, etiquette);
         Banc banc(true);
         banc.reponse = reponse;
+        // The result label takes room kept for it: nothing below it moves when it shows.
+        const auto places = [&banc] {
+            QList<QRect> r;
+            for (const char* nom : {"Frm_Identification", "Frm_Resp", "Lst_Responsables", "Cmd_Proxy", "Cmd_OK"}) {
+                const QWidget* w = banc.w<QWidget>(nom);
+                r.append(QRect(w->mapTo(banc.ecran, QPoint(0, 0)), w->size()));
+            }
+            return r;
+        };
+        const QList<QRect> avant = places();
         banc.cliquer("Cmd_Verif");
         // While the service is asked, the panel covers the screen and every input is disabled.
         QVERIFY(banc.ecran->VerificationEnCours());
@@ -351,6 +361,8 @@ private slots:
         for (const char* nom : {"Etq_VerifOK", "Etq_VerifPasOK", "Etq_CompteBloque", "Etq_ErreurConnexion"})
             QCOMPARE(banc.w<QLabel>(nom)->isVisible(), etiquette == QLatin1String(nom));
         QVERIFY(banc.messages.affiches.isEmpty());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(places(), avant);
     }
 
     // The screen asks the maker's service itself unless told otherwise.
