@@ -17,7 +17,7 @@ QString texte(const RapportVersion& r)
 
 } // namespace
 
-FileRapports::FileRapports(QObject* parent) : QObject(parent)
+FileRapports::FileRapports(int capacite, QObject* parent) : QObject(parent), m_capacite(capacite)
 {
     m_minuteur.setSingleShot(true);
     connect(&m_minuteur, &QTimer::timeout, this, &FileRapports::reessayer);
@@ -38,8 +38,8 @@ void FileRapports::Enregistrer(const RapportVersion& rapport)
             return;
         Sortie::Ecrire(QStringLiteral("Base interne : les rapports de version sont gardés à partir de celui de ")
                        + rapport.Nom + QStringLiteral(", et écrits dès qu'elle les acceptera."));
-    } else if (EnAttente() >= Capacite) {
-        Sortie::Ecrire(QStringLiteral("Rapport de version non écrit, ") + QString::number(Capacite)
+    } else if (EnAttente() >= m_capacite) {
+        Sortie::Ecrire(QStringLiteral("Rapport de version non écrit, ") + QString::number(m_capacite)
                        + QStringLiteral(" rapports attendant déjà la base interne : ") + texte(rapport));
         return;
     }

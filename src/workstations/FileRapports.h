@@ -19,7 +19,7 @@ public:
     static constexpr int Capacite = 10000;
     static constexpr int IntervalleMs = 500;
 
-    explicit FileRapports(QObject* parent = nullptr);
+    explicit FileRapports(int capacite = Capacite, QObject* parent = nullptr);
     ~FileRapports() override;
 
     void Enregistrer(const RapportVersion& rapport);
@@ -28,6 +28,7 @@ public:
 private:
     void reessayer();
 
+    int m_capacite;
     std::deque<RapportVersion> m_file;
     QTimer m_minuteur;
 };

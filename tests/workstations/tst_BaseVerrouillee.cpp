@@ -8,6 +8,7 @@
 #include "support/DossierTest.h"
 #include "support/Registre.h"
 #include "support/SortieCapturee.h"
+#include "workstations/FileRapports.h"
 #include "workstations/ServeurPostes.h"
 
 #include <QSqlDatabase>
@@ -206,6 +207,32 @@ private slots:
         QCOMPARE(b.Recevoir(6), QByteArray("MAJSRV"));
         transfert.Envoyer("RCPMAJ 999");
         QCOMPARE(transfert.Recevoir(11), QByteArray("ERREURTRANS"));
+    }
+
+    // The queue is bounded; what it cannot keep, and what it still keeps at the stop, is
+    // written whole to standard error rather than lost without a trace.
+    void fileBornee()
+    {
+        SortieCapturee sortie;
+        AutreProgramme autre(fichier());
+        QVERIFY(autre.Executer(QStringLiteral("BEGIN EXCLUSIVE")));
+        QVERIFY(autre.Executer(QStringLiteral("DELETE FROM EvtMaj")));
+        {
+            FileRapports rapports(2);
+            for (int i = 1; i <= 3; ++i)
+                rapports.Enregistrer({QStringLiteral("PC0%1").arg(i), 121, QStringLiteral("AA"),
+                                      QStringLiteral("10.0.0.%1").arg(i), QDate(2011, 3, 5)});
+            QCOMPARE(rapports.EnAttente(), 2);
+            QCOMPARE(sortie.Contenant(QStringLiteral("Rapport de version non écrit")),
+                     QStringList{QStringLiteral("Rapport de version non écrit, 2 rapports attendant déjà la base "
+                                                "interne : ENRMAJ PC03#121#AA#10.0.0.3 (2011-03-05)")});
+        }
+        QCOMPARE(sortie.Contenant(QStringLiteral("à l'arrêt")),
+                 (QStringList{QStringLiteral("Rapport de version non écrit dans la base interne à l'arrêt : ENRMAJ "
+                                             "PC01#121#AA#10.0.0.1 (2011-03-05)"),
+                              QStringLiteral("Rapport de version non écrit dans la base interne à l'arrêt : ENRMAJ "
+                                             "PC02#121#AA#10.0.0.2 (2011-03-05)")}));
+        QVERIFY(autre.Executer(QStringLiteral("ROLLBACK")));
     }
 };
 
