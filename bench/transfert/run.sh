@@ -74,22 +74,28 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 
-# Best of three runs: MB/s.
-mesurer() {
-    local meilleur=0 sortie mo
-    for _ in 1 2 3; do
-        sortie=$("$recepteur" "$@") || { echo "échec : $sortie" >&2; echo 0; return; }
-        mo=$(sed -n 's/.*mo_s=\([0-9.]*\).*/\1/p' <<< "$sortie")
-        meilleur=$(awk -v a="$meilleur" -v b="$mo" 'BEGIN { print (b > a) ? b : a }')
+# MB/s of one run; 0 when it failed.
+debit() {
+    local sortie
+    sortie=$("$recepteur" "$@") || { echo "échec : $sortie" >&2; echo 0; return; }
+    sed -n 's/.*mo_s=\([0-9.]*\).*/\1/p' <<< "$sortie"
+}
+plus_grand() { awk -v a="$1" -v b="$2" 'BEGIN { print (b > a) ? b : a }'; }
+# Best of five rounds, the server and nginx taking turns within each round so that both meet
+# the same moments of a shared machine (a single run moves by ±20 %): "server nginx" in MB/s.
+# Arguments: the server's version and clients, nginx's path.
+comparer() {
+    local serveur=0 nginx=0
+    for _ in 1 2 3 4 5; do
+        serveur=$(plus_grand "$serveur" "$(debit quentaris 127.0.0.1 "$port_transfert" "$1" "$2")")
+        nginx=$(plus_grand "$nginx" "$(debit http 127.0.0.1 "$port_nginx" "$3" "$2")")
     done
-    echo "$meilleur"
+    echo "$serveur $nginx"
 }
 rapport() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }'; }
 
-serveur1=$(mesurer quentaris 127.0.0.1 "$port_transfert" 1 1)
-nginx1=$(mesurer http 127.0.0.1 "$port_nginx" /gros.bin 1)
-serveur20=$(mesurer quentaris 127.0.0.1 "$port_transfert" 2 20)
-nginx20=$(mesurer http 127.0.0.1 "$port_nginx" /moyen.bin 20)
+read -r serveur1 nginx1 <<< "$(comparer 1 1 /gros.bin)"
+read -r serveur20 nginx20 <<< "$(comparer 2 20 /moyen.bin)"
 pic=$(kio "$pid_hote" VmHWM)
 
 printf "Un client, fichier de 1 Gio     : serveur %8.1f Mo/s, nginx %8.1f Mo/s, rapport %s (cible >= 0.9)\n" \
