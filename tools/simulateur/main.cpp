@@ -33,8 +33,9 @@ int main(int argc, char** argv)
     const QCommandLineOption statut(QStringLiteral("statut-fichiers"),
                                     QStringLiteral("Statut HTTP de chaque téléchargement."), QStringLiteral("N"),
                                     QStringLiteral("200"));
-    const QCommandLineOption pause(QStringLiteral("pause"), QStringLiteral("Pause (ms) entre deux morceaux d'un fichier."),
-                                   QStringLiteral("MS"), QStringLiteral("0"));
+    const QCommandLineOption pause(QStringLiteral("pause"),
+                                   QStringLiteral("Pause (ms) entre deux morceaux d'un fichier."), QStringLiteral("MS"),
+                                   QStringLiteral("0"));
     const QCommandLineOption filet(QStringLiteral("filet"),
                                    QStringLiteral("Octets de chaque morceau envoyé avec --pause (4096)."),
                                    QStringLiteral("N"), QStringLiteral("4096"));
