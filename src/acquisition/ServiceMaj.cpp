@@ -20,9 +20,12 @@ void VerifierIdentifiants(const Etat& etat, const QString& utilisateur, const QS
                     [fin = std::move(fin)](const ReponseWeb& r) { fin(r.Reussie ? r.Texte : QString()); });
 }
 
-QString DerniereVersionDispo()
+std::optional<QString> DerniereVersionDispo()
 {
+    BaseInterne::SuiviEchecs lecture;
     const auto derniere = TableMajDispo::Derniere();
+    if (lecture.Echec())
+        return std::nullopt;
     return derniere ? QString::number(derniere->NumVersionDispo) : QStringLiteral("0");
 }
 

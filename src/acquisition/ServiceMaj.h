@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVector>
 #include <functional>
+#include <optional>
 
 class Etat;
 
@@ -18,8 +19,9 @@ class Etat;
 void VerifierIdentifiants(const Etat& etat, const QString& utilisateur, const QString& motDePasse, QObject* contexte,
                           std::function<void(const QString& reponse)> fin);
 
-// The version of the last update recorded, "0" when none.
-QString DerniereVersionDispo();
+// The version of the last update recorded, "0" when none; nothing when the internal database
+// could not be read, for asking the service from "0" would download every update again.
+std::optional<QString> DerniereVersionDispo();
 
 // Asks for the updates that follow `version` and journals the outcome. Calls `fin` with the
 // listed entries, in download order; with none when there is nothing to download.

@@ -77,12 +77,30 @@ void VerificationMaj::demarrer(bool manuelle)
     m_entrees.clear();
     // The status window is painted before the service is asked.
     QTimer::singleShot(0, this, [this] {
-        RechercherMiseAJour(m_etat, DerniereVersionDispo(), m_etat.W_User, m_etat.W_Pass, this,
+        const std::optional<QString> version = DerniereVersionDispo();
+        if (!version) {
+            curseurIllisible();
+            return;
+        }
+        RechercherMiseAJour(m_etat, *version, m_etat.W_User, m_etat.W_Pass, this,
                             [this](const QVector<EntreeVersion>& entrees) {
                                 m_entrees = entrees;
                                 suivante();
                             });
     });
+}
+
+// Without the last update recorded the service cannot be asked for what follows it: the check
+// ends as a failed query does. Said on standard error too, as the journal lives in the same
+// database.
+void VerificationMaj::curseurIllisible()
+{
+    const QString message
+        = QStringLiteral("La recherche des mises à jour a échoué : la base de données interne du serveur de mise à "
+                         "jour n'a pas pu être lue, la dernière mise à jour téléchargée est inconnue.");
+    Sortie::Ecrire(message);
+    AjouterEvenement(Anomalie, message);
+    terminer();
 }
 
 void VerificationMaj::suivante()

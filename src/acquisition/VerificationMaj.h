@@ -37,6 +37,7 @@ signals:
 
 private:
     void demarrer(bool manuelle);
+    void curseurIllisible();
     void suivante();
     void reporterLaSuite(const QString& numero);
     void terminer();

@@ -1,4 +1,5 @@
 #include "acquisition/VerificationMaj.h"
+#include "core/BaseInterne.h"
 #include "core/Etat.h"
 #include "core/Horloge.h"
 #include "core/TableMajDispo.h"
@@ -7,6 +8,7 @@
 #include "support/JournalTest.h"
 #include "support/Registre.h"
 #include "support/SimulateurTest.h"
+#include "support/SortieCapturee.h"
 #include "support/StatutEnregistre.h"
 
 #include <QSignalSpy>
@@ -224,6 +226,44 @@ private slots:
                          QStringLiteral("0|Le téléchargement de la mise à jour poste 9 a été pris en compte par le "
                                         "serveur QUENTARIS.")}));
         QCOMPARE(m_statut->appels.size(), 3);
+    }
+
+    // Without the last update recorded, the service is not asked at all: asking from 0 would
+    // download every update again. The check ends as a failed query does, and says why.
+    void derniereMiseAJourIllisible()
+    {
+        for (qint64 n : {1001, 1002})
+            m_sim->Ajouter(n, QStringLiteral("MAJ%1.zip").arg(n), QStringLiteral("0"), SimulateurTest::Contenu(n, 50));
+        MajDispo m;
+        m.NumVersionDispo = 1001;
+        m.NomFichierMaj = QStringLiteral("MAJ1001.zip");
+        QVERIFY(TableMajDispo::Inserer(m) > 0);
+        QVERIFY(BaseInterne::Commande(QStringLiteral("ALTER TABLE MajDispo RENAME TO MajDispoCachee")));
+        const QString message
+            = QStringLiteral("La recherche des mises à jour a échoué : la base de données interne du serveur de mise "
+                             "à jour n'a pas pu être lue, la dernière mise à jour téléchargée est inconnue.");
+        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
+        QStringList lignes;
+        {
+            SortieCapturee sortie;
+            QVERIFY(m_verif->VerifierMAJ(true));
+            QTRY_COMPARE(fin.count(), 1);
+            lignes = sortie.Contenant(QStringLiteral("recherche des mises à jour"));
+        }
+        QVERIFY(m_sim->Service().Recues.isEmpty());
+        QCOMPARE(lignes, QStringList{message});
+        QCOMPARE(LignesJournal(), QStringList{QStringLiteral("1|") + message});
+        QCOMPARE(m_statut->appels, QStringList({QStringLiteral("ouvrir manuelle"), QStringLiteral("fermer manuelle")}));
+        QVERIFY(!m_etat->VerificationEnCours());
+        QVERIFY(!m_etat->VerificationManuelle);
+        QVERIFY(m_minuteur->isActive());
+
+        // Readable again: the next check asks from the last update recorded.
+        QVERIFY(BaseInterne::Commande(QStringLiteral("ALTER TABLE MajDispoCachee RENAME TO MajDispo")));
+        QVERIFY(m_verif->VerifierMAJ(true));
+        QTRY_COMPARE(fin.count(), 2);
+        QCOMPARE(m_sim->Service().Recues.value(0).Valeurs.value(QStringLiteral("vers")), QStringLiteral("1001"));
+        QCOMPARE(TableMajDispo::Compte(), qint64(2));
     }
 };
 
