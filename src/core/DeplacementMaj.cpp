@@ -1,5 +1,6 @@
 #include "DeplacementMaj.h"
 
+#include "BaseInterne.h"
 #include "Etat.h"
 #include "Journal.h"
 #include "Sortie.h"
@@ -142,7 +143,14 @@ void DeplacementMaj::essayerDeCommencer()
     m_etat.InstallationEnCours = true;
     const QString ancien = QFileInfo(m_ancien).canonicalFilePath();
     const bool memeDossier = !ancien.isEmpty() && ancien == QFileInfo(m_nouveau).canonicalFilePath();
+    // An empty list read from a failed query would move nothing and still record the new folder.
+    BaseInterne::SuiviEchecs lecture;
     m_majs = memeDossier ? QVector<MajDispo>() : TableMajDispo::Toutes();
+    if (lecture.Echec()) {
+        echouer(QStringLiteral("Les mises à jour à déplacer n'ont pas pu être lues dans la base de données interne : "
+                               "aucun fichier n'a été déplacé."));
+        return;
+    }
     if (!m_majs.isEmpty())
         emit Debut(int(m_majs.size()));
     QTimer::singleShot(0, this, &DeplacementMaj::deplacerSuivante);

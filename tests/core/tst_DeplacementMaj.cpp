@@ -243,6 +243,28 @@ private slots:
         QCOMPARE(EntreesDossier(banc.dossier.DossierMaj()), QStringList{QStringLiteral("maj121.zip")});
         QCOMPARE(EntreesDossier(nouveau), QStringList());
     }
+
+    // Updates that cannot be read are not "no update": nothing moves and the old folder stays.
+    void listeIllisibleGardeLAncienDossier()
+    {
+        Banc banc;
+        ajouter(121, QStringLiteral("maj121.zip"), true);
+        banc.ecrire(QStringLiteral("maj121.zip"), "a");
+        banc.ecrire(QStringLiteral("121.pdf"), "d");
+        const QString nouveau = banc.dossier.Fichier(QStringLiteral("nouveau"));
+        QVERIFY(QDir().mkpath(nouveau));
+        QVERIFY(BaseInterne::Commande(QStringLiteral("ALTER TABLE MajDispo RENAME TO MajDispoCachee")));
+        QVERIFY(!banc.deplacer(nouveau));
+        banc.ancienDossierGarde();
+        const QString message = QStringLiteral("Les mises à jour à déplacer n'ont pas pu être lues dans la base de "
+                                               "données interne : aucun fichier n'a été déplacé.");
+        QCOMPARE(banc.echecs.size(), 1);
+        QCOMPARE(banc.echecs.first().first().toString(), message);
+        QCOMPARE(LignesJournal(), QStringList{QStringLiteral("1|") + message});
+        QCOMPARE(EntreesDossier(banc.dossier.DossierMaj()),
+                 (QStringList{QStringLiteral("121.pdf"), QStringLiteral("maj121.zip")}));
+        QCOMPARE(EntreesDossier(nouveau), QStringList());
+    }
 };
 
 QUENTARIS_TEST(TstDeplacementMaj)
