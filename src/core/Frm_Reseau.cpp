@@ -130,7 +130,13 @@ void Frm_Reseau::suiteDemarrage()
 {
     if (m_arrete)
         return;
+    // Unreadable settings are no empty schedule and no empty account.
+    BaseInterne::SuiviEchecs lecture;
     const Parametres p = TableParametres::Lire();
+    if (lecture.Echec()) {
+        baseInutilisable(QStringLiteral("les paramètres ne peuvent pas être lus"));
+        return;
+    }
     if (p.Existe) {
         m_etat.W_User = p.UtilisateurMaj;
         m_etat.W_Pass = p.MotDePasseMaj;

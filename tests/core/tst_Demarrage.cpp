@@ -6,6 +6,7 @@
 #include "core/TableMajDispo.h"
 #include "core/TableParametres.h"
 #include "platform/Systeme.h"
+#include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
@@ -56,12 +57,16 @@ public:
     void AfficherPremierDemarrage(std::function<void()> ensuite) override
     {
         m_trace.noter(QStringLiteral("parametres"));
+        if (pendantLEcran)
+            pendantLEcran();
         ensuite();
     }
     void AfficherIcone() override { m_trace.noter(QStringLiteral("icone")); }
     void RetirerIcone() override { m_trace.noter(QStringLiteral("retirer")); }
     void OuvrirMenu() override { m_trace.noter(QStringLiteral("menu")); }
     void VerifConnectes() override { }
+    // What happens elsewhere while the first-start screen is open.
+    std::function<void()> pendantLEcran;
 
 private:
     Trace& m_trace;
@@ -202,6 +207,24 @@ private slots:
         QVERIFY(banc.reseau.Tim_VerifMAJ.isActive());
         QCOMPARE(banc.reseau.Tim_VerifMAJ.interval(), 60000);
         QVERIFY(!banc.reseau.Tim_InstallDiffere.isActive());
+    }
+
+    // Settings that can no longer be read once the first-start screen has closed are no empty
+    // schedule: the start ends as with an unreadable database.
+    void parametresIllisiblesApresLePremierEcran()
+    {
+        DossierTest dossier;
+        Banc banc;
+        banc.console.pendantLEcran = [&dossier] {
+            AutreProgramme autre(dossier.Fichier(BaseInterne::NomFichier()));
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE ParamMajInt RENAME TO ParamMajIntCachee")));
+        };
+        banc.reseau.Demarrer(dossier.Chemin(), false);
+        QCOMPARE(banc.messages.Textes(), (QStringList{kPremiere, kBase}));
+        QCOMPARE(banc.codeDeFin(), 1);
+        QCOMPARE(banc.trace.etapes, QStringList{QStringLiteral("parametres@1")});
+        QVERIFY(banc.demarre.isEmpty());
+        QVERIFY(!banc.reseau.Tim_VerifMAJ.isActive());
     }
 
     void parametresChargesEtDechiffres()

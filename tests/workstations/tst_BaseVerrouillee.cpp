@@ -5,14 +5,13 @@
 #include "core/TableMajAttente.h"
 #include "core/TablePostes.h"
 #include "core/TableResponsables.h"
+#include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/Registre.h"
 #include "support/SortieCapturee.h"
 #include "workstations/FileRapports.h"
 #include "workstations/ServeurPostes.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 #include <memory>
@@ -20,35 +19,6 @@
 namespace {
 
 const QByteArray kSep("\xFE");
-
-// Another program on the same database file (a backup tool, an administrator in sqlite3),
-// through its own SQLite connection.
-class AutreProgramme
-{
-public:
-    explicit AutreProgramme(const QString& fichier)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kNom);
-        db.setDatabaseName(fichier);
-        db.open();
-    }
-    ~AutreProgramme()
-    {
-        QSqlDatabase::database(kNom, false).close();
-        QSqlDatabase::removeDatabase(kNom);
-    }
-    bool Executer(const QString& sql)
-    {
-        QSqlQuery q(QSqlDatabase::database(kNom, false));
-        const bool ok = q.exec(sql);
-        if (!ok)
-            qWarning() << sql << q.lastError().text();
-        return ok;
-    }
-
-private:
-    static inline const QString kNom = QStringLiteral("autre programme");
-};
 
 // Version reports in the order they were written: workstation name and version.
 QStringList historique()

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// Another program on the same database file (a backup tool, an administrator in sqlite3),
+// through its own SQLite connection.
+class AutreProgramme
+{
+public:
+    explicit AutreProgramme(const QString& fichier);
+    ~AutreProgramme();
+    AutreProgramme(const AutreProgramme&) = delete;
+    AutreProgramme& operator=(const AutreProgramme&) = delete;
+
+    // Runs one statement; a failure is written as a test warning.
+    bool Executer(const QString& sql);
+};
