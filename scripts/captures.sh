@@ -2,12 +2,15 @@
 # A tour of every window of the console on a virtual X display, as an administrator sees it:
 # Xvfb, the openbox window manager and a tint2 panel with its notification area. The server
 # runs on a demo folder of its own with the update service simulator; the tour opens the menu,
-# each screen of the menu, the check's status windows and the first-run screen,
-# and saves one PNG per window in OUT_DIR (the whole 1024 x 768 screen, panel included).
-# What it checks on the way (the second click on the tray icon, the captions the window
-# manager shows) is written to OUT_DIR/verifications.txt.
+# the check's status windows (manual and scheduled), every screen of the menu and the dialogs
+# behind their buttons (Qt's folder browser and calendar, the proxy screen), installs the
+# server update twice (a database that fails locks the report, then all goes well), stops the
+# server through the menu and shows the first-run screen. One PNG per window goes to OUT_DIR
+# (the whole 1024 x 768 screen, panel included). What it checks on the way (the menu's place,
+# the second click on the tray icon, the captions the window manager shows, windows that must
+# not move or grow, the lock message's place) is written to OUT_DIR/verifications.txt.
 # Usage: captures.sh [BUILD_DIR] [OUT_DIR]    (make captures installs what it needs)
-set -euo pipefail
+set -Eeuo pipefail
 build=${1:-build}
 racine=$(cd "$(dirname "$0")/.." && pwd)
 bin="$racine/$build"
@@ -22,12 +25,16 @@ source "$racine/scripts/captures/fenetres.sh"
 export LANG=C.UTF-8 TMPDIR="$travail/tmp"
 unset XDG_RUNTIME_DIR
 pids=()
+# Whatever happened, everything the tour started ends: asked first, then forced.
 nettoyer() {
     arreter_simulateur
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null || true; done
-    wait 2>/dev/null || true
+    local p
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2> /dev/null || true; done
+    for p in "${pids[@]}"; do attendre_fin "$p" 5 || kill -KILL "$p" 2> /dev/null || true; done
+    wait 2> /dev/null || true
 }
 trap nettoyer EXIT
+trap 'echo "Tour interrompu à la ligne $LINENO de $(basename "${BASH_SOURCE[0]}") (captures dans $sortie)" >&2' ERR
 
 # The virtual desktop.
 n=90
@@ -42,11 +49,15 @@ tint2 -c "$racine/scripts/captures/tint2rc" > "$travail/tint2.log" 2>&1 &
 pids+=($!)
 sleep 2
 
-# The service: the demo updates, made larger so that their downloads can be seen.
+# The service: the demo updates, made larger so that their downloads can be seen. The server
+# update's database command takes two seconds, and fails for PAIE while the file echec-paie
+# exists.
 service="$travail/service"
+echec="$travail/echec-paie"
 "$bin/quentaris-simulateur" --creer-demo "$service"
 gonfler_archive "$service/majs/poste/MAJ1001.zip" "$travail"
-gonfler_archive "$service/majs/srv/MAJ1002.zip" "$travail"
+gonfler_archive "$service/majs/srv/MAJ1002.zip" "$travail" \
+    "sleep 2; [ -e '$echec' ] && [ \"\$(basename \"\$4\")\" = PAIE ] && exit 1"
 # Only the workstation update at first; the server update comes for the scheduled check.
 cp "$service/catalogue.txt" "$travail/catalogue-complet.txt"
 grep -v '^1002;' "$travail/catalogue-complet.txt" > "$service/catalogue.txt"
@@ -60,6 +71,8 @@ pid_serveur=$!
 pids+=($pid_serveur)
 verifications="$sortie/verifications.txt"
 : > "$verifications"
+ecran="Serveur de mises à jour QUENTARIS"
+poste_outil="$bin/tools/quentaris-poste/quentaris-poste"
 
 # 1. The menu opens by itself at start-up, beside the panel.
 menu=$(attendre_fenetre "QUENTARIS - Serveur")
@@ -72,77 +85,202 @@ sleep 1
 if fenetre_visible "QUENTARIS - Serveur"; then noter "ÉCHEC : le second clic sur l'icône n'a pas fermé le menu"
 else noter "Second clic sur l'icône : menu fermé"; fi
 cliquer_icone
-menu=$(attendre_fenetre "QUENTARIS - Serveur")
+attendre_fenetre "QUENTARIS - Serveur" > /dev/null
 noter "Troisième clic sur l'icône : menu ouvert"
 
-# 2. The manual check: its status window, then the event viewer.
+# 2. The manual check: its status window, then the event viewer, an event's detail and the
+#    cleanup dialog with Qt's calendar open.
 choisir_entree 2
-etat=$(attendre_fenetre "Serveur de mises à jour QUENTARIS")
+etat=$(attendre_fenetre "$ecran")
 sleep 0.3
 capturer 02-verification-manuelle
 attendre_absence "$etat"
-obs=$(attendre_fenetre "Serveur de mises à jour QUENTARIS")
+obs=$(attendre_fenetre "$ecran")
 sleep 0.5
 capturer 03-observateur-evenements
-double_clic "$obs" 200 64
-detail=$(attendre_fenetre "Serveur de mises à jour QUENTARIS" "$obs")
+double_clic "$obs" 200 63
+detail=$(attendre_fenetre "$ecran" "$obs")
 sleep 0.3
 capturer 04-detail-evenement
 fermer_par_clavier "$detail" Escape
+cliquer "$obs" -160 -23
+nettoyage=$(attendre_fenetre "Nettoyage de la liste des évenements")
+sleep 0.3
+cliquer "$nettoyage" -23 42
+sleep 0.5
+capturer 05-nettoyage-calendrier
+xdotool key Escape
+sleep 0.3
+fermer_par_clavier "$nettoyage" Escape
 fermer "$obs"
 
 # 3. The scheduled check, two minutes after the start: the balloon beside the panel.
 cp "$travail/catalogue-complet.txt" "$service/catalogue.txt"
 arreter_simulateur
 demarrer_simulateur "$bin" "$service" "$travail" "$port_simulateur" --pause 40
-if [ -z "${SANS_BULLE:-}" ]; then
-    if bulle=$(attendre_bulle $((debut + 200))); then
-        sleep 0.5
-        capturer 07-verification-planifiee
-        attendre_absence "$bulle" || true
-    else
-        noter "ÉCHEC : la bulle de la vérification planifiée n'a pas été vue"
-    fi
+if bulle=$(attendre_bulle $((debut + 200))); then
+    sleep 0.5
+    capturer 06-verification-planifiee
+    noter "Bulle de la vérification planifiée en $(position "$bulle"), $(taille "$bulle")"
+    attendre_absence "$bulle" || true
+else
+    noter "ÉCHEC : la bulle de la vérification planifiée n'a pas été vue"
 fi
 
-# 4. Each screen of the menu, as it opens.
-"$bin/tools/quentaris-poste/quentaris-poste" --port 28300 --port-transfert 28301 --poste PC-COMPTA \
+# 4. The parameters screen: the account check (nothing may move when its outcome shows),
+#    Qt's folder browser behind "...", the proxy warning and the proxy screen.
+choisir_entree 1
+params=$(attendre_fenetre "$ecran")
+sleep 0.7
+capturer 07-parametres
+cliquer "$params" -101 245
+sleep 1.5
+capturer 08-parametres-compte-verifie
+eval "$(geometrie "$params")"
+zone="${WIDTH}x$((HEIGHT - 300 - 40))+$X+$((Y + 300))"
+convert "$sortie/07-parametres.png" -crop "$zone" +repage "$travail/avant.png"
+convert "$sortie/08-parametres-compte-verifie.png" -crop "$zone" +repage "$travail/apres.png"
+ecart=$(compare -metric AE "$travail/avant.png" "$travail/apres.png" null: 2>&1 || true)
+noter "Paramètres : ${ecart} pixels changés sous le résultat de la vérification du compte (attendu 0)"
+cliquer "$params" -40 129
+dossier=$(attendre_fenetre "Choisir un répertoire")
+sleep 0.7
+capturer 09-choix-dossier
+fermer_par_clavier "$dossier" Escape
+cliquer "$params" 84 -23
+attendre_fenetre "Message QUENTARIS" > /dev/null
+sleep 0.3
+capturer 10-proxy-avertissement
+xdotool key Return
+proxy=$(attendre_fenetre "$ecran" "$params")
+sleep 0.5
+capturer 11-proxy
+fermer_par_clavier "$proxy" Escape
+cliquer "$params" -52 -23
+attendre_absence "$params"
+
+# 5. Each screen of the menu, with workstations known and one connected.
+"$poste_outil" --port 28300 --port-transfert 28301 --poste PC-COMPTA \
     --mac 00-11-22-33-44-55 --signaler 1001 > /dev/null 2>&1 || true
-"$bin/tools/quentaris-poste/quentaris-poste" --port 28300 --port-transfert 28301 --poste PC-PAIE \
-    --utilisateur dupont --attente 60000 > /dev/null 2>&1 &
+"$poste_outil" --port 28300 --port-transfert 28301 --poste PC-PAIE \
+    --utilisateur dupont --attente 600000 > /dev/null 2>&1 &
 poste=$!
 pids+=($poste)
-for ecran in "8 08-historique-telechargements" "3 09-suivi" "7 10-utilisateurs-connectes" \
-    "5 11-mises-a-jour-en-attente"; do
-    choisir_entree "${ecran%% *}"
-    fenetre=$(attendre_fenetre "Serveur de mises à jour QUENTARIS")
+for ecran_menu in "8 12-historique-telechargements" "3 13-suivi"; do
+    choisir_entree "${ecran_menu%% *}"
+    fenetre=$(attendre_fenetre "$ecran")
     sleep 0.7
-    capturer "${ecran#* }"
+    capturer "${ecran_menu#* }"
     fermer "$fenetre"
 done
+choisir_entree 7
+utilisateurs=$(attendre_fenetre "$ecran")
+sleep 0.7
+capturer 14-utilisateurs-connectes
+avant=$(taille "$utilisateurs")
+cliquer "$utilisateurs" -142 -23
+sleep 0.7
+capturer 15-utilisateurs-connectes-actualises
+noter "Utilisateurs connectés : $avant, après « Actualiser » $(taille "$utilisateurs")"
+fermer "$utilisateurs"
 
-# 5. Remote maintenance, with no browser on this machine.
+# 6. The server update: the pending list, the scheduling dialog (refused while a workstation
+#    is connected; a deferred start asks for confirmation), then two installations.
+choisir_entree 5
+attente=$(attendre_fenetre "$ecran")
+sleep 0.7
+capturer 16-mises-a-jour-en-attente
+installer() {
+    cliquer "$attente" -179 -23
+    planification=$(attendre_fenetre "Installation de la mise à jour serveur")
+    sleep 0.5
+}
+installer
+capturer 17-installation-planification
+xdotool key alt+v
+attendre_fenetre "Message QUENTARIS" > /dev/null
+sleep 0.3
+capturer 18-installation-refusee-poste-connecte
+xdotool key Return
+sleep 0.5
+cliquer "$planification" 18 87
+cliquer "$planification" 314 87
+xdotool key BackSpace
+xdotool type --delay 100 2230
+xdotool key alt+v
+attendre_fenetre "Message QUENTARIS" > /dev/null
+sleep 0.3
+capturer 19-installation-differee-confirmation
+xdotool key alt+n
+sleep 0.5
+cliquer "$planification" 18 60
+# The workstation leaves; the installation starts once the server has seen it go.
+kill "$poste" 2> /dev/null || true
+attendre_fin "$poste" 5 || true
+attendre_sans_connexion 28300
+
+# The first installation: the PAIE database fails, the report locks.
+touch "$echec"
+activer "$planification"
+xdotool key alt+v
+identifiants=$(attendre_fenetre "$ecran" "$attente")
+sleep 0.3
+capturer 20-identifiants-unidata
+xdotool key Return
+progression=$(attendre_fenetre "Mise à jour des bases de données en cours ...")
+sleep 1
+capturer 21-mise-a-jour-des-bases
+rapport=$(attendre_fenetre "$ecran" "$attente" "$identifiants")
+verrou=$(attendre_fenetre "Message QUENTARIS")
+sleep 0.5
+capturer 22-rapport-verrouille-message
+if xwininfo -id "$progression" 2> /dev/null | grep -q IsViewable; then
+    noter "ÉCHEC : la fenêtre de progression est encore affichée sous le message du rapport verrouillé"
+else
+    noter "Rapport verrouillé : fenêtre de progression fermée"
+fi
+noter "Rapport verrouillé : centre du rapport $(centre "$rapport"), centre du message $(centre "$verrou")"
+xdotool key Return
+sleep 0.5
+capturer 23-rapport-verrouille
+xdotool type --delay 60 '@v7rumbex'
+xdotool key Return
+attendre_absence "$rapport"
+
+# The second installation: every database is updated.
+rm -f "$echec"
+installer
+xdotool key alt+v
+identifiants=$(attendre_fenetre "$ecran" "$attente")
+xdotool key Return
+rapport=$(attendre_fenetre "$ecran" "$attente" "$identifiants")
+sleep 0.5
+capturer 24-rapport-installation
+cliquer "$rapport" -51 -23
+attendre_absence "$rapport"
+sleep 0.3
+capturer 25-mises-a-jour-installees
+fermer "$attente"
+
+# 7. Remote maintenance, with no browser on this machine.
 choisir_entree 9
 attendre_fenetre "Message QUENTARIS" > /dev/null
 sleep 0.3
-capturer 12-telemaintenance-sans-navigateur
+capturer 26-telemaintenance-sans-navigateur
 xdotool key Return
 sleep 0.5
 
-# 6. The parameters screen (it closes only through its own buttons: it stays open).
-choisir_entree 1
-attendre_fenetre "Serveur de mises à jour QUENTARIS" > /dev/null
-sleep 0.7
-capturer 13-parametres
+# 8. No workstation is connected any more: "Quitter le serveur" stops it.
+choisir_entree 0
+if attendre_fin "$pid_serveur" 10; then
+    noter "Serveur arrêté par « Quitter le serveur »"
+else
+    noter "ÉCHEC : le serveur ne s'est pas arrêté par « Quitter le serveur »"
+    kill -KILL "$pid_serveur" 2> /dev/null || true
+fi
+wait "$pid_serveur" 2> /dev/null || true
 
-# The server refuses to stop while a workstation is connected: that one leaves first.
-kill "$poste" 2>/dev/null || true
-kill "$pid_serveur" 2>/dev/null || true
-for _ in $(seq 1 50); do kill -0 "$pid_serveur" 2>/dev/null || break; sleep 0.1; done
-kill -KILL "$pid_serveur" 2>/dev/null || true
-wait "$pid_serveur" 2>/dev/null || true
-
-# 7. The very first start: no settings yet.
+# 9. The very first start: no settings yet. The server then stops on SIGTERM.
 premier="$travail/premier"
 SANS_PARAMETRES=1 "$racine/scripts/preparer-demo.sh" "$bin" "$premier" "$port_simulateur" 28310 28311
 "$bin/quentaris-serveur" --home "$premier" > "$travail/premier.log" 2>&1 &
@@ -150,11 +288,17 @@ pid_serveur=$!
 pids+=($pid_serveur)
 attendre_fenetre "Message QUENTARIS" > /dev/null
 sleep 0.5
-capturer 14-premier-demarrage-message
+capturer 27-premier-demarrage-message
 xdotool key Return
-attendre_fenetre "Serveur de mises à jour QUENTARIS" > /dev/null
+attendre_fenetre "$ecran" > /dev/null
 sleep 0.5
-capturer 15-premier-demarrage-parametres
+capturer 28-premier-demarrage-parametres
+kill "$pid_serveur"
+if attendre_fin "$pid_serveur" 10; then
+    noter "Serveur du premier démarrage arrêté par SIGTERM"
+else
+    noter "ÉCHEC : le serveur du premier démarrage ne s'est pas arrêté par SIGTERM"
+fi
 
 grep -h "" "$travail/serveur.log" "$travail/premier.log" | grep -v '^[0-9]\{4\}-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9] ' \
     | sed 's/^/Ligne sans horodatage : /' >> "$verifications" || true

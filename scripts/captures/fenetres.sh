@@ -1,5 +1,7 @@
 # Sourced by captures.sh: finding, driving and capturing the server's windows with xdotool.
 # Expects sortie (the output folder), pid_serveur and verifications to be set by the caller.
+# Every wait here is bounded: a window that does not come (or does not go) ends the wait
+# with a message, never the tour's patience.
 
 noter() { echo "$*" >> "$verifications"; }
 
@@ -33,13 +35,20 @@ attendre_absence() {
     return 1
 }
 
-# The balloon has no caption: the server's borderless window that is neither the menu nor the
-# tray icon. Waits until the given time (seconds since the epoch).
+# The balloon has no caption, so the window manager names it after the program; it lies
+# against the right edge of the screen, beside the panel. Waits until the given time
+# (seconds since the epoch).
 attendre_bulle() {
     local id
     while [ "$(date +%s)" -lt "$1" ]; do
-        for id in $(fenetres "quentaris-serveur"); do
-            [ "$(largeur "$id")" -gt 100 ] && { echo "$id"; return 0; }
+        for id in $(xdotool search --all --onlyvisible --pid "$pid_serveur" --classname '^quentaris-serveur$' \
+            2> /dev/null); do
+            [ "$(xdotool getwindowname "$id" 2> /dev/null)" = quentaris-serveur ] || continue
+            eval "$(geometrie "$id")"
+            if [ "$WIDTH" -gt 100 ] && [ $((X + WIDTH)) -eq "$(largeur_ecran)" ]; then
+                echo "$id"
+                return 0
+            fi
         done
         sleep 0.2
     done
@@ -47,16 +56,25 @@ attendre_bulle() {
     return 1
 }
 
-geometrie() { xdotool getwindowgeometry --shell "$1"; }
+# X, Y, WIDTH and HEIGHT of a window's inside, on the screen. (xdotool's own geometry counts
+# the window manager's frame twice.)
+geometrie() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ { print "X=" $4 } /Absolute upper-left Y/ { print "Y=" $4 }
+        /^  Width:/ { print "WIDTH=" $2 } /^  Height:/ { print "HEIGHT=" $2 }'
+}
 position() { (eval "$(geometrie "$1")"; echo "$X,$Y"); }
-largeur() { (eval "$(geometrie "$1")"; echo "$WIDTH"); }
+taille() { (eval "$(geometrie "$1")"; echo "${WIDTH}x$HEIGHT"); }
+centre() { (eval "$(geometrie "$1")"; echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"); }
+largeur_ecran() { xwininfo -root | awk '/^  Width:/ { print $2 }'; }
 
 # capturer NAME: the whole screen, and the caption of the active window as the window manager has it.
 capturer() {
     import -window root "$sortie/$1.png"
-    local actif titre
+    local actif titre=
     actif=$(xdotool getactivewindow 2> /dev/null || true)
-    titre=$( [ -n "$actif" ] && xprop -id "$actif" _NET_WM_NAME 2> /dev/null | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = //p')
+    if [ -n "$actif" ]; then
+        titre=$(xprop -id "$actif" _NET_WM_NAME 2> /dev/null | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = //p' || true)
+    fi
     noter "$1.png : fenêtre active ${titre:-(aucune)}"
 }
 
@@ -85,14 +103,16 @@ double_clic() {
     sleep 0.3
 }
 
+activer() { timeout 5 xdotool windowactivate --sync "$1" 2> /dev/null || true; }
+
 fermer() {
-    xdotool windowactivate --sync "$1" 2> /dev/null || true
+    activer "$1"
     xdotool key alt+F4
     attendre_absence "$1" || true
 }
 
 fermer_par_clavier() {
-    xdotool windowactivate --sync "$1" 2> /dev/null || true
+    activer "$1"
     xdotool key "$2"
     attendre_absence "$1" || true
 }
@@ -103,7 +123,6 @@ cliquer_icone() {
     for id in $(xdotool search --class "^quentaris-serveur\$" 2> /dev/null); do
         eval "$(geometrie "$id")"
         if [ "$WIDTH" -le 32 ] && [ "$WIDTH" -gt 8 ] && [ "$Y" -ge 0 ]; then
-            echo "icône $id en $X,$Y ${WIDTH}x$HEIGHT" >&2
             pointer $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
             xdotool click 1
             return 0
@@ -122,6 +141,32 @@ choisir_entree() {
     menu=$(attendre_fenetre "QUENTARIS - Serveur")
     sleep 0.3
     cliquer "$menu" 60 "${hauteur[$1]}"
+}
+
+# The number of open connections the server holds on this local port, as the system sees them
+# (established, or closed by the other side and not yet by the server).
+connexions() {
+    awk -v port=":$(printf '%04X' "$1")\$" '$2 ~ port && ($4 == "01" || $4 == "08")' /proc/net/tcp /proc/net/tcp6 \
+        | wc -l
+}
+
+# attendre_sans_connexion PORT: until the server has let go of every connection on that port.
+attendre_sans_connexion() {
+    for _ in $(seq 1 100); do
+        [ "$(connexions "$1")" -eq 0 ] && return 0
+        sleep 0.1
+    done
+    echo "le serveur garde des connexions sur le port $1" >&2
+    return 1
+}
+
+# attendre_fin PID SECONDS: until the process has ended.
+attendre_fin() {
+    for _ in $(seq 1 $(($2 * 10))); do
+        kill -0 "$1" 2> /dev/null || return 0
+        sleep 0.1
+    done
+    return 1
 }
 
 # gonfler_archive ZIP WORK_DIR [COMMAND]: adds 400 KiB to an update archive so that its download
