@@ -89,7 +89,14 @@ EchangeWeb::~EchangeWeb()
 
 bool EchangeWeb::lancer(const QByteArray& plage)
 {
-    m_proxy = Proxy::ChargerParametresProxy();
+    // Settings that cannot be read are no "proxy off": going direct could leave the site's network
+    // by a way its administrator closed.
+    const std::optional<ParametresProxy> proxyLu = Proxy::ChargerParametresProxy();
+    if (!proxyLu) {
+        m_raison = QStringLiteral("paramètres du proxy illisibles dans la base de données interne");
+        return false;
+    }
+    m_proxy = *proxyLu;
     // Characters a URL cannot hold as they are (a space in a file path) are encoded.
     const QUrl adresse(m_url);
     if (!adresse.isValid() || adresse.scheme().isEmpty()) {

@@ -5,10 +5,13 @@
 
 namespace Proxy {
 
-ParametresProxy ChargerParametresProxy()
+std::optional<ParametresProxy> ChargerParametresProxy()
 {
+    const std::optional<Parametres> lue = TableParametres::LireSur();
+    if (!lue)
+        return std::nullopt;
+    const Parametres& ligne = *lue;
     ParametresProxy p;
-    const Parametres ligne = TableParametres::Lire();
     if (!ligne.Existe || !ligne.ProxyActifMaj)
         return p;
     p.Actif = true;

@@ -3,6 +3,7 @@
 #include <QNetworkProxy>
 #include <QString>
 #include <QUrl>
+#include <optional>
 
 // The proxy settings of the settings row, read afresh for every web request.
 struct ParametresProxy
@@ -18,8 +19,9 @@ struct ParametresProxy
 namespace Proxy {
 
 // Reads the proxy columns of the settings row; the other fields stay empty when the proxy is
-// not active. The password is deciphered.
-ParametresProxy ChargerParametresProxy();
+// not active. The password is deciphered. Nothing when the row could not be read: that is no
+// "proxy off".
+std::optional<ParametresProxy> ChargerParametresProxy();
 
 // "address:port", as the proxy screen saved them.
 QString Serveur(const ParametresProxy& p);

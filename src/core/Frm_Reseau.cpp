@@ -94,13 +94,12 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
 
     // A settings row that cannot be read is no first start. A row made by the proxy screen alone
     // is not a configuration: the screen is asked for again.
-    BaseInterne::SuiviEchecs lecture;
-    const bool configures = TableParametres::Lire().Configures();
-    if (lecture.Echec()) {
+    const std::optional<Parametres> lus = TableParametres::LireSur();
+    if (!lus) {
         baseInutilisable(QStringLiteral("les paramètres ne peuvent pas être lus"));
         return;
     }
-    if (!configures) {
+    if (!lus->Configures()) {
         Messages::Afficher(this,
                            QStringLiteral("Vous ouvrez pour la première fois l'application de mise à jour automatique "
                                           "d'QUENTARIS, vous devez configurer celle-ci afin que les mises à jour "
@@ -131,12 +130,12 @@ void Frm_Reseau::suiteDemarrage()
     if (m_arrete)
         return;
     // Unreadable settings are no empty schedule and no empty account.
-    BaseInterne::SuiviEchecs lecture;
-    const Parametres p = TableParametres::Lire();
-    if (lecture.Echec()) {
+    const std::optional<Parametres> lus = TableParametres::LireSur();
+    if (!lus) {
         baseInutilisable(QStringLiteral("les paramètres ne peuvent pas être lus"));
         return;
     }
+    const Parametres& p = *lus;
     if (p.Existe) {
         m_etat.W_User = p.UtilisateurMaj;
         m_etat.W_Pass = p.MotDePasseMaj;

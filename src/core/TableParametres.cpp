@@ -65,6 +65,20 @@ Parametres LireLigne1()
     return lireLigne(q);
 }
 
+std::optional<Parametres> LireSur()
+{
+    BaseInterne::SuiviEchecs lecture;
+    const Parametres p = Lire();
+    return lecture.Echec() ? std::nullopt : std::optional<Parametres>(p);
+}
+
+std::optional<Parametres> LireLigne1Sur()
+{
+    BaseInterne::SuiviEchecs lecture;
+    const Parametres p = LireLigne1();
+    return lecture.Echec() ? std::nullopt : std::optional<Parametres>(p);
+}
+
 bool Inserer(const Parametres& p)
 {
     const auto& j = p.Jours;

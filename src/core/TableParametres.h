@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 
 // The settings row of ParamMajInt (IdParamMajInt 1). Empty columns read as empty texts and
 // false flags.
@@ -36,6 +37,11 @@ Parametres Lire();
 
 // The row whose IdParamMajInt is 1.
 Parametres LireLigne1();
+
+// Same as Lire() and LireLigne1(), but nothing when the table could not be read: a row that
+// cannot be read is neither an absent row nor a row of empty settings.
+std::optional<Parametres> LireSur();
+std::optional<Parametres> LireLigne1Sur();
 
 // Writes the schedule, folder and account into a new row 1.
 bool Inserer(const Parametres& p);

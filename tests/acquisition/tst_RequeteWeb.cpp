@@ -1,7 +1,9 @@
 #include "acquisition/LimitesWeb.h"
 #include "acquisition/RequeteWeb.h"
+#include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/TableParametres.h"
+#include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/JournalTest.h"
 #include "support/LimitesTest.h"
@@ -344,6 +346,26 @@ private slots:
                      qPrintable(ligne));
             QVERIFY(ligne.endsWith(QLatin1Char(')')));
         }
+    }
+
+    // Proxy settings that cannot be read are no "proxy off": nothing leaves, neither text nor file.
+    void parametresIllisiblesRienNePartEnDirect()
+    {
+        {
+            AutreProgramme autre(m_dossier->Fichier(BaseInterne::NomFichier()));
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE ParamMajInt RENAME TO ParamMajIntCachee")));
+        }
+        const QString raison = QStringLiteral("paramètres du proxy illisibles dans la base de données interne");
+        auto r = texte(QStringLiteral("/suivimaj/verifident.php?user=a&pass=b"));
+        QVERIFY(r && !r->Reussie);
+        QCOMPARE(r->Erreur, raison);
+        m_sim->EcrireFichier(QStringLiteral("MAJ7.zip"), "abc");
+        const QString cible = QDir(m_dossier->DossierMaj()).filePath(QStringLiteral("MAJ7.zip"));
+        auto f = fichier(QStringLiteral("/suivimaj/admin/MAJ7.zip"), cible, 3);
+        QCOMPARE(f->Issue, IssueTelechargement::Echec);
+        QCOMPARE(f->Erreur, raison);
+        QVERIFY(m_sim->Service().Recues.isEmpty());
+        QVERIFY(fichiersMaj().isEmpty());
     }
 
     void proxySurUnPortFerme()
