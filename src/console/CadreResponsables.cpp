@@ -2,6 +2,8 @@
 
 #include "Controles.h"
 #include "Icones.h"
+#include "ListeIllisible.h"
+#include "core/BaseInterne.h"
 #include "core/Messages.h"
 #include "core/TableResponsables.h"
 
@@ -66,16 +68,25 @@ CadreResponsables::CadreResponsables(QWidget* parent)
     });
 }
 
-void CadreResponsables::ChargerResponsables()
+bool CadreResponsables::ChargerResponsables()
 {
+    BaseInterne::SuiviEchecs lecture;
+    const QVector<Responsable> responsables = TableResponsables::Tous();
+    if (lecture.Echec()) {
+        AfficherListeIllisible(m_liste,
+                               QStringLiteral("La liste des responsables ne peut pas être lue dans la base de données "
+                                              "interne."));
+        return false;
+    }
     m_liste->clear();
     const QIcon icone(Icones::Pastille(QColor(0, 84, 147), QStringLiteral("R")));
-    for (const Responsable& r : TableResponsables::Tous()) {
+    for (const Responsable& r : responsables) {
         auto* item = new QTreeWidgetItem(m_liste);
         item->setText(0, r.NomResponsable);
         item->setIcon(0, icone);
         item->setData(0, Qt::UserRole, r.IdResponsable);
     }
+    return true;
 }
 
 int CadreResponsables::Nombre() const

@@ -15,7 +15,8 @@ class CadreResponsables : public QGroupBox
 public:
     explicit CadreResponsables(QWidget* parent = nullptr);
 
-    void ChargerResponsables();
+    // False when the list could not be read: it then shows so instead of names.
+    bool ChargerResponsables();
     int Nombre() const;
 
     void BloquerAjoutResponsable();

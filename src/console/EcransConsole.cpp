@@ -8,6 +8,7 @@
 #include "Frm_SuiviMAJ.h"
 #include "Frm_Telemaintenance.h"
 #include "core/Frm_Reseau.h"
+#include "core/Messages.h"
 
 #include <QTimer>
 
@@ -19,7 +20,8 @@ void montrer(QPointer<Fenetre>& fenetre, Creer creer)
 {
     if (!fenetre)
         fenetre = creer();
-    AmenerDevant(fenetre);
+    if (fenetre)
+        AmenerDevant(fenetre);
 }
 
 } // namespace
@@ -53,7 +55,13 @@ Frm_Params* EcransConsole::Parametres() const
 Frm_Params* EcransConsole::creerParametres()
 {
     auto* ecran = new Frm_Params(m_reseau);
-    ecran->ChargerParametres();
+    if (!ecran->ChargerParametres()) {
+        delete ecran;
+        Messages::Afficher(this,
+                           QStringLiteral("Les paramètres ne peuvent pas être lus dans la base de données interne : "
+                                          "l'écran des paramètres ne peut pas être ouvert."));
+        return nullptr;
+    }
     m_console.FixerParametresOuverts(true);
     connect(ecran, &QObject::destroyed, this, [this] { m_console.FixerParametresOuverts(false); });
     return ecran;
@@ -87,6 +95,10 @@ void EcransConsole::OuvrirTelemaintenance()
 void EcransConsole::PremierDemarrage(std::function<void()> ensuite)
 {
     Frm_Params* ecran = m_parametres ? m_parametres.data() : creerParametres();
+    if (!ecran) {
+        QTimer::singleShot(0, this, ensuite);
+        return;
+    }
     m_parametres = ecran;
     // Start-up goes on once the screen is gone, not from inside its destruction.
     connect(ecran, &QObject::destroyed, this,

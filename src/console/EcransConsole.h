@@ -34,6 +34,7 @@ public:
     Frm_Params* Parametres() const;
 
 private:
+    // Nothing, once the person is told, when the settings cannot be read.
     Frm_Params* creerParametres();
 
     Frm_Reseau& m_reseau;

@@ -48,6 +48,12 @@ bool memeDossier(const QString& a, const QString& b)
     return QDir::cleanPath(QDir::fromNativeSeparators(a)) == QDir::cleanPath(QDir::fromNativeSeparators(b));
 }
 
+void nonEnregistres(QObject* proprietaire)
+{
+    Messages::Afficher(proprietaire,
+                       QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans la base de données interne."));
+}
+
 } // namespace
 
 Frm_Params::Frm_Params(Frm_Reseau& reseau, QWidget* parent) : QDialog(parent), m_reseau(reseau), m_etat(reseau.Etat_())
@@ -172,16 +178,19 @@ void Frm_Params::construire()
     resize(640, 600);
 }
 
-void Frm_Params::ChargerParametres()
+bool Frm_Params::ChargerParametres()
 {
-    const Parametres p = TableParametres::LireLigne1();
+    const std::optional<Parametres> lue = TableParametres::LireLigne1Sur();
     // The list of persons does not depend on the settings row: show it in every case.
-    ChargerResponsables();
+    const bool responsablesLus = ChargerResponsables();
+    if (!lue || !responsablesLus)
+        return false;
+    const Parametres& p = *lue;
     if (!p.Existe) {
         m_utilisateur->setText(QStringLiteral("61742"));
         m_pass->setText(QStringLiteral("TR918M"));
         m_jours[0]->setChecked(true);
-        return;
+        return true;
     }
     m_utilisateur->setText(p.UtilisateurMaj);
     m_pass->setText(ChiffrementMotDePasse::Dechiffrer(p.MotDePasseMaj, ChiffrementMotDePasse::Cle()));
@@ -189,11 +198,12 @@ void Frm_Params::ChargerParametres()
         m_jours[i]->setChecked(p.Jours[i]);
     m_heure->setText(p.HeureVerifMaj);
     m_emplacement->setText(p.EmplacementMaj);
+    return true;
 }
 
-void Frm_Params::ChargerResponsables()
+bool Frm_Params::ChargerResponsables()
 {
-    m_responsables->ChargerResponsables();
+    return m_responsables->ChargerResponsables();
 }
 
 void Frm_Params::AfficherVerification(bool enCours)
@@ -280,7 +290,10 @@ bool Frm_Params::EnregistrerParametres()
     p.EmplacementMaj = m_emplacement->text();
     p.UtilisateurMaj = m_utilisateur->text();
     p.MotDePasseMaj = ChiffrementMotDePasse::Chiffrer(m_pass->text(), ChiffrementMotDePasse::Cle());
-    return TableParametres::LireLigne1().Existe ? TableParametres::MettreAJour(p) : TableParametres::Inserer(p);
+    const std::optional<Parametres> lue = TableParametres::LireLigne1Sur();
+    if (!lue)
+        return false;
+    return lue->Existe ? TableParametres::MettreAJour(p) : TableParametres::Inserer(p);
 }
 
 bool Frm_Params::ParametresModifies() const
@@ -301,8 +314,13 @@ void Frm_Params::cmdOK()
     VerifInfos([this](bool valide) {
         if (!valide)
             return;
-        const Parametres p = TableParametres::LireLigne1();
-        const QString ancien = p.Existe ? p.EmplacementMaj : m_emplacement->text();
+        // The folder saved so far decides the move: without it, the files could stay behind.
+        const std::optional<Parametres> lue = TableParametres::LireLigne1Sur();
+        if (!lue) {
+            nonEnregistres(this);
+            return;
+        }
+        const QString ancien = lue->Existe ? lue->EmplacementMaj : m_emplacement->text();
         const QString nouveau = m_emplacement->text();
         // Without a former folder there is nothing to move.
         if (ancien.isEmpty() || memeDossier(ancien, nouveau)) {
@@ -332,9 +350,7 @@ void Frm_Params::terminerOK()
 {
     // Nothing unsaved is put to use: the screen stays open with what was typed.
     if (!EnregistrerParametres()) {
-        Messages::Afficher(this,
-                           QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans la base de données "
-                                          "interne."));
+        nonEnregistres(this);
         return;
     }
     m_etat.W_User = m_utilisateur->text();
@@ -349,12 +365,14 @@ void Frm_Params::terminerOK()
 void Frm_Params::cmdFermer()
 {
     // Until the settings are saved once (a row made by the proxy screen alone holds none), the
-    // screen closes only by saving valid settings.
-    if (!TableParametres::Lire().Configures()) {
+    // screen closes only by saving valid settings. Settings that cannot be read leave the choice
+    // to the person.
+    const std::optional<Parametres> lue = TableParametres::LireSur();
+    if (lue && !lue->Configures()) {
         cmdOK();
         return;
     }
-    if (!ParametresModifies()) {
+    if (lue && !ParametresModifies()) {
         fermer();
         return;
     }
@@ -412,12 +430,20 @@ bool Frm_Params::ProxySystemeActif(const QString& adresse)
 
 void Frm_Params::ouvrirProxy()
 {
+    auto* proxy = new Frm_Proxy(this);
+    // Empty boxes saved over proxy settings that could not be read would switch the proxy off.
+    if (!proxy->ParametresLus()) {
+        delete proxy;
+        Messages::Afficher(this,
+                           QStringLiteral("Les paramètres du proxy ne peuvent pas être lus dans la base de données "
+                                          "interne : l'écran du proxy ne peut pas être ouvert."));
+        return;
+    }
     if (!ProxySystemeActif(m_etat.AdresseService()))
         Messages::Afficher(this,
                            QStringLiteral("L'application n'a détecté aucun proxy configuré sur ce poste ! Si "
                                           "vous activez la gestion du serveur proxy et que vous n'en disposez "
                                           "pas, l'option de mise à jour risque de ne pas fonctionner !"));
-    auto* proxy = new Frm_Proxy(this);
     proxy->open();
 }
 

@@ -31,8 +31,10 @@ public:
     // Tests answer the account check themselves.
     void DefinirVerification(VerificationCompte verification);
 
-    void ChargerParametres();
-    void ChargerResponsables();
+    // False when the settings or the persons could not be read: the screen must not be used,
+    // as saving it would write what it shows over what it could not read.
+    bool ChargerParametres();
+    bool ChargerResponsables();
     // Validates the screen (after an account check); `fin` receives whether it is valid.
     void VerifInfos(std::function<void(bool)> fin);
     // False when the settings could not be written (the reason is on standard error).

@@ -121,7 +121,7 @@ Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
     connect(m_auth, &QCheckBox::clicked, this, &Frm_Proxy::ActualiserZones);
 
     ViderZones();
-    ChargerProxy();
+    m_lus = ChargerProxy();
     ActualiserZones();
 }
 
@@ -138,10 +138,13 @@ void Frm_Proxy::ViderZones()
     m_auth->setChecked(false);
 }
 
-void Frm_Proxy::ChargerProxy()
+bool Frm_Proxy::ChargerProxy()
 {
+    const std::optional<Parametres> lue = TableParametres::LireSur();
+    if (!lue)
+        return false;
+    const Parametres& p = *lue;
     W_Charge = true;
-    const Parametres p = TableParametres::Lire();
     if (p.Existe) {
         m_actif->setChecked(p.ProxyActifMaj);
         if (p.ProxyActifMaj) {
@@ -161,6 +164,7 @@ void Frm_Proxy::ChargerProxy()
         }
     }
     W_Charge = false;
+    return true;
 }
 
 void Frm_Proxy::DesactiverZones()
@@ -220,8 +224,10 @@ void Frm_Proxy::enregistrer()
     if (!m_motDePasse->text().isEmpty())
         p.MotDePasseProxyMaj = ChiffrementMotDePasse::Chiffrer(m_motDePasse->text(), ChiffrementMotDePasse::Cle());
     // The row created here gets identifier 1 from the counter, which the rest of the server reads.
+    // A row that cannot be read is not taken for an absent one, which would add a second row.
+    const std::optional<Parametres> lue = TableParametres::LireSur();
     const bool enregistre
-        = TableParametres::Lire().Existe ? TableParametres::MettreAJourProxy(p) : TableParametres::InsererProxy(p);
+        = lue && (lue->Existe ? TableParametres::MettreAJourProxy(p) : TableParametres::InsererProxy(p));
     if (!enregistre) {
         // The screen stays open with what was typed.
         Messages::Afficher(this,

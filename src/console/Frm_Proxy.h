@@ -16,7 +16,10 @@ public:
     explicit Frm_Proxy(QWidget* parent = nullptr);
 
     void ViderZones();
-    void ChargerProxy();
+    // False when the settings row could not be read; the boxes then stay empty.
+    bool ChargerProxy();
+    // Whether the screen shows the stored settings: one that could not read them must not save.
+    bool ParametresLus() const { return m_lus; }
     void DesactiverZones();
     void ActualiserZones();
 
@@ -41,5 +44,6 @@ private:
     QLineEdit* m_utilisateur = nullptr;
     QLineEdit* m_motDePasse = nullptr;
     bool W_Charge = false;
+    bool m_lus = false;
     std::array<bool, 4> m_verificationPrevue{};
 };

@@ -1,8 +1,10 @@
 #include "console/Assemblage.h"
 #include "console/Frm_Menu.h"
 #include "console/Frm_Params.h"
+#include "core/BaseInterne.h"
 #include "core/TableParametres.h"
 #include "platform/Bureau.h"
+#include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
@@ -143,6 +145,32 @@ private slots:
         QCOMPARE(banc.ouverts.at(0), QUrl(QStringLiteral("http://maj.quentaris.fr:8080/support")));
         QCOMPARE(banc.ouverts.at(1), banc.ouverts.at(0));
         QTRY_COMPARE(fenetres("Frm_Telemaintenance"), 0);
+    }
+
+    // Settings or persons that cannot be read are never shown as boxes that a save would write
+    // over them: the screen is refused with a message, and the first start goes on without it.
+    void parametresIllisiblesEcranRefuse()
+    {
+        const QString refus = QStringLiteral("Les paramètres ne peuvent pas être lus dans la base de données interne : "
+                                             "l'écran des paramètres ne peut pas être ouvert.");
+        for (const QString& table : {QStringLiteral("ParamMajInt"), QStringLiteral("MajResponsable")}) {
+            Banc banc;
+            banc.dossier.EcrireParametres();
+            AutreProgramme autre(banc.dossier.Fichier(BaseInterne::NomFichier()));
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE %1 RENAME TO Cachee").arg(table)));
+            banc.choisir(1);
+            QTRY_COMPARE(banc.messages.Textes(), QStringList{refus});
+            QCOMPARE(fenetres("Frm_Params"), 0);
+            QVERIFY(!banc.serveur.Ecrans_.Parametres());
+            QVERIFY(!banc.serveur.Console_.ParametresOuverts());
+
+            bool suite = false;
+            banc.serveur.Console_.AfficherPremierDemarrage([&] { suite = true; });
+            QTRY_VERIFY(suite);
+            QCOMPARE(banc.messages.Textes(), (QStringList{refus, refus}));
+            QCOMPARE(fenetres("Frm_Params"), 0);
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE Cachee RENAME TO %1").arg(table)));
+        }
     }
 
     void premierDemarrageModalPuisSuite()

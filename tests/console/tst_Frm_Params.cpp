@@ -9,6 +9,7 @@
 #include "core/TableMajDispo.h"
 #include "core/TableParametres.h"
 #include "core/TableResponsables.h"
+#include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
@@ -610,6 +611,34 @@ private slots:
         QCOMPARE(titres,
                  (QStringList{QStringLiteral("Choisir un répertoire"), QStringLiteral("Choisir un répertoire")}));
         ChoixDossier::Remplacer({});
+    }
+
+    // Rows that another program has made unreadable while the screen is open are never shown
+    // as empty: the proxy screen, whose OK would save empty boxes over them, is refused, and the
+    // list of persons, read again, tells why it holds no names.
+    void lignesIllisiblesEcranOuvert()
+    {
+        Banc banc(true);
+        TableResponsables::Ajouter(QStringLiteral("DUPONT"));
+        QVERIFY(banc.ecran->ChargerParametres());
+        auto* liste = banc.w<QTreeWidget>("Lst_Responsables");
+        QCOMPARE(liste->topLevelItemCount(), 1);
+        {
+            AutreProgramme autre(banc.dossier.Fichier(BaseInterne::NomFichier()));
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE ParamMajInt RENAME TO ParamCachee")));
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE MajResponsable RENAME TO ResponsableCachee")));
+        }
+        banc.cliquer("Cmd_Proxy");
+        QCOMPARE(banc.messages.Textes(),
+                 QStringList{QStringLiteral("Les paramètres du proxy ne peuvent pas être lus dans la base de données "
+                                            "interne : l'écran du proxy ne peut pas être ouvert.")});
+        QVERIFY(!banc.ecran->findChild<Frm_Proxy*>());
+
+        QVERIFY(!banc.ecran->ChargerParametres());
+        QCOMPARE(liste->topLevelItemCount(), 1);
+        QCOMPARE(liste->topLevelItem(0)->text(0),
+                 QStringLiteral("La liste des responsables ne peut pas être lue dans la base de données interne."));
+        QVERIFY(!liste->isEnabled());
     }
 
     void proxyAvertitSansProxySysteme()
