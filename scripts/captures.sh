@@ -78,7 +78,8 @@ poste_outil="$bin/tools/quentaris-poste/quentaris-poste"
 menu=$(attendre_fenetre "QUENTARIS - Serveur")
 sleep 0.5
 capturer 01-menu
-noter "Menu placé en $(position "$menu") (attendu 791,273 au-dessus d'une barre de 30 pixels)"
+place=$(position "$menu")
+verifier '[ "$place" = 791,273 ]' "Menu placé en $place (attendu 791,273 au-dessus d'une barre de 30 pixels)"
 # A second click on the tray icon closes it; a third opens it again.
 cliquer_icone
 sleep 1
@@ -141,7 +142,7 @@ zone="${WIDTH}x$((HEIGHT - 300 - 40))+$X+$((Y + 300))"
 convert "$sortie/07-parametres.png" -crop "$zone" +repage "$travail/avant.png"
 convert "$sortie/08-parametres-compte-verifie.png" -crop "$zone" +repage "$travail/apres.png"
 ecart=$(compare -metric AE "$travail/avant.png" "$travail/apres.png" null: 2>&1 || true)
-noter "Paramètres : ${ecart} pixels changés sous le résultat de la vérification du compte (attendu 0)"
+verifier '[ "$ecart" = 0 ]' "Paramètres : ${ecart} pixels changés sous le résultat de la vérification du compte (attendu 0)"
 cliquer "$params" -40 129
 dossier=$(attendre_fenetre "Choisir un répertoire")
 sleep 0.7
@@ -181,7 +182,8 @@ avant=$(taille "$utilisateurs")
 cliquer "$utilisateurs" -142 -23
 sleep 0.7
 capturer 15-utilisateurs-connectes-actualises
-noter "Utilisateurs connectés : $avant, après « Actualiser » $(taille "$utilisateurs")"
+apres=$(taille "$utilisateurs")
+verifier '[ "$avant" = "$apres" ]' "Utilisateurs connectés : $avant, après « Actualiser » $apres"
 fermer "$utilisateurs"
 
 # 6. The server update: the pending list, the scheduling dialog (refused while a workstation
@@ -239,7 +241,12 @@ if xwininfo -id "$progression" 2> /dev/null | grep -q IsViewable; then
 else
     noter "Rapport verrouillé : fenêtre de progression fermée"
 fi
-noter "Rapport verrouillé : centre du rapport $(centre "$rapport"), centre du message $(centre "$verrou")"
+# Qt centres a message on its window from an estimate of the frame: a few pixels off, not
+# the corner of the screen.
+read -r rx ry <<< "$(centre "$rapport")"
+read -r mx my <<< "$(centre "$verrou")"
+verifier '[ $(((rx - mx) * (rx - mx) + (ry - my) * (ry - my))) -le 1600 ]' \
+    "Rapport verrouillé : centre du rapport $rx,$ry, centre du message $mx,$my (à moins de 40 pixels)"
 xdotool key Return
 sleep 0.5
 capturer 23-rapport-verrouille
@@ -304,3 +311,7 @@ grep -h "" "$travail/serveur.log" "$travail/premier.log" | grep -v '^[0-9]\{4\}-
     | sed 's/^/Ligne sans horodatage : /' >> "$verifications" || true
 echo "Captures dans $sortie"
 cat "$verifications"
+if grep -q 'ÉCHEC\|Ligne sans horodatage' "$verifications"; then
+    echo "Le tour a relevé des défauts (voir $verifications)." >&2
+    exit 1
+fi

@@ -67,15 +67,26 @@ taille() { (eval "$(geometrie "$1")"; echo "${WIDTH}x$HEIGHT"); }
 centre() { (eval "$(geometrie "$1")"; echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"); }
 largeur_ecran() { xwininfo -root | awk '/^  Width:/ { print $2 }'; }
 
-# capturer NAME: the whole screen, and the caption of the active window as the window manager has it.
+# verifier CONDITION MESSAGE: notes the message, marked as a failure when the condition is false.
+verifier() {
+    if eval "$1"; then noter "$2"; else noter "ÉCHEC : $2"; fi
+}
+
+# capturer NAME: the whole screen, and the caption of the active window as the window manager
+# has it. A caption with something appended, or a window without an icon, is a failure.
 capturer() {
     import -window root "$sortie/$1.png"
     local actif titre=
     actif=$(xdotool getactivewindow 2> /dev/null || true)
-    if [ -n "$actif" ]; then
-        titre=$(xprop -id "$actif" _NET_WM_NAME 2> /dev/null | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = //p' || true)
+    if [ -z "$actif" ] || [ "$(xdotool getwindowpid "$actif" 2> /dev/null)" != "$pid_serveur" ]; then
+        noter "$1.png : aucune fenêtre du serveur active"
+        return 0
     fi
-    noter "$1.png : fenêtre active ${titre:-(aucune)}"
+    titre=$(xprop -id "$actif" _NET_WM_NAME 2> /dev/null | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = //p' || true)
+    noter "$1.png : fenêtre active ${titre:-(sans titre)}"
+    [[ "$titre" != *" — "* ]] || noter "ÉCHEC : $1.png : le titre porte un suffixe"
+    [[ "$(xprop -len 16 -id "$actif" _NET_WM_ICON 2> /dev/null)" == *"(CARDINAL) = "* ]] \
+        || noter "ÉCHEC : $1.png : la fenêtre active n'a pas d'icône"
 }
 
 # The pointer moves there, as a hand does, and rests a moment before the click.

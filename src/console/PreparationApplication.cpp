@@ -1,5 +1,6 @@
 #include "PreparationApplication.h"
 
+#include "Icones.h"
 #include "StyleConsole.h"
 #include "core/Sortie.h"
 
@@ -12,6 +13,9 @@ bool PreparerApplication()
 {
     QApplication::setApplicationName(QStringLiteral("quentaris-serveur"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Windows that carry no icon of their own (message boxes without a parent, Qt's dialogs)
+    // show the server's icon in their title bar and in the panel.
+    QApplication::setWindowIcon(Icones::Serveur());
     if (!dynamic_cast<StyleConsole*>(QApplication::style()))
         QApplication::setStyle(new StyleConsole);
     const QLocale francais(QLocale::French, QLocale::France);

@@ -17,6 +17,7 @@
 #include "console/Frm_Proxy.h"
 #include "console/Frm_SuiviMAJ.h"
 #include "console/Frm_TransfertMAJ.h"
+#include "console/Icones.h"
 #include "console/PreparationApplication.h"
 #include "core/Etat.h"
 #include "core/Horloge.h"
@@ -30,6 +31,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTest>
@@ -73,8 +75,9 @@ private slots:
         QCOMPARE(repertoire, QStringLiteral("Dossier :"));
     }
 
-    // The window manager shows the caption as it stands: no application name is appended.
-    void legendes()
+    // The window manager shows the caption as it stands: no application name is appended. Every
+    // window, Qt's own included, shows the server's icon.
+    void legendesEtIcone()
     {
         QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
         DossierTest dossier;
@@ -101,8 +104,14 @@ private slots:
         ajouter(new Frm_MajEnCours, QStringLiteral("Mise à jour des bases de données en cours ..."));
         ajouter(new Frm_MajBases, serveurMaj);
         ajouter(new Frm_EtatDL, serveurMaj);
-        for (const auto& [fenetre, legende] : fenetres)
-            QCOMPARE(fenetre->windowTitle(), legende);
+        ajouter(new QMessageBox, QString());
+        ajouter(new QFileDialog, QString());
+        const QImage icone = Icones::Serveur().pixmap(32).toImage();
+        for (const auto& [fenetre, legende] : fenetres) {
+            if (!legende.isEmpty())
+                QCOMPARE(fenetre->windowTitle(), legende);
+            QVERIFY2(fenetre->windowIcon().pixmap(32).toImage() == icone, fenetre->metaObject()->className());
+        }
     }
 
     // A button laid out at its narrowest keeps room between its caption and its edges.
