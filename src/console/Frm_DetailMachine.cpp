@@ -2,6 +2,8 @@
 
 #include "Controles.h"
 #include "Icones.h"
+#include "ListeIllisible.h"
+#include "core/BaseInterne.h"
 #include "core/TablePostes.h"
 
 #include <QDate>
@@ -88,9 +90,17 @@ void Frm_DetailMachine::Init()
         m_nom->setText(poste->NomPoste);
         m_adresse->setText(poste->AdresseIPPoste);
     }
+    BaseInterne::SuiviEchecs lecture;
+    const QVector<LigneHistorique> historique = TablePostes::Historique(id);
+    if (lecture.Echec()) {
+        AfficherListeIllisible(m_historique,
+                               QStringLiteral("L'historique de ce poste ne peut pas être lu dans la base de données "
+                                              "interne."));
+        return;
+    }
     m_historique->clear();
     const QIcon icone(Icones::Pastille(QColor(0, 84, 147)));
-    for (const LigneHistorique& ligne : TablePostes::Historique(id)) {
+    for (const LigneHistorique& ligne : historique) {
         auto* item = new QTreeWidgetItem(m_historique);
         item->setText(0, QStringLiteral(" "));
         item->setIcon(0, icone);

@@ -3,6 +3,8 @@
 #include "Controles.h"
 #include "Frm_DetailMachine.h"
 #include "Icones.h"
+#include "ListeIllisible.h"
+#include "core/BaseInterne.h"
 #include "core/Messages.h"
 #include "core/TablePostes.h"
 #include "workstations/ProtocolePostes.h"
@@ -116,20 +118,26 @@ bool Frm_SuiviMAJ::PosteConnecte(const QString& adresse) const
 
 void Frm_SuiviMAJ::ChargerPostes()
 {
+    // A state computed from a failed read would show a workstation as up to date, or without
+    // history: the list then says it cannot be read instead.
+    BaseInterne::SuiviEchecs lecture;
     const QVector<Poste> postes = TablePostes::Tous();
     m_liste->clear();
-    if (postes.isEmpty()) {
+    if (postes.isEmpty() && !lecture.Echec()) {
         m_liste->setEnabled(false);
         return;
     }
     for (const Poste& poste : postes) {
-        auto* item = new QTreeWidgetItem(m_liste);
         const std::optional<qint64> version = TablePostes::VersionMax(poste.IdMajPoste);
+        const std::optional<QStringList> suivantes
+            = version ? MajPosteSuivante(QString::number(*version)) : std::optional<QStringList>(QStringList());
+        if (lecture.Echec() || !suivantes)
+            break;
+        auto* item = new QTreeWidgetItem(m_liste);
         int image = 3;
         QColor couleur(0, 0, 0);
         if (version) {
-            const QStringList suivantes = MajPosteSuivante(QString::number(*version));
-            const bool aJour = suivantes == QStringList{QStringLiteral("AJOURS")};
+            const bool aJour = *suivantes == QStringList{QStringLiteral("AJOURS")};
             image = aJour ? 1 : 2;
             couleur = aJour ? QColor(0, 128, 0) : QColor(255, 0, 0);
         }
@@ -145,6 +153,12 @@ void Frm_SuiviMAJ::ChargerPostes()
         item->setText(MAC, poste.AdresseMACPoste);
         for (int colonne = Nom; colonne <= MAC; ++colonne)
             item->setForeground(colonne, couleur);
+    }
+    if (lecture.Echec()) {
+        AfficherListeIllisible(m_liste,
+                               QStringLiteral("La liste des postes ne peut pas être lue dans la base de données "
+                                              "interne."));
+        return;
     }
     m_liste->setEnabled(true);
 }

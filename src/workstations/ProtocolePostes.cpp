@@ -59,9 +59,9 @@ std::optional<RapportVersion> lireRapport(const QString& reste)
 
 } // namespace
 
-QStringList MajPosteSuivante(const QString& versionInstallee)
+std::optional<QStringList> MajPosteSuivante(const QString& versionInstallee)
 {
-    return listePour(Nombres::NombreEnTete(versionInstallee)).value_or(QStringList{kAJour});
+    return listePour(Nombres::NombreEnTete(versionInstallee));
 }
 
 std::optional<QByteArray> ReponseListe(qint64 versionInstallee)

@@ -10,9 +10,9 @@
 // answers, from the internal database. A question whose reading of the database failed gets
 // no answer at all, never one computed from the failed read: the workstation asks again later.
 
-// "AJOURS" alone, or the versions a workstation at that version lacks, in download order.
-// For the tracking screen, which shows what it can: a failed read gives "AJOURS".
-QStringList MajPosteSuivante(const QString& versionInstallee);
+// "AJOURS" alone, or the versions a workstation at that version lacks, in download order;
+// nothing when the database could not be read.
+std::optional<QStringList> MajPosteSuivante(const QString& versionInstallee);
 
 // Whether the server update of that version has been installed (false when none is queued).
 bool MajServeurInstallee(const QString& version);

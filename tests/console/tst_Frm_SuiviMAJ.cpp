@@ -1,8 +1,10 @@
 #include "console/Frm_DetailMachine.h"
 #include "console/Frm_SuiviMAJ.h"
+#include "core/BaseInterne.h"
 #include "core/Etat.h"
 #include "core/TableMajDispo.h"
 #include "core/TablePostes.h"
+#include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
@@ -168,6 +170,44 @@ private slots:
         QVERIFY(TablePostes::Tous().isEmpty());
         // Its history stays.
         QCOMPARE(TablePostes::Historique(id).size(), 1);
+    }
+
+    // A table that cannot be read never shows a workstation as up to date, without history or
+    // absent: the list says it cannot be read, and shows the rows again once it can.
+    void tablesIllisibles()
+    {
+        Banc banc;
+        majPoste(122);
+        poste("PC01", "10.0.0.5", {{121, QDate(2026, 2, 5)}});
+        banc.ouvrir();
+        QCOMPARE(banc.ligne(0)->data(0, Frm_SuiviMAJ::RoleImage).toInt(), 2);
+        AutreProgramme autre(banc.dossier.Fichier(BaseInterne::NomFichier()));
+        for (const QString& table :
+             {QStringLiteral("MajDispo"), QStringLiteral("MajHistorique"), QStringLiteral("MajPoste")}) {
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE %1 RENAME TO Cachee").arg(table)));
+            banc.cliquer("Cmd_Actualiser");
+            QCOMPARE(banc.liste()->topLevelItemCount(), 1);
+            QCOMPARE(banc.ligne(0)->text(0),
+                     QStringLiteral("La liste des postes ne peut pas être lue dans la base de données interne."));
+            QVERIFY2(!banc.liste()->isEnabled(), qPrintable(table));
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE Cachee RENAME TO %1").arg(table)));
+        }
+        banc.cliquer("Cmd_Actualiser");
+        QCOMPARE(textes(banc.ligne(0), 1, 4), Textes({"PC01", "10.0.0.5", "121", "Non connecté"}));
+        QCOMPARE(banc.ligne(0)->data(0, Frm_SuiviMAJ::RoleImage).toInt(), 2);
+
+        // The history of a workstation, opened while it cannot be read.
+        QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE MajHistorique RENAME TO Cachee")));
+        const QRect zone = banc.liste()->visualItemRect(banc.ligne(0));
+        QTest::mouseClick(banc.liste()->viewport(), Qt::LeftButton, {}, zone.center());
+        QTest::mouseDClick(banc.liste()->viewport(), Qt::LeftButton, {}, zone.center());
+        auto* detail = banc.ecran->findChild<Frm_DetailMachine*>();
+        QVERIFY(detail);
+        auto* historique = detail->findChild<QTreeWidget*>(QStringLiteral("Lst_Historique"));
+        QCOMPARE(historique->topLevelItemCount(), 1);
+        QCOMPARE(historique->topLevelItem(0)->text(0),
+                 QStringLiteral("L'historique de ce poste ne peut pas être lu dans la base de données interne."));
+        QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE Cachee RENAME TO MajHistorique")));
     }
 
     void detailAvecHistoriqueDuPlusHautAuPlusBas()
