@@ -2,6 +2,7 @@
 
 #include "ExtractionArchive.h"
 #include "InterlocuteurInstallation.h"
+#include "core/BaseInterne.h"
 #include "core/Frm_Reseau.h"
 #include "core/Messages.h"
 #include "core/TableMajAttente.h"
@@ -30,7 +31,15 @@ QString refusFile(const QString& version, const QString& idMajAttente)
 {
     bool nombre = false;
     const qint64 id = idMajAttente.toLongLong(&nombre);
+    // A queue that cannot be read tells nothing about the update: neither "no longer queued"
+    // nor "already installed".
+    BaseInterne::SuiviEchecs lecture;
     const QVector<MajAttente> attente = TableMajAttente::EnAttente();
+    const bool installee = TableMajAttente::InstalleePourVersion(version.toLongLong()).value_or(false);
+    if (lecture.Echec())
+        return QStringLiteral("La file des mises à jour serveur en attente ne peut pas être lue dans la base de "
+                              "données interne : la mise à jour serveur ")
+            + version + QStringLiteral(" n'est pas installée.");
     for (qsizetype i = 0; nombre && i < attente.size(); ++i) {
         if (attente.at(i).IdMajAttente != id)
             continue;
@@ -42,7 +51,7 @@ QString refusFile(const QString& version, const QString& idMajAttente)
                                                 "d'arrivée. Merci de faire les mises à jour précédentes avant de "
                                                 "lancer celle-ci."));
     }
-    if (TableMajAttente::InstalleePourVersion(version.toLongLong()).value_or(false))
+    if (installee)
         return QStringLiteral("La mise à jour serveur ") + version
             + QStringLiteral(" est déjà installée : elle n'est pas installée une seconde fois.");
     return QStringLiteral("La mise à jour serveur ") + version

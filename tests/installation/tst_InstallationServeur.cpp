@@ -4,6 +4,7 @@
 #include "installation/InstallationDifferee.h"
 #include "installation/InstallationServeur.h"
 #include "support/ArchiveZipTest.h"
+#include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
@@ -256,6 +257,28 @@ private slots:
 
         QCOMPARE(installer(second, QStringLiteral("513"), id513), 1);
         QCOMPARE(SiteInstallation::Lire(journal), QByteArray("debut\nfin\ndebut\nfin\n"));
+    }
+
+    // A queue that cannot be read gives its own reason, never "no longer queued", and installs
+    // nothing; once it can be read again, the update installs.
+    void fileIllisible()
+    {
+        const QString archive = m_site->CreerArchive(QStringLiteral("512"));
+        const qint64 id = m_site->MettreEnAttente(QStringLiteral("512"), archive);
+        const QString journal = m_site->Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt");
+        AutreProgramme autre(m_dossier->Fichier(BaseInterne::NomFichier()));
+        for (const QString& table : {QStringLiteral("MajAttente"), QStringLiteral("MajDispo")}) {
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE %1 RENAME TO Cachee").arg(table)));
+            QCOMPARE(installer(archive, QStringLiteral("512"), id), 0);
+            QCOMPARE(m_messages->Dernier(),
+                     QStringLiteral("La file des mises à jour serveur en attente ne peut pas être lue dans la base de "
+                                    "données interne : la mise à jour serveur 512 n'est pas installée."));
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE Cachee RENAME TO %1").arg(table)));
+        }
+        QVERIFY(!QFileInfo::exists(m_site->DossierServeur() + QStringLiteral("/512")));
+        QCOMPARE(m_personne.demandes, 0);
+        QCOMPARE(installer(archive, QStringLiteral("512"), id), 1);
+        QCOMPARE(SiteInstallation::Lire(journal), QByteArray("debut\nfin\n"));
     }
 
     // Archives are made on Windows: their entries carry no Unix mode bits.
