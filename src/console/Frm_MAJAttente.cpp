@@ -3,7 +3,9 @@
 #include "Controles.h"
 #include "Frm_DiffereInstall.h"
 #include "Icones.h"
+#include "ListeIllisible.h"
 #include "OuvertureBureau.h"
+#include "core/BaseInterne.h"
 #include "core/Messages.h"
 #include "core/TableMajAttente.h"
 #include "core/TableParametres.h"
@@ -97,7 +99,17 @@ Frm_MAJAttente::Frm_MAJAttente(ServicesInstallation services, QWidget* parent)
 
 void Frm_MAJAttente::ChargerMajEnAttente()
 {
+    BaseInterne::SuiviEchecs lecture;
     const QVector<MajAttente> attente = TableMajAttente::EnAttente();
+    // A queue that cannot be read is not an empty one.
+    if (lecture.Echec()) {
+        AfficherListeIllisible(m_liste,
+                               QStringLiteral("La liste des mises à jour serveur en attente ne peut pas être lue dans "
+                                              "la base de données interne."));
+        m_installer->setEnabled(false);
+        m_visuInfos->setEnabled(false);
+        return;
+    }
     m_liste->clear();
     if (attente.isEmpty()) {
         m_liste->setEnabled(false);

@@ -2,7 +2,9 @@
 
 #include "Controles.h"
 #include "Icones.h"
+#include "ListeIllisible.h"
 #include "OuvertureBureau.h"
+#include "core/BaseInterne.h"
 #include "core/Messages.h"
 #include "core/TableMajDispo.h"
 #include "core/TableParametres.h"
@@ -111,7 +113,15 @@ Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
 
 void Frm_MAJDispo::ChargerMajDispo()
 {
+    BaseInterne::SuiviEchecs lecture;
     const QVector<MajDispo> lignes = TableMajDispo::ToutesDecroissant();
+    if (lecture.Echec()) {
+        AfficherListeIllisible(m_liste,
+                               QStringLiteral("La liste des mises à jour téléchargées ne peut pas être lue dans la "
+                                              "base de données interne."));
+        m_visuInfos->setEnabled(false);
+        return;
+    }
     m_liste->clear();
     if (lignes.isEmpty()) {
         m_liste->setEnabled(false);

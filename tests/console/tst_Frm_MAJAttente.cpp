@@ -8,6 +8,7 @@
 #include "installation/InstallationDifferee.h"
 #include "installation/InstallationServeur.h"
 #include "platform/Bureau.h"
+#include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
@@ -74,6 +75,25 @@ class TstFrmMAJAttente : public QObject
     }
 
 private slots:
+    // A queue that cannot be read is not shown as empty, and offers nothing to install.
+    void fileIllisible()
+    {
+        mettreEnAttente(512, true, QDate(2026, 3, 5));
+        {
+            AutreProgramme autre(m_dossier->Fichier(BaseInterne::NomFichier()));
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE MajAttente RENAME TO Cachee")));
+        }
+        const auto fenetre = ouvrir();
+        auto* liste = enfant<QTreeWidget>(fenetre.get(), "Lst_MAJAttente");
+        QCOMPARE(liste->topLevelItemCount(), 1);
+        QCOMPARE(liste->topLevelItem(0)->text(0),
+                 QStringLiteral("La liste des mises à jour serveur en attente ne peut pas être lue dans la base de "
+                                "données interne."));
+        QVERIFY(!liste->isEnabled());
+        QVERIFY(!enfant<QPushButton>(fenetre.get(), "Cmd_InstallMAJ")->isEnabled());
+        QVERIFY(!enfant<QPushButton>(fenetre.get(), "Cmd_VisuInfos")->isEnabled());
+    }
+
     void init()
     {
         m_dossier = std::make_unique<DossierTest>();

@@ -1,6 +1,8 @@
 #include "console/Frm_MAJDispo.h"
+#include "core/BaseInterne.h"
 #include "core/TableMajDispo.h"
 #include "platform/Bureau.h"
+#include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
@@ -83,6 +85,23 @@ private slots:
         QVERIFY(!banc.liste()->isEnabled());
         QVERIFY(!banc.visu()->isEnabled());
         QCOMPARE(banc.visu()->text(), QStringLiteral("Visualiser informations de version"));
+    }
+
+    void listeIllisible()
+    {
+        Banc banc;
+        ajouter(121, 0, true, "2026-03-05", "14:05:09");
+        {
+            AutreProgramme autre(banc.dossier.Fichier(BaseInterne::NomFichier()));
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE MajDispo RENAME TO Cachee")));
+        }
+        banc.ouvrir();
+        QCOMPARE(banc.liste()->topLevelItemCount(), 1);
+        QCOMPARE(banc.liste()->topLevelItem(0)->text(0),
+                 QStringLiteral("La liste des mises à jour téléchargées ne peut pas être lue dans la base de données "
+                                "interne."));
+        QVERIFY(!banc.liste()->isEnabled());
+        QVERIFY(!banc.visu()->isEnabled());
     }
 
     void listeDuPlusRecentAuPlusAncien()
