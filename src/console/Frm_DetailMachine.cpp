@@ -51,6 +51,13 @@ Frm_DetailMachine::Frm_DetailMachine(QWidget* parent) : QDialog(parent)
     grille->addWidget(m_adresse, 1, 1);
     grille->addWidget(Controle<QLabel>(QStringLiteral("Label3"), QStringLiteral("Etat actuel :")), 2, 0);
     grille->addWidget(m_etat, 2, 1);
+    m_posteIllisible = Controle<QLabel>(QStringLiteral("Etq_PosteIllisible"),
+                                        QStringLiteral("Le nom et l'adresse de ce poste ne peuvent pas être lus dans "
+                                                       "la base de données interne."));
+    m_posteIllisible->setWordWrap(true);
+    m_posteIllisible->setEnabled(false); // greyed, like the rows of a list that cannot be read
+    m_posteIllisible->hide();
+    grille->addWidget(m_posteIllisible, 3, 0, 1, 2);
 
     auto* cadre = new QGroupBox(QStringLiteral(" Historique des mises à jours"));
     cadre->setObjectName(QStringLiteral("Frame1"));
@@ -86,13 +93,17 @@ void Frm_DetailMachine::FixerPoste(qint64 idMajPoste, const QString& etat)
 void Frm_DetailMachine::Init()
 {
     const qint64 id = m_code->text().toLongLong();
-    if (const auto poste = TablePostes::ParId(id)) {
+    BaseInterne::SuiviEchecs lecturePoste;
+    const std::optional<Poste> poste = TablePostes::ParId(id);
+    // Empty boxes would pass for a workstation with no name or address.
+    m_posteIllisible->setVisible(lecturePoste.Echec());
+    if (poste) {
         m_nom->setText(poste->NomPoste);
         m_adresse->setText(poste->AdresseIPPoste);
     }
-    BaseInterne::SuiviEchecs lecture;
+    BaseInterne::SuiviEchecs lectureHistorique;
     const QVector<LigneHistorique> historique = TablePostes::Historique(id);
-    if (lecture.Echec()) {
+    if (lectureHistorique.Echec()) {
         AfficherListeIllisible(m_historique,
                                QStringLiteral("L'historique de ce poste ne peut pas être lu dans la base de données "
                                               "interne."));

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 class QTreeWidget;
 
@@ -21,5 +22,6 @@ private:
     QLineEdit* m_adresse = nullptr;
     QLineEdit* m_etat = nullptr;
     QLineEdit* m_code = nullptr;
+    QLabel* m_posteIllisible = nullptr;
     QTreeWidget* m_historique = nullptr;
 };

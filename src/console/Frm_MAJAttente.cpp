@@ -8,10 +8,8 @@
 #include "core/BaseInterne.h"
 #include "core/Messages.h"
 #include "core/TableMajAttente.h"
-#include "core/TableParametres.h"
 
 #include <QDate>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -147,12 +145,8 @@ void Frm_MAJAttente::selectionChangee()
 
 void Frm_MAJAttente::visualiserInfos()
 {
-    const QTreeWidgetItem* ligne = m_liste->currentItem();
-    const Parametres parametres = TableParametres::Lire();
-    if (!parametres.Existe || !ligne)
-        return;
-    const QString document = QDir(parametres.EmplacementMaj).filePath(ligne->text(Version) + QStringLiteral(".pdf"));
-    OuvrirDocumentVersion(this, document);
+    if (const QTreeWidgetItem* ligne = m_liste->currentItem())
+        OuvrirInfosVersion(this, ligne->text(Version));
 }
 
 void Frm_MAJAttente::installer()

@@ -7,10 +7,8 @@
 #include "core/BaseInterne.h"
 #include "core/Messages.h"
 #include "core/TableMajDispo.h"
-#include "core/TableParametres.h"
 
 #include <QDate>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -158,12 +156,6 @@ void Frm_MAJDispo::appliquerSelection()
 
 void Frm_MAJDispo::visualiserInfos()
 {
-    const QTreeWidgetItem* item = m_liste->currentItem();
-    if (!item)
-        return;
-    const Parametres p = TableParametres::Lire();
-    if (!p.Existe)
-        return;
-    const QString document = QDir(p.EmplacementMaj).filePath(item->text(Version) + QStringLiteral(".pdf"));
-    OuvrirDocumentVersion(this, document);
+    if (const QTreeWidgetItem* item = m_liste->currentItem())
+        OuvrirInfosVersion(this, item->text(Version));
 }

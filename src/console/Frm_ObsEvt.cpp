@@ -79,13 +79,13 @@ Frm_ObsEvt::Frm_ObsEvt(QWidget* parent) : QWidget(parent, Qt::Window)
     legendes->addStretch();
 
     auto* actualiser = bouton(QStringLiteral("Cmd_Actualiser"), QStringLiteral("Actualiser"), this);
-    auto* nettoyer = bouton(QStringLiteral("Command1"), QStringLiteral("Nettoyer la liste"), this);
+    m_nettoyer = bouton(QStringLiteral("Command1"), QStringLiteral("Nettoyer la liste"), this);
     auto* fermer = bouton(QStringLiteral("Cmd_Fermer"), QStringLiteral("Fermer"), this);
     connect(actualiser, &QPushButton::clicked, this, &Frm_ObsEvt::ChargerEvt);
-    connect(nettoyer, &QPushButton::clicked, this, &Frm_ObsEvt::nettoyer);
+    connect(m_nettoyer, &QPushButton::clicked, this, &Frm_ObsEvt::nettoyer);
     connect(fermer, &QPushButton::clicked, this, &QWidget::close);
     legendes->addWidget(actualiser);
-    legendes->addWidget(nettoyer);
+    legendes->addWidget(m_nettoyer);
     legendes->addWidget(fermer);
 
     auto* colonne = new QVBoxLayout(this);
@@ -116,13 +116,16 @@ Frm_ObsEvt* Frm_ObsEvt::Instance()
 
 void Frm_ObsEvt::ChargerEvt()
 {
-    m_modele->Charger();
-    m_liste->setEnabled(m_modele->rowCount() > 0);
+    const bool lu = m_modele->Charger();
+    // A journal that cannot be read is not an empty one, and there is nothing to clean in it.
+    m_liste->setFirstColumnSpanned(0, QModelIndex(), !lu);
+    m_liste->setEnabled(lu && m_modele->rowCount() > 0);
+    m_nettoyer->setEnabled(lu);
 }
 
 void Frm_ObsEvt::detail(const QModelIndex& index)
 {
-    if (!index.isValid() || m_modele->rowCount() == 0)
+    if (!index.isValid() || !m_modele->Lisible() || m_modele->rowCount() == 0)
         return;
     auto* fenetre = new Frm_DetailEvt(this);
     fenetre->setAttribute(Qt::WA_DeleteOnClose);
@@ -133,7 +136,7 @@ void Frm_ObsEvt::detail(const QModelIndex& index)
 
 void Frm_ObsEvt::nettoyer()
 {
-    if (m_modele->rowCount() == 0)
+    if (!m_modele->Lisible() || m_modele->rowCount() == 0)
         return;
     auto* dialogue = new Frm_NettoyageEvents(this);
     dialogue->setAttribute(Qt::WA_DeleteOnClose);

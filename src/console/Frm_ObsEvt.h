@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class ModeleEvenements;
+class QPushButton;
 class QTreeView;
 
 // The event viewer: the journal newest first, the detail of one event, the cleanup up to a day.
@@ -17,7 +18,8 @@ public:
     // The open viewer, if any.
     static Frm_ObsEvt* Instance();
 
-    // Fills the list from the journal; an empty journal disables it.
+    // Fills the list from the journal; an empty journal disables it, one that cannot be read
+    // disables it with a row that says so, and disables the cleanup.
     void ChargerEvt();
 
     QTreeView* Lst_Evt() const { return m_liste; }
@@ -29,4 +31,5 @@ private:
 
     QTreeView* m_liste = nullptr;
     ModeleEvenements* m_modele = nullptr;
+    QPushButton* m_nettoyer = nullptr;
 };

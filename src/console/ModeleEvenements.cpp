@@ -23,6 +23,7 @@ bool ModeleEvenements::Charger()
     if (!ok)
         Sortie::Ecrire(QStringLiteral("Lecture du journal impossible : ") + q.lastError().text());
     beginResetModel();
+    m_lisible = ok;
     m_lignes.clear();
     while (ok && q.next())
         m_lignes.append(
@@ -50,7 +51,9 @@ QString ModeleEvenements::Horodatage(const QString& dateEvt, const QString& heur
 
 int ModeleEvenements::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_lignes.size());
+    if (parent.isValid())
+        return 0;
+    return m_lisible ? static_cast<int>(m_lignes.size()) : 1;
 }
 
 int ModeleEvenements::columnCount(const QModelIndex& parent) const
@@ -60,6 +63,11 @@ int ModeleEvenements::columnCount(const QModelIndex& parent) const
 
 QVariant ModeleEvenements::data(const QModelIndex& index, int role) const
 {
+    if (!m_lisible) {
+        if (index.isValid() && index.column() == 0 && role == Qt::DisplayRole)
+            return QStringLiteral("Le journal des évènements ne peut pas être lu dans la base de données interne.");
+        return {};
+    }
     if (!index.isValid() || index.row() >= m_lignes.size())
         return {};
     const Ligne& l = m_lignes.at(index.row());
@@ -103,4 +111,9 @@ QVariant ModeleEvenements::headerData(int section, Qt::Orientation orientation, 
     default:
         return QString();
     }
+}
+
+Qt::ItemFlags ModeleEvenements::flags(const QModelIndex& index) const
+{
+    return m_lisible ? QAbstractTableModel::flags(index) : Qt::NoItemFlags;
 }

@@ -5,7 +5,8 @@
 #include <QVector>
 
 // The journal as the event viewer lists it, newest first: type icon, "date à heure", message.
-// Anomalies are written in red, warnings in blue.
+// Anomalies are written in red, warnings in blue. A journal that cannot be read is one row
+// that says so, across the columns (first column spanned), and that cannot be selected.
 class ModeleEvenements : public QAbstractTableModel
 {
     Q_OBJECT
@@ -17,6 +18,8 @@ public:
 
     // Reads the whole journal again. False when the query failed.
     bool Charger();
+    // Whether the last Charger() read the journal: its rows are events.
+    bool Lisible() const { return m_lisible; }
 
     // The icon index of a stored type: the type read as a number, plus one, rounded; a type
     // that is not a number counts as 0.
@@ -28,6 +31,7 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
     struct Ligne
@@ -39,4 +43,5 @@ private:
     };
     QVector<Ligne> m_lignes;
     QIcon m_icones[3];
+    bool m_lisible = true;
 };

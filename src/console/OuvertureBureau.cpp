@@ -1,15 +1,19 @@
 #include "OuvertureBureau.h"
 
 #include "core/Messages.h"
+#include "core/TableParametres.h"
 #include "platform/Bureau.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
-void OuvrirDocumentVersion(QWidget* fenetre, const QString& document)
+namespace {
+
+void ouvrirDocumentVersion(QWidget* fenetre, const QString& document)
 {
     if (!QFileInfo(document).isFile()) {
         Messages::Afficher(fenetre,
@@ -20,6 +24,23 @@ void OuvrirDocumentVersion(QWidget* fenetre, const QString& document)
     if (!Bureau::OuvrirDocument(document))
         Messages::Afficher(
             fenetre, QStringLiteral("Aucune application n'a pu ouvrir le document ") + document + QStringLiteral("."));
+}
+
+} // namespace
+
+void OuvrirInfosVersion(QWidget* fenetre, const QString& version)
+{
+    const std::optional<Parametres> parametres = TableParametres::LireSur();
+    if (!parametres) {
+        Messages::Afficher(fenetre,
+                           QStringLiteral("Les paramètres ne peuvent pas être lus dans la base de données "
+                                          "interne : les informations de version ne peuvent pas être "
+                                          "ouvertes."));
+        return;
+    }
+    if (!parametres->Existe)
+        return;
+    ouvrirDocumentVersion(fenetre, QDir(parametres->EmplacementMaj).filePath(version + QStringLiteral(".pdf")));
 }
 
 void OuvrirAdresseWeb(const QUrl& adresse)

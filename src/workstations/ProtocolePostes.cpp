@@ -74,14 +74,6 @@ std::optional<QByteArray> ReponseListe(qint64 versionInstallee)
     return octets(QStringLiteral("MAJOK1|") + TexteListe(*liste));
 }
 
-bool MajServeurInstallee(const QString& version)
-{
-    qint64 numero = 0;
-    if (!Nombres::NombreEntier(version, &numero))
-        return false;
-    return TableMajAttente::InstalleePourVersion(numero).value_or(false);
-}
-
 bool EnregistrerVersionPoste(const RapportVersion& rapport)
 {
     BaseInterne::SuiviEchecs suivi;

@@ -14,9 +14,6 @@
 // nothing when the database could not be read.
 std::optional<QStringList> MajPosteSuivante(const QString& versionInstallee);
 
-// Whether the server update of that version has been installed (false when none is queued).
-bool MajServeurInstallee(const QString& version);
-
 // A version report ("ENRMAJ"): the workstation, the version it installed, its addresses as it
 // gave them, and the day it reported.
 struct RapportVersion

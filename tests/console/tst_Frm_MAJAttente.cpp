@@ -158,6 +158,18 @@ private slots:
         QVERIFY(m_ouverts.isEmpty());
         QVERIFY(m_messages->affiches.isEmpty());
         m_dossier->EcrireParametres();
+        {
+            // Settings that cannot be read are told, not taken for an absent row.
+            AutreProgramme autre(m_dossier->Fichier(BaseInterne::NomFichier()));
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE ParamMajInt RENAME TO Cachee")));
+            visu->click();
+            QCOMPARE(m_messages->Dernier(),
+                     QStringLiteral("Les paramètres ne peuvent pas être lus dans la base de données interne : les "
+                                    "informations de version ne peuvent pas être ouvertes."));
+            QCOMPARE(m_messages->affiches.last().icone, Icone::Exclamation);
+            QVERIFY(m_ouverts.isEmpty());
+            QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE Cachee RENAME TO ParamMajInt")));
+        }
         visu->click();
         QCOMPARE(m_messages->Dernier(),
                  QStringLiteral("Une erreur est survenue lors de la tentative d'ouverture du "
@@ -166,7 +178,7 @@ private slots:
         m_dossier->EcrireFichier(QStringLiteral("maj/512.pdf"), "%PDF");
         visu->click();
         QCOMPARE(m_ouverts, QList<QUrl>{QUrl::fromLocalFile(m_dossier->DossierMaj() + QStringLiteral("/512.pdf"))});
-        QCOMPARE(m_messages->affiches.size(), 1);
+        QCOMPARE(m_messages->affiches.size(), 2);
     }
 
     void ordreDArriveeEtPlanification()

@@ -174,14 +174,28 @@ private slots:
         QCOMPARE(banc.messages.affiches.first().icone, Icone::Exclamation);
     }
 
-    void sansParametresRienNEstOuvert()
+    // No settings row: nothing opens and nothing is said. Settings that cannot be read are not
+    // an absent row: the person is told.
+    void parametresAbsentsOuIllisibles()
     {
         Banc banc;
         ajouter(123, 0, true, "2026-12-09", "08:30:00");
+        banc.dossier.EcrireFichier(QStringLiteral("maj/123.pdf"), "%PDF");
         banc.ouvrir();
         QTest::mouseClick(banc.visu(), Qt::LeftButton);
         QVERIFY(banc.ouverts.isEmpty());
         QVERIFY(banc.messages.affiches.isEmpty());
+
+        banc.dossier.EcrireParametres();
+        AutreProgramme autre(banc.dossier.Fichier(BaseInterne::NomFichier()));
+        QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE ParamMajInt RENAME TO Cachee")));
+        QTest::mouseClick(banc.visu(), Qt::LeftButton);
+        QVERIFY(banc.ouverts.isEmpty());
+        QCOMPARE(banc.messages.Textes(),
+                 QStringList{QStringLiteral("Les paramètres ne peuvent pas être lus dans la base de données interne : "
+                                            "les informations de version ne peuvent pas être ouvertes.")});
+        QCOMPARE(banc.messages.affiches.first().icone, Icone::Exclamation);
+        QCOMPARE(banc.messages.affiches.first().titre, QStringLiteral("Message QUENTARIS"));
     }
 };
 

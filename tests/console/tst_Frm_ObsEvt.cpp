@@ -6,6 +6,7 @@
 #include "core/BaseInterne.h"
 #include "core/Horloge.h"
 #include "core/Journal.h"
+#include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/Fenetres.h"
 #include "support/Registre.h"
@@ -156,6 +157,43 @@ private slots:
         cliquer(f, "Cmd_Actualiser");
         QCOMPARE(f->Lst_Evt()->model()->rowCount(), 1);
         QVERIFY(f->Lst_Evt()->isEnabled());
+    }
+
+    // A journal that cannot be read says so in one greyed row, and offers no cleanup; once it
+    // can be read again, "Actualiser" brings the events back.
+    void journalIllisible()
+    {
+        AjouterEvenement(Information, QStringLiteral("un"));
+        AutreProgramme autre(m_dossier->Fichier(BaseInterne::NomFichier()));
+        QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE EvtMaj RENAME TO Cachee")));
+        Frm_ObsEvt* f = ouvrir();
+        QAbstractItemModel* m = f->Lst_Evt()->model();
+        QCOMPARE(m->rowCount(), 1);
+        QCOMPARE(m->index(0, 0).data().toString(),
+                 QStringLiteral("Le journal des évènements ne peut pas être lu dans la base de données interne."));
+        QCOMPARE(m->flags(m->index(0, 0)), Qt::NoItemFlags);
+        QVERIFY(f->Lst_Evt()->isFirstColumnSpanned(0, QModelIndex()));
+        QVERIFY(!f->Lst_Evt()->isEnabled());
+        auto* nettoyer = Enfant<QPushButton>(f, "Command1");
+        QVERIFY(!nettoyer->isEnabled());
+        nettoyer->click();
+        QVERIFY(!dialogue(f, "Frm_NettoyageEvents"));
+
+        QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE Cachee RENAME TO EvtMaj")));
+        cliquer(f, "Cmd_Actualiser");
+        QCOMPARE(m->rowCount(), 1);
+        QCOMPARE(m->index(0, 2).data().toString(), QStringLiteral("un"));
+        QVERIFY(!f->Lst_Evt()->isFirstColumnSpanned(0, QModelIndex()));
+        QVERIFY(f->Lst_Evt()->isEnabled());
+        QVERIFY(nettoyer->isEnabled());
+
+        // Read again (as the check status does) while it cannot be read.
+        QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE EvtMaj RENAME TO Cachee")));
+        Frm_ObsEvt::Afficher(true);
+        QCOMPARE(m->index(0, 0).data().toString(),
+                 QStringLiteral("Le journal des évènements ne peut pas être lu dans la base de données interne."));
+        QVERIFY(!nettoyer->isEnabled());
+        QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE Cachee RENAME TO EvtMaj")));
     }
 
     void detailEtCopie()

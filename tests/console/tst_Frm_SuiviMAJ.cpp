@@ -11,6 +11,7 @@
 #include "support/Textes.h"
 #include "workstations/ServeurPostes.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -207,7 +208,24 @@ private slots:
         QCOMPARE(historique->topLevelItemCount(), 1);
         QCOMPARE(historique->topLevelItem(0)->text(0),
                  QStringLiteral("L'historique de ce poste ne peut pas être lu dans la base de données interne."));
+        QVERIFY(!detail->findChild<QLabel*>(QStringLiteral("Etq_PosteIllisible"))->isVisible());
         QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE Cachee RENAME TO MajHistorique")));
+        delete detail;
+
+        // Its name and address, opened while they cannot be read: the empty boxes are explained.
+        QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE MajPoste RENAME TO Cachee")));
+        QTest::mouseDClick(banc.liste()->viewport(), Qt::LeftButton, {}, zone.center());
+        detail = banc.ecran->findChild<Frm_DetailMachine*>();
+        QVERIFY(detail);
+        auto* illisible = detail->findChild<QLabel*>(QStringLiteral("Etq_PosteIllisible"));
+        QVERIFY(illisible->isVisible());
+        QCOMPARE(illisible->text(),
+                 QStringLiteral("Le nom et l'adresse de ce poste ne peuvent pas être lus dans la "
+                                "base de données interne."));
+        QCOMPARE(detail->findChild<QLineEdit*>(QStringLiteral("Txt_NomPoste"))->text(), QString());
+        QCOMPARE(detail->findChild<QTreeWidget*>(QStringLiteral("Lst_Historique"))->topLevelItem(0)->text(1),
+                 QStringLiteral("121"));
+        QVERIFY(autre.Executer(QStringLiteral("ALTER TABLE Cachee RENAME TO MajPoste")));
     }
 
     void detailAvecHistoriqueDuPlusHautAuPlusBas()
