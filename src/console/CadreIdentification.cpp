@@ -10,23 +10,6 @@
 #include <QPushButton>
 #include <algorithm>
 
-namespace {
-
-QLabel* etiquetteCouleur(const QString& nom, const QString& texte, const QColor& couleur)
-{
-    QLabel* l = Controle<QLabel>(nom, texte);
-    QPalette palette = l->palette();
-    palette.setColor(QPalette::WindowText, couleur);
-    l->setPalette(palette);
-    QFont gras = l->font();
-    gras.setBold(true);
-    l->setFont(gras);
-    l->hide();
-    return l;
-}
-
-} // namespace
-
 CadreIdentification::CadreIdentification(QWidget* parent)
     : QGroupBox(QStringLiteral(" Identification sur le serveur de mise à jour "), parent)
 {
@@ -43,20 +26,23 @@ CadreIdentification::CadreIdentification(QWidget* parent)
     m_verif = Controle<QPushButton>(QStringLiteral("Cmd_Verif"), QStringLiteral("Vérifier configuration"));
     m_verif->setAutoDefault(false);
     grille->addWidget(m_verif, 0, 2, 2, 1);
-    m_verifOK
-        = etiquetteCouleur(QStringLiteral("Etq_VerifOK"), QStringLiteral("Identifiants corrects"), QColor(0, 128, 0));
-    m_verifPasOK = etiquetteCouleur(QStringLiteral("Etq_VerifPasOK"), QStringLiteral("Identifiants incorrects"),
-                                    QColor(255, 0, 0));
-    m_compteBloque = etiquetteCouleur(QStringLiteral("Etq_CompteBloque"),
-                                      QStringLiteral("Compte de mise à jour désactivé"), QColor(255, 128, 0));
-    m_erreurConnexion = etiquetteCouleur(QStringLiteral("Etq_ErreurConnexion"),
-                                         QStringLiteral("Connexion impossible ..."), QColor(255, 0, 0));
+    m_verifOK = EnGras(Controle<QLabel>(QStringLiteral("Etq_VerifOK"), QStringLiteral("Identifiants corrects")),
+                       QColor(0, 128, 0));
+    m_verifPasOK = EnGras(Controle<QLabel>(QStringLiteral("Etq_VerifPasOK"), QStringLiteral("Identifiants incorrects")),
+                          QColor(255, 0, 0));
+    m_compteBloque = EnGras(
+        Controle<QLabel>(QStringLiteral("Etq_CompteBloque"), QStringLiteral("Compte de mise à jour désactivé")),
+        QColor(255, 128, 0));
+    m_erreurConnexion
+        = EnGras(Controle<QLabel>(QStringLiteral("Etq_ErreurConnexion"), QStringLiteral("Connexion impossible ...")),
+                 QColor(255, 0, 0));
     // The outcome's line keeps its height while no label shows, so the screen never moves.
     auto* resultat = new QWidget;
     auto* ligneResultat = new QHBoxLayout(resultat);
     ligneResultat->setContentsMargins(0, 0, 0, 0);
     int hauteur = 0;
     for (QLabel* l : {m_verifOK, m_verifPasOK, m_compteBloque, m_erreurConnexion}) {
+        l->hide();
         ligneResultat->addWidget(l);
         hauteur = std::max(hauteur, l->sizeHint().height());
     }

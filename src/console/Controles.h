@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QColor>
 #include <QDate>
+#include <QFont>
+#include <QPalette>
 #include <QString>
 #include <utility>
 
@@ -10,6 +13,22 @@ T* Controle(const QString& nom, Arguments&&... arguments)
 {
     auto* controle = new T(std::forward<Arguments>(arguments)...);
     controle->setObjectName(nom);
+    return controle;
+}
+
+// Text that stands out: bold, and written in that colour when one is given (window titles,
+// outcomes shown in green or red).
+template <typename T>
+T* EnGras(T* controle, const QColor& couleur = QColor())
+{
+    QFont gras = controle->font();
+    gras.setBold(true);
+    controle->setFont(gras);
+    if (couleur.isValid()) {
+        QPalette palette = controle->palette();
+        palette.setColor(QPalette::WindowText, couleur);
+        controle->setPalette(palette);
+    }
     return controle;
 }
 

@@ -1,5 +1,6 @@
 #include "Frm_ConnectUniDATA.h"
 
+#include "Controles.h"
 #include "Icones.h"
 #include "core/Messages.h"
 
@@ -20,9 +21,7 @@ Frm_ConnectUniDATA::Frm_ConnectUniDATA(QWidget* parent) : QDialog(parent)
 
     auto* titre = new QLabel(QStringLiteral("Authentification requise pour cette opération"));
     titre->setObjectName(QStringLiteral("Etq_Titre"));
-    QFont gras = titre->font();
-    gras.setBold(true);
-    titre->setFont(gras);
+    EnGras(titre);
 
     auto* etqUtilisateur = new QLabel(QStringLiteral("Nom d'utilisateur :"));
     etqUtilisateur->setObjectName(QStringLiteral("Etq_Utilisateur"));

@@ -36,9 +36,7 @@ Frm_DetailMachine::Frm_DetailMachine(QWidget* parent) : QDialog(parent)
     setWindowIcon(Icones::Serveur());
 
     auto* titre = Controle<QLabel>(QStringLiteral("Label4"), QStringLiteral("Information relative à la machine"));
-    QFont gras = titre->font();
-    gras.setBold(true);
-    titre->setFont(gras);
+    EnGras(titre);
     m_nom = boite(QStringLiteral("Txt_NomPoste"));
     m_adresse = boite(QStringLiteral("Txt_AdresseIP"));
     m_etat = boite(QStringLiteral("Txt_Etat"));

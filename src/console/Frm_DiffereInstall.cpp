@@ -1,6 +1,7 @@
 #include "Frm_DiffereInstall.h"
 
 #include "Console.h"
+#include "Controles.h"
 #include "Frm_Menu.h"
 #include "Icones.h"
 #include "core/Frm_Reseau.h"
@@ -28,9 +29,7 @@ Frm_DiffereInstall::Frm_DiffereInstall(ServicesInstallation services, QWidget* p
 
     auto* titre = new QLabel(QStringLiteral("Planification de l'installation de la mise à jour serveur"));
     titre->setObjectName(QStringLiteral("Etq_Titre"));
-    QFont gras = titre->font();
-    gras.setBold(true);
-    titre->setFont(gras);
+    EnGras(titre);
     auto* texte
         = new QLabel(QStringLiteral("   Sélectionnez le moment où vous voulez installer la mise à jour du serveur :"));
     texte->setObjectName(QStringLiteral("Etq_Texte"));

@@ -41,9 +41,7 @@ Frm_LstUsers::Frm_LstUsers(ServeurPostes& postes, QWidget* parent) : QWidget(par
 
     auto* titre = new QLabel(QStringLiteral("Liste des utilisateurs connectés"));
     titre->setObjectName(QStringLiteral("Label1"));
-    QFont gras = titre->font();
-    gras.setBold(true);
-    titre->setFont(gras);
+    EnGras(titre);
 
     m_liste = new QTreeWidget;
     m_liste->setObjectName(QStringLiteral("Lst_Users"));

@@ -42,9 +42,7 @@ Frm_MAJAttente::Frm_MAJAttente(ServicesInstallation services, QWidget* parent)
 
     auto* titre = new QLabel(QStringLiteral("Mises à jour serveur en attente d'installation"));
     titre->setObjectName(QStringLiteral("Etq_Titre"));
-    QFont gras = titre->font();
-    gras.setBold(true);
-    titre->setFont(gras);
+    EnGras(titre);
     auto* explication = new QLabel(QStringLiteral("La liste ci-dessous répertorie les différentes mises à jour serveur "
                                                   "en attente. Celles-ci doivent être installées dans leur ordre "
                                                   "d'apparition."));

@@ -49,9 +49,7 @@ Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
 
     auto* titre = Controle<QLabel>(QStringLiteral("Label1"),
                                    QStringLiteral("Mises à jour téléchargées depuis le serveur QUENTARIS"));
-    QFont gras = titre->font();
-    gras.setBold(true);
-    titre->setFont(gras);
+    EnGras(titre);
     auto* explication = Controle<QLabel>(QStringLiteral("Label2"),
                                          QStringLiteral("La liste ci-dessous répertorie toutes les mises à "
                                                         "jour téléchargées depuis le serveur d'QUENTARIS :"));

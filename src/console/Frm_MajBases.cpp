@@ -1,5 +1,6 @@
 #include "Frm_MajBases.h"
 
+#include "Controles.h"
 #include "Icones.h"
 #include "core/Messages.h"
 
@@ -34,9 +35,7 @@ Frm_MajBases::Frm_MajBases(QWidget* parent) : QDialog(parent)
 
     auto* titre = new QLabel(QStringLiteral("Rapport d'installation de la mise à jour de la base de données"));
     titre->setObjectName(QStringLiteral("Etq_Titre"));
-    QFont gras = titre->font();
-    gras.setBold(true);
-    titre->setFont(gras);
+    EnGras(titre);
     auto* texte = new QLabel(QStringLiteral("Résultat de l'installation de la mise à jour de la base de données :"));
     texte->setObjectName(QStringLiteral("Etq_Resultat"));
 

@@ -1,6 +1,7 @@
 #include "Frm_Menu.h"
 
 #include "Console.h"
+#include "Controles.h"
 #include "Icones.h"
 #include "core/Messages.h"
 
@@ -59,9 +60,7 @@ Frm_Menu::Frm_Menu(Console& console, QWidget* parent)
     logo->setPixmap(Icones::Serveur().pixmap(32, 32));
     auto* titre = new QLabel(QStringLiteral("QUENTARIS - Serveur"));
     titre->setObjectName(QStringLiteral("Etq_Titre"));
-    QFont gras = titre->font();
-    gras.setBold(true);
-    titre->setFont(gras);
+    EnGras(titre);
     entete->addWidget(logo);
     entete->addWidget(titre, 1);
     racine->addLayout(entete);

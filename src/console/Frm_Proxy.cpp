@@ -30,9 +30,7 @@ Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
 
     auto* titre
         = Controle<QLabel>(QStringLiteral("Label1"), QStringLiteral("Paramètres du proxy pour la connexion Internet"));
-    QFont gras = titre->font();
-    gras.setBold(true);
-    titre->setFont(gras);
+    EnGras(titre);
     auto* message
         = Controle<QLabel>(QStringLiteral("Etq_Message"),
                            QStringLiteral("    Veuillez configurer les zones ci-dessous si vous utilisez un proxy pour "

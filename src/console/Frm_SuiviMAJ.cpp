@@ -38,9 +38,7 @@ Frm_SuiviMAJ::Frm_SuiviMAJ(const ServeurPostes& postes, QWidget* parent) : QWidg
     setWindowIcon(Icones::Serveur());
 
     auto* titre = Controle<QLabel>(QStringLiteral("Label1"), QStringLiteral("Suivi des mises à jour sur le réseau"));
-    QFont gras = titre->font();
-    gras.setBold(true);
-    titre->setFont(gras);
+    EnGras(titre);
 
     m_liste = new QTreeWidget;
     m_liste->setObjectName(QStringLiteral("Lst_Machines"));

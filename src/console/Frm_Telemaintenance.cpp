@@ -1,5 +1,6 @@
 #include "Frm_Telemaintenance.h"
 
+#include "Controles.h"
 #include "Icones.h"
 #include "OuvertureBureau.h"
 #include "core/Etat.h"
@@ -22,9 +23,7 @@ Frm_Telemaintenance::Frm_Telemaintenance(const Etat& etat, QWidget* parent) : QW
     image1->setPixmap(Icones::Serveur().pixmap(48, 48));
     auto* titre = new QLabel(QStringLiteral("Connexion à la télémaintenance d'QUENTARIS"));
     titre->setObjectName(QStringLiteral("Etq_Titre"));
-    QFont gras = titre->font();
-    gras.setBold(true);
-    titre->setFont(gras);
+    EnGras(titre);
     auto* image2 = new QLabel;
     image2->setObjectName(QStringLiteral("Image2"));
     image2->setPixmap(Icones::EntreeMenu(9).pixmap(32, 32));

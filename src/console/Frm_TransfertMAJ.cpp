@@ -1,6 +1,7 @@
 #include "Frm_TransfertMAJ.h"
 
 #include "AnimationAttente.h"
+#include "Controles.h"
 #include "Icones.h"
 #include "core/DeplacementMaj.h"
 #include "core/Frm_Reseau.h"
@@ -17,19 +18,10 @@
 
 namespace {
 
-QLabel* label(const QString& nom, const QString& texte, const QColor& couleur = QColor())
+QLabel* label(const QString& nom, const QString& texte)
 {
-    auto* l = new QLabel(texte);
-    l->setObjectName(nom);
+    auto* l = Controle<QLabel>(nom, texte);
     l->setWordWrap(true);
-    if (couleur.isValid()) {
-        QPalette palette = l->palette();
-        palette.setColor(QPalette::WindowText, couleur);
-        l->setPalette(palette);
-        QFont gras = l->font();
-        gras.setBold(true);
-        l->setFont(gras);
-    }
     return l;
 }
 
@@ -42,24 +34,22 @@ Frm_TransfertMAJ::Frm_TransfertMAJ(Frm_Reseau& reseau, QWidget* parent) : QDialo
     setWindowTitle(QStringLiteral("Serveur de mises à jour QUENTARIS"));
     setWindowIcon(Icones::Serveur());
 
-    auto* titre = label(QStringLiteral("Label4"), QStringLiteral("Transfert des mises à jour vers un nouveau dossier"));
-    QFont gras = titre->font();
-    gras.setBold(true);
-    titre->setFont(gras);
+    auto* titre
+        = EnGras(label(QStringLiteral("Label4"), QStringLiteral("Transfert des mises à jour vers un nouveau dossier")));
     auto* texte = label(QStringLiteral("Etq_Texte"),
                         QStringLiteral("Veuillez patienter pendant le transfert des mises "
                                        "à jour vers le nouveau dossier ..."));
-    m_attente = label(QStringLiteral("Etq_TransfertEnCours"),
-                      QStringLiteral("Des mises à jours sont en cours, l'application va attendre la fin de celles-ci "
-                                     "pour continuer ..."),
-                      QColor(255, 0, 0));
+    m_attente = EnGras(label(QStringLiteral("Etq_TransfertEnCours"),
+                             QStringLiteral("Des mises à jours sont en cours, l'application va attendre la fin de "
+                                            "celles-ci pour continuer ...")),
+                       QColor(255, 0, 0));
     m_attente->hide();
-    m_termine = label(QStringLiteral("Etq_Termine"), QStringLiteral("Transfert terminé"), QColor(0, 128, 0));
+    m_termine = EnGras(label(QStringLiteral("Etq_Termine"), QStringLiteral("Transfert terminé")), QColor(0, 128, 0));
     m_termine->hide();
-    m_annule = label(QStringLiteral("Etq_Annule"),
-                     QStringLiteral("Transfert annulé : les mises à jour restent dans l'ancien dossier, qui reste "
-                                    "l'emplacement des mises à jour."),
-                     QColor(255, 0, 0));
+    m_annule = EnGras(label(QStringLiteral("Etq_Annule"),
+                            QStringLiteral("Transfert annulé : les mises à jour restent dans l'ancien dossier, qui "
+                                           "reste l'emplacement des mises à jour.")),
+                      QColor(255, 0, 0));
     m_annule->hide();
 
     m_barre = new QProgressBar;
