@@ -18,8 +18,8 @@ struct LimitesWeb
     // Waits before the new attempts of a download that failed for a passing reason; there are
     // as many retries as waits.
     QVector<int> RelancesMs = {10 * 1000, 30 * 1000, 90 * 1000};
-    // An attempt that brought at least this many new bytes before failing proved the link
-    // works: it is resumed at once and not counted among the retries.
+    // An attempt that grew the file by at least this many bytes before failing proved the
+    // link works: it is resumed at once and not counted among the retries.
     qint64 ProgresSuffisant = 1024 * 1024;
     // Largest file kept when no size is announced (the documentation), so that a body
     // without end never fills the update folder's disk.

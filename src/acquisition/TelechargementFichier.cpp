@@ -48,6 +48,7 @@ void TelechargementFichier::tenter()
     if (m_contexte.isNull())
         return;
     ++m_tentatives;
+    m_tailleAvant = m_fichier.Taille();
     m_tentative = new TentativeFichier(
         m_url, m_client, m_fichier, m_tailleAttendue, this, [this](const IssueTentative& i) { tentativeFinie(i); },
         m_suivi.Progression);
@@ -67,7 +68,9 @@ void TelechargementFichier::tentativeFinie(const IssueTentative& issue)
         return;
     }
     const LimitesWeb& limites = RequeteWeb::Limites();
-    const bool progres = issue.Apportes >= limites.ProgresSuffisant;
+    // Bytes received again after a service that ignores ranges started the file over are no
+    // progress: only the file's growth counts.
+    const bool progres = m_fichier.Taille() - m_tailleAvant >= limites.ProgresSuffisant;
     if (!issue.Passager || (!progres && m_relances >= limites.RelancesMs.size())) {
         if (issue.Issue == IssueTelechargement::Echec && issue.ProxyActif && !issue.Journalisee)
             AjouterEvenement(Anomalie,

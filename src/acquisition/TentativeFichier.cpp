@@ -186,7 +186,6 @@ void TentativeFichier::rendre(IssueTelechargement issue, bool passager, const QS
     r.Issue = issue;
     r.Passager = passager;
     r.Raison = raison;
-    r.Apportes = m_recus;
     r.Journalisee = journalise();
     r.ProxyActif = m_proxy.Actif;
     deleteLater();

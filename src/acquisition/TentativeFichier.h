@@ -13,7 +13,6 @@ struct IssueTentative
     IssueTelechargement Issue = IssueTelechargement::Echec;
     bool Passager = false; // another attempt may succeed
     QString Raison;
-    qint64 Apportes = 0; // bytes this attempt added to the file
     bool Journalisee = false; // the failure already has its journal row
     bool ProxyActif = false;
 };
