@@ -5,16 +5,14 @@
 #include "support/DossierTest.h"
 #include "support/Registre.h"
 #include "support/SiteInstallation.h"
+#include "support/SortieCapturee.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
-#include <QTemporaryFile>
 #include <QTest>
-#include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -30,41 +28,6 @@ QStringList lignes(const QVector<ResultatBase>& resultats)
         l.append(ligne(r));
     return l;
 }
-
-// This process's standard error, caught in a file while the object lives.
-class ErreursCapturees
-{
-public:
-    ErreursCapturees()
-    {
-        m_fichier.open();
-        std::fflush(stderr);
-        m_sauvegarde = ::dup(2);
-        ::dup2(m_fichier.handle(), 2);
-    }
-    ~ErreursCapturees() { rendre(); }
-
-    QString Texte()
-    {
-        rendre();
-        m_fichier.seek(0);
-        return QString::fromLocal8Bit(m_fichier.readAll());
-    }
-
-private:
-    void rendre()
-    {
-        if (m_sauvegarde < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(m_sauvegarde, 2);
-        ::close(m_sauvegarde);
-        m_sauvegarde = -1;
-    }
-
-    QTemporaryFile m_fichier;
-    int m_sauvegarde = -1;
-};
 
 } // namespace
 
@@ -288,12 +251,15 @@ private slots:
 
         // The server stops meanwhile (a stop, or a restart through its updater): it says so,
         // the command is not interrupted, and the server that follows starts no second one.
-        ErreursCapturees erreurs;
-        m_bases.reset();
-        m_client.reset();
-        QVERIFY(erreurs.Texte().contains(
-            QStringLiteral(" Arrêt du serveur de mise à jour pendant la commande LANCEMAJCD de la base ") + paie
-            + QStringLiteral(" : elle n'est pas interrompue et continue jusqu'à sa fin.\n")));
+        {
+            SortieCapturee sortie;
+            m_bases.reset();
+            m_client.reset();
+            QCOMPARE(sortie.Contenant(QStringLiteral("Arrêt du serveur")),
+                     QStringList{QStringLiteral("Arrêt du serveur de mise à jour pendant la commande LANCEMAJCD de la "
+                                                "base ")
+                                 + paie + QStringLiteral(" : elle n'est pas interrompue et continue jusqu'à sa fin.")});
+        }
         m_client = std::make_unique<ClientUniDATALocal>();
         m_bases = std::make_unique<MiseAJourBases>(m_reseau->Etat_(), *m_client);
         m_bases->FixerInterlocuteur(&m_personne);
@@ -319,7 +285,7 @@ private slots:
         const QString paie = m_site->Base(QStringLiteral("PAIE"));
         m_dossier->EcrireFichier(QStringLiteral("unidata/PAIE/INSTALLMAJ/PROGRAMMES"), "un fichier");
 
-        ErreursCapturees erreurs;
+        SortieCapturee sortie;
         QCOMPARE(executer(QStringLiteral("512")), 1);
         QCOMPARE(
             lignes(m_bases->ResultatsMajBases()),
@@ -328,8 +294,9 @@ private slots:
         QVERIFY(!QFileInfo::exists(paie + QStringLiteral("/journal.txt")));
         QCOMPARE(SiteInstallation::Lire(m_site->Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt")),
                  QByteArray("debut\nfin\n"));
-        QVERIFY(erreurs.Texte().contains(QStringLiteral(" Copie de INSTALLMAJ dans la base ") + paie
-                                         + QStringLiteral(" impossible (")));
+        const QString raison
+            = QStringLiteral("Copie de INSTALLMAJ dans la base ") + paie + QStringLiteral(" impossible (");
+        QCOMPARE(sortie.Contenant(raison).size(), 1);
     }
 
     // A command that cannot be started says so in the report; the reason is on standard error.
@@ -342,12 +309,13 @@ private slots:
         commande.write("#!/interpreteur/introuvable\n");
         commande.close();
 
-        ErreursCapturees erreurs;
+        SortieCapturee sortie;
         QCOMPARE(executer(QStringLiteral("512")), 1);
         QCOMPARE(lignes(m_bases->ResultatsMajBases()),
                  QStringList{QStringLiteral("COMPTA|Erreur|INSTALLMAJ/LANCEMAJCD ne peut pas être lancé|2")});
-        QVERIFY(erreurs.Texte().contains(QStringLiteral(" Le programme ") + m_site->Base(QStringLiteral("COMPTA"))
-                                         + QStringLiteral("/INSTALLMAJ/LANCEMAJCD n'a pas pu être lancé : ")));
+        const QString raison = QStringLiteral("Le programme ") + m_site->Base(QStringLiteral("COMPTA"))
+            + QStringLiteral("/INSTALLMAJ/LANCEMAJCD n'a pas pu être lancé : ");
+        QCOMPARE(sortie.Contenant(raison).size(), 1);
     }
 
     void listeOuIniIntrouvable()

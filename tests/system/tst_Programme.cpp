@@ -2,6 +2,7 @@
 #include "core/Chiffrement.h"
 #include "core/TableMajDispo.h"
 #include "support/DossierTest.h"
+#include "support/PetitDisque.h"
 #include "support/Registre.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 #include <memory>
@@ -81,36 +81,11 @@ bool messageDeLaBase(const QString& erreurs)
     return ligne.match(erreurs).hasMatch();
 }
 
-// A small file system of the test's own, which can be made read-only; mounting needs root.
-class Montage
+// Makes a mounted file system read-only.
+bool lectureSeule(const QString& point)
 {
-public:
-    Montage()
-    {
-        m_monte = QProcess::execute(QStringLiteral("mount"),
-                                    {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                     QStringLiteral("size=8m"), QStringLiteral("tmpfs"), m_dossier.path()})
-            == 0;
-    }
-    ~Montage()
-    {
-        if (m_monte)
-            QProcess::execute(QStringLiteral("umount"), {m_dossier.path()});
-    }
-    bool Monte() const { return m_monte; }
-    QString Chemin() const { return m_dossier.path(); }
-    QString Fichier(const QString& nom) const { return QDir(m_dossier.path()).filePath(nom); }
-    bool LectureSeule()
-    {
-        return QProcess::execute(QStringLiteral("mount"),
-                                 {QStringLiteral("-o"), QStringLiteral("remount,ro"), m_dossier.path()})
-            == 0;
-    }
-
-private:
-    QTemporaryDir m_dossier;
-    bool m_monte = false;
-};
+    return QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,ro"), point}) == 0;
+}
 
 // One question and its answer on a fresh connection; empty when nothing came back in time.
 QByteArray echange(quint16 port, const QByteArray& question)
@@ -267,19 +242,19 @@ private slots:
     {
         QFETCH(bool, wal);
         DossierTest dossier(false);
-        Montage programme;
-        if (!programme.Monte())
-            QSKIP("monter un système de fichiers demande les droits de root");
+        PetitDisque disque(QStringLiteral("8m"));
+        PETIT_DISQUE_OU_QSKIP(disque);
+        const QDir programme(disque.Chemin());
         QVERIFY(QFile::copy(dossier.Fichier(QStringLiteral("configserv.ini")),
-                            programme.Fichier(QStringLiteral("configserv.ini"))));
-        QVERIFY(BaseInterne::Initialiser(programme.Fichier(BaseInterne::NomFichier())));
+                            programme.filePath(QStringLiteral("configserv.ini"))));
+        QVERIFY(BaseInterne::Initialiser(programme.filePath(BaseInterne::NomFichier())));
         dossier.EcrireParametres();
         if (!wal)
             QVERIFY(BaseInterne::Commande(QStringLiteral("PRAGMA journal_mode = DELETE")));
         BaseInterne::Fermer();
-        QVERIFY(programme.LectureSeule());
+        QVERIFY(lectureSeule(disque.Chemin()));
 
-        Serveur serveur({QStringLiteral("--home"), programme.Chemin()});
+        Serveur serveur({QStringLiteral("--home"), disque.Chemin()});
         QVERIFY(serveur.processus.waitForFinished(20000));
         QCOMPARE(serveur.processus.exitCode(), 1);
         QVERIFY2(messageDeLaBase(serveur.Erreurs()), qPrintable(serveur.Erreurs()));
