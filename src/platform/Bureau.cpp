@@ -75,15 +75,6 @@ BarreDesTaches DecrireBarre(const QRect& panneau, int W, int H)
     return barre;
 }
 
-BarreDesTaches PositionBarreDesTaches()
-{
-    const QScreen* ecran = QGuiApplication::primaryScreen();
-    if (!ecran)
-        return {};
-    const QPoint origine = ecran->geometry().topLeft();
-    return CalculerBarre(ecran->geometry().translated(-origine), ecran->availableGeometry().translated(-origine));
-}
-
 QPoint PlacementPresDeLaBarre(int w, int h, int W, int H, const BarreDesTaches& barre)
 {
     switch (barre.Position) {

@@ -34,10 +34,6 @@ BarreDesTaches CalculerBarre(const QRect& ecran, const QRect& disponible);
 // Side and size of a panel whose rectangle is known (a null rectangle: no panel) on a W x H screen.
 BarreDesTaches DecrireBarre(const QRect& panneau, int W, int H);
 
-// The primary screen's panel, its edges counted from the screen's own top-left corner; zeros
-// and side 1 when there is no screen or no panel.
-BarreDesTaches PositionBarreDesTaches();
-
 // Top-left corner of a window of size w x h placed right beside the panel on a W x H screen.
 QPoint PlacementPresDeLaBarre(int w, int h, int W, int H, const BarreDesTaches& barre);
 
