@@ -5,12 +5,11 @@
 #include "Journal.h"
 #include "Sortie.h"
 #include "TableParametres.h"
+#include "platform/FichierProvisoire.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -23,66 +22,30 @@ QString texteErreur(const std::error_code& erreur)
     return QString::fromLocal8Bit(erreur.message().c_str()) + QLatin1Char('.');
 }
 
-// A copy that takes the destination name only once it is complete and on the disk.
+// A copy that has no name in the new folder until it is complete and on the disk.
 bool copier(const QString& source, const QString& destination, QString* raison)
 {
+    const auto echec = [raison](const QString& texte) {
+        *raison = texte + QLatin1Char('.');
+        return false;
+    };
     QFile entree(source);
-    if (!entree.open(QIODevice::ReadOnly)) {
-        *raison = entree.errorString() + QLatin1Char('.');
-        return false;
-    }
+    if (!entree.open(QIODevice::ReadOnly))
+        return echec(entree.errorString());
     const qint64 taille = entree.size();
-    QSaveFile sortie(destination);
-    sortie.setDirectWriteFallback(false);
-    if (!sortie.open(QIODevice::WriteOnly)) {
-        *raison = sortie.errorString() + QLatin1Char('.');
-        return false;
+    FichierProvisoire sortie(destination);
+    QString erreur;
+    if (!sortie.Ouvrir(&erreur))
+        return echec(erreur);
+    for (QByteArray bloc = entree.read(kBloc); !bloc.isEmpty(); bloc = entree.read(kBloc)) {
+        if (!sortie.Ajouter(bloc, &erreur))
+            return echec(erreur);
     }
-    qint64 copies = 0;
-    for (;;) {
-        const QByteArray bloc = entree.read(kBloc);
-        if (bloc.isEmpty()) {
-            if (entree.error() != QFileDevice::NoError) {
-                *raison = entree.errorString() + QLatin1Char('.');
-                sortie.cancelWriting();
-                return false;
-            }
-            break;
-        }
-        const qint64 ecrits = sortie.write(bloc);
-        if (ecrits != bloc.size()) {
-            // A short write sets no error: the disk took what it had room for.
-            *raison = sortie.error() != QFileDevice::NoError
-                ? sortie.errorString() + QLatin1Char('.')
-                : QStringLiteral("le nouveau dossier n'a accepté que %1 octets sur %2, le disque est sans doute plein.")
-                      .arg(copies + std::max<qint64>(ecrits, 0))
-                      .arg(taille);
-            sortie.cancelWriting();
-            return false;
-        }
-        copies += bloc.size();
-    }
-    if (!sortie.flush()) {
-        *raison = sortie.errorString() + QLatin1Char('.');
-        sortie.cancelWriting();
-        return false;
-    }
-    if (copies != taille || sortie.size() != taille) {
-        *raison = QStringLiteral("copie incomplète (%1 octets écrits sur %2).").arg(sortie.size()).arg(taille);
-        sortie.cancelWriting();
-        return false;
-    }
-    // Synced to the disk, then renamed into place.
-    if (!sortie.commit()) {
-        *raison = sortie.errorString() + QLatin1Char('.');
-        return false;
-    }
-    if (QFileInfo(destination).size() != taille) {
-        QFile::remove(destination);
-        *raison = QStringLiteral("la copie n'a pas la taille du fichier d'origine.");
-        return false;
-    }
-    return true;
+    if (entree.error() != QFileDevice::NoError)
+        return echec(entree.errorString());
+    if (sortie.Taille() != taille)
+        return echec(QStringLiteral("copie incomplète (%1 octets écrits sur %2)").arg(sortie.Taille()).arg(taille));
+    return sortie.Nommer(&erreur) || echec(erreur);
 }
 
 QString nonDeplace(const QString& nom, const QString& raison)

@@ -34,8 +34,8 @@ public:
         Copie, // another file system: a checked copy, the source is still there
     };
     // Puts one file under a new name that must be free; false with the reason when it did not,
-    // the source then untouched. Across file systems the copy is written under a temporary
-    // name, synced to disk and checked against the source's size before it takes its name.
+    // the source then untouched. Across file systems the copy has no name in the new folder
+    // until it is synced to disk and checked against the source's size.
     static bool PlacerFichier(const QString& source, const QString& destination, Maniere* maniere, QString* raison);
 
 signals:
