@@ -41,10 +41,12 @@ class TstDeplacementMaj : public QObject
 {
     Q_OBJECT
 
-    // A program folder with its settings row naming the update folder "maj".
+    // A program folder with its settings row naming the update folder "maj", and an empty
+    // folder "nouveau" beside it.
     struct Banc
     {
         DossierTest dossier;
+        const QString nouveau{dossier.Fichier(QStringLiteral("nouveau"))};
         Etat etat;
         DeplacementMaj deplacement{etat, [] {
                                        return 0;
@@ -56,10 +58,21 @@ class TstDeplacementMaj : public QObject
         {
             dossier.EcrireParametres();
             etat.EmplacementMaj = dossier.DossierMaj();
+            QVERIFY(QDir().mkpath(nouveau));
         }
         void ecrire(const QString& nom, const QByteArray& octets) const
         {
             dossier.EcrireFichier(QStringLiteral("maj/") + nom, octets);
+        }
+        // The row of maj<version>.zip with its archive in the old folder, and its documentation
+        // when one is given.
+        void maj(qint64 version, const QByteArray& archive, const QByteArray& documentation = QByteArray()) const
+        {
+            const QString nom = QStringLiteral("maj%1.zip").arg(version);
+            ajouter(version, nom, !documentation.isNull());
+            ecrire(nom, archive);
+            if (!documentation.isNull())
+                ecrire(QStringLiteral("%1.pdf").arg(version), documentation);
         }
         bool deplacer(const QString& nouveau)
         {
@@ -82,12 +95,9 @@ private slots:
     void fichierCommunAPlusieursLignes()
     {
         Banc banc;
+        banc.maj(121, "archive", "documentation");
         ajouter(121, QStringLiteral("maj121.zip"), true);
-        ajouter(121, QStringLiteral("maj121.zip"), true);
-        banc.ecrire(QStringLiteral("maj121.zip"), "archive");
-        banc.ecrire(QStringLiteral("121.pdf"), "documentation");
-        const QString nouveau = banc.dossier.Fichier(QStringLiteral("nouveau"));
-        QVERIFY(QDir().mkpath(nouveau));
+        const QString& nouveau = banc.nouveau;
 
         QVERIFY(banc.deplacer(nouveau));
         QCOMPARE(banc.anomalies.size(), 0);
@@ -103,12 +113,9 @@ private slots:
     void nouveauDossierPublieAvantDeRendreLaMain()
     {
         Banc banc;
-        ajouter(121, QStringLiteral("maj121.zip"), false);
-        ajouter(122, QStringLiteral("maj122.zip"), false);
-        banc.ecrire(QStringLiteral("maj121.zip"), "a");
-        banc.ecrire(QStringLiteral("maj122.zip"), "b");
-        const QString nouveau = banc.dossier.Fichier(QStringLiteral("nouveau/"));
-        QVERIFY(QDir().mkpath(nouveau));
+        banc.maj(121, "a");
+        banc.maj(122, "b");
+        const QString nouveau = banc.nouveau + QLatin1Char('/');
         QStringList vus;
         const auto noter = [&] {
             vus.append(
@@ -138,7 +145,7 @@ private slots:
         ajouter(123, QStringLiteral("maj123.zip"), false);
         for (const char* nom : {"maj121.zip", "121.pdf", "maj122.zip", "maj123.zip"})
             banc.ecrire(QLatin1String(nom), QByteArray("contenu ") + nom);
-        const QString nouveau = banc.dossier.Fichier(QStringLiteral("nouveau"));
+        const QString& nouveau = banc.nouveau;
         banc.dossier.EcrireFichier(QStringLiteral("nouveau/maj123.zip"), "déjà là");
 
         QVERIFY(!banc.deplacer(nouveau));
@@ -164,11 +171,9 @@ private slots:
     {
         Banc banc;
         ajouter(121, QStringLiteral("maj121.zip"), true);
-        ajouter(122, QStringLiteral("maj122.zip"), false);
         banc.ecrire(QStringLiteral("maj121.zip"), "a");
-        banc.ecrire(QStringLiteral("maj122.zip"), "b");
-        const QString nouveau = banc.dossier.Fichier(QStringLiteral("nouveau"));
-        QVERIFY(QDir().mkpath(nouveau));
+        banc.maj(122, "b");
+        const QString& nouveau = banc.nouveau;
         QVERIFY(banc.deplacer(nouveau));
         QCOMPARE(banc.anomalies.size(), 1);
         QCOMPARE(banc.anomalies.first().first().toString(),
@@ -185,14 +190,11 @@ private slots:
         PetitDisque disque(QStringLiteral("100k"));
         PETIT_DISQUE_OU_QSKIP(disque);
         Banc banc;
-        ajouter(121, QStringLiteral("maj121.zip"), true);
-        ajouter(122, QStringLiteral("maj122.zip"), false);
         const QByteArray archive121 = contenu('a', 30000);
         const QByteArray document = contenu('d', 12000);
         const QByteArray archive122 = contenu('k', 112640);
-        banc.ecrire(QStringLiteral("maj121.zip"), archive121);
-        banc.ecrire(QStringLiteral("121.pdf"), document);
-        banc.ecrire(QStringLiteral("maj122.zip"), archive122);
+        banc.maj(121, archive121, document);
+        banc.maj(122, archive122);
 
         QVERIFY(!banc.deplacer(disque.Chemin()));
         banc.ancienDossierGarde();
@@ -212,10 +214,8 @@ private slots:
         PetitDisque disque(QStringLiteral("1m"));
         PETIT_DISQUE_OU_QSKIP(disque);
         Banc banc;
-        ajouter(121, QStringLiteral("maj121.zip"), true);
         const QByteArray archive = contenu('a', 300000);
-        banc.ecrire(QStringLiteral("maj121.zip"), archive);
-        banc.ecrire(QStringLiteral("121.pdf"), "document");
+        banc.maj(121, archive, "document");
         QVERIFY(banc.deplacer(disque.Chemin()));
         QCOMPARE(EntreesDossier(disque.Chemin()),
                  (QStringList{QStringLiteral("121.pdf"), QStringLiteral("maj121.zip")}));
@@ -230,10 +230,8 @@ private slots:
     void dossierNonEnregistreRemetLesFichiers()
     {
         Banc banc;
-        ajouter(121, QStringLiteral("maj121.zip"), false);
-        banc.ecrire(QStringLiteral("maj121.zip"), "a");
-        const QString nouveau = banc.dossier.Fichier(QStringLiteral("nouveau"));
-        QVERIFY(QDir().mkpath(nouveau));
+        banc.maj(121, "a");
+        const QString& nouveau = banc.nouveau;
         QVERIFY(BaseInterne::Commande(QStringLiteral("PRAGMA query_only = ON")));
         QVERIFY(!banc.deplacer(nouveau));
         QVERIFY(BaseInterne::Commande(QStringLiteral("PRAGMA query_only = OFF")));
@@ -248,11 +246,8 @@ private slots:
     void listeIllisibleGardeLAncienDossier()
     {
         Banc banc;
-        ajouter(121, QStringLiteral("maj121.zip"), true);
-        banc.ecrire(QStringLiteral("maj121.zip"), "a");
-        banc.ecrire(QStringLiteral("121.pdf"), "d");
-        const QString nouveau = banc.dossier.Fichier(QStringLiteral("nouveau"));
-        QVERIFY(QDir().mkpath(nouveau));
+        banc.maj(121, "a", "d");
+        const QString& nouveau = banc.nouveau;
         QVERIFY(BaseInterne::Commande(QStringLiteral("ALTER TABLE MajDispo RENAME TO MajDispoCachee")));
         QVERIFY(!banc.deplacer(nouveau));
         banc.ancienDossierGarde();
