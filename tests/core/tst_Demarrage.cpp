@@ -13,8 +13,6 @@
 
 #include <QDir>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -172,21 +170,16 @@ private slots:
         DossierTest dossier;
         dossier.EcrireParametres();
         BaseInterne::Fermer();
-        QSqlDatabase autre = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("autre"));
-        autre.setDatabaseName(dossier.Fichier(BaseInterne::NomFichier()));
-        QVERIFY(autre.open());
-        QVERIFY(QSqlQuery(autre).exec(QStringLiteral("BEGIN EXCLUSIVE")));
-        QVERIFY(QSqlQuery(autre).exec(QStringLiteral("DELETE FROM EvtMaj")));
+        AutreProgramme autre(dossier.Fichier(BaseInterne::NomFichier()));
+        QVERIFY(autre.Executer(QStringLiteral("BEGIN EXCLUSIVE")));
+        QVERIFY(autre.Executer(QStringLiteral("DELETE FROM EvtMaj")));
         {
             Banc banc;
             banc.reseau.Demarrer(dossier.Chemin(), false);
             QVERIFY(banc.messages.affiches.isEmpty());
             QCOMPARE(banc.demarre.size(), 1);
         }
-        QVERIFY(QSqlQuery(autre).exec(QStringLiteral("ROLLBACK")));
-        autre.close();
-        autre = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("autre"));
+        QVERIFY(autre.Executer(QStringLiteral("ROLLBACK")));
     }
 
     void premierDemarrageAvantToutEcouteur()
