@@ -1,23 +1,17 @@
-#include "acquisition/VerificationMaj.h"
-#include "core/Etat.h"
-#include "core/TableMajDispo.h"
 #include "platform/FichierProvisoire.h"
-#include "support/DossierTest.h"
+#include "support/BancMaj.h"
+#include "support/FichiersTest.h"
 #include "support/JournalTest.h"
 #include "support/LimitesTest.h"
+#include "support/PetitDisque.h"
 #include "support/Registre.h"
 #include "support/SimulateurTest.h"
 #include "support/SortieCapturee.h"
-#include "support/StatutEnregistre.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
-#include <memory>
-#include <sys/mount.h>
-#include <unistd.h>
 
 namespace {
 
@@ -42,12 +36,6 @@ QString echec(qint64 numero)
         + QStringLiteral(" n'as pas pu être effectué. ");
 }
 
-QByteArray lire(const QString& chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-
 // Files of this process that are open in `dossier`, as /proc shows them ("#123 (deleted)" for
 // a file without a name).
 QStringList ouvertsDans(const QString& dossier)
@@ -62,34 +50,6 @@ QStringList ouvertsDans(const QString& dossier)
     return ouverts;
 }
 
-// A tmpfs of a given size mounted over a folder for the time of a test (root only).
-class PetitDisque
-{
-public:
-    PetitDisque(const QString& dossier, const char* taille) : m_dossier(QFile::encodeName(dossier))
-    {
-        m_monte = ::geteuid() == 0
-            && ::mount("tmpfs", m_dossier.constData(), "tmpfs", 0, QByteArray(QByteArray("size=") + taille).constData())
-                == 0;
-    }
-    ~PetitDisque()
-    {
-        if (m_monte)
-            ::umount2(m_dossier.constData(), MNT_DETACH);
-    }
-    bool Monte() const { return m_monte; }
-    bool Agrandir(const char* taille)
-    {
-        return ::mount("tmpfs", m_dossier.constData(), "tmpfs", MS_REMOUNT,
-                       QByteArray(QByteArray("size=") + taille).constData())
-            == 0;
-    }
-
-private:
-    QByteArray m_dossier;
-    bool m_monte = false;
-};
-
 } // namespace
 
 // Downloads through a bad link, each run by one check against the simulated service: cuts
@@ -100,30 +60,24 @@ class TstReprises : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<DossierTest> m_dossier;
-    std::unique_ptr<SimulateurTest> m_sim;
-    std::unique_ptr<Etat> m_etat;
-    std::unique_ptr<QTimer> m_minuteur;
-    std::unique_ptr<StatutEnregistre> m_statut;
-    std::unique_ptr<VerificationMaj> m_verif;
+    std::unique_ptr<BancMaj> m_b;
     std::unique_ptr<LimitesTest> m_limites;
 
-    ServiceSimule& service() { return m_sim->Service(); }
-    QString maj(const QString& nom) const { return QDir(m_dossier->DossierMaj()).filePath(nom); }
+    ServiceSimule& service() { return m_b->sim->Service(); }
 
     // Offers a workstation update of `taille` bytes at majs/MAJ<numero>.zip.
     QByteArray offrir(qint64 numero, int taille = 10000)
     {
         const QByteArray contenu = SimulateurTest::Contenu(numero, taille);
-        m_sim->Ajouter(numero, QStringLiteral("majs/MAJ") + QString::number(numero) + QStringLiteral(".zip"),
-                       QStringLiteral("0"), contenu);
+        m_b->sim->Ajouter(numero, QStringLiteral("majs/MAJ") + QString::number(numero) + QStringLiteral(".zip"),
+                          QStringLiteral("0"), contenu);
         return contenu;
     }
 
     void verifier()
     {
-        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
-        QVERIFY(m_verif->VerifierMAJ(true));
+        QSignalSpy fin(m_b->verif.get(), &VerificationMaj::Terminee);
+        QVERIFY(m_b->verif->VerifierMAJ(true));
         QVERIFY(fin.wait(20000));
     }
 
@@ -131,57 +85,26 @@ class TstReprises : public QObject
     QStringList demandes(const QString& chemin) const
     {
         QStringList d;
-        for (const ServiceSimule::Requete& r : m_sim->Service().Recues)
+        for (const ServiceSimule::Requete& r : m_b->sim->Service().Recues)
             if (r.Chemin == chemin)
                 d.append(QString::fromLatin1(r.Entetes.value("range", "-")));
         return d;
     }
 
-    QVector<qint64> versionsEnregistrees() const
-    {
-        QVector<qint64> v;
-        for (const MajDispo& m : TableMajDispo::Toutes())
-            v.append(m.NumVersionDispo);
-        return v;
-    }
-
-    QStringList contenuDuDossierMaj() const
-    {
-        return QDir(m_dossier->DossierMaj())
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    }
-
-    void preparer(bool tls = false)
-    {
-        m_sim = std::make_unique<SimulateurTest>(tls);
-        m_etat->Config.Service = m_sim->Adresse();
-    }
+    QStringList contenuDuDossierMaj() const { return EntreesDossier(m_b->etat.EmplacementMaj); }
 
 private slots:
     void init()
     {
-        m_dossier = std::make_unique<DossierTest>();
-        m_dossier->EcrireParametres();
-        m_etat = std::make_unique<Etat>();
-        preparer();
-        m_etat->EmplacementMaj = m_dossier->DossierMaj();
-        m_etat->W_User = QStringLiteral("61742");
-        m_etat->W_Pass = QStringLiteral("TR918M");
-        m_minuteur = std::make_unique<QTimer>();
-        m_statut = std::make_unique<StatutEnregistre>();
-        m_verif = std::make_unique<VerificationMaj>(*m_etat, *m_minuteur, *m_statut);
+        m_b = std::make_unique<BancMaj>();
+        m_b->dossier.EcrireParametres();
         m_limites = std::make_unique<LimitesTest>();
     }
     void cleanup()
     {
-        m_verif.reset();
+        m_b.reset();
         m_limites.reset();
         FichierProvisoire::FixerSansNomPermis(true);
-        m_statut.reset();
-        m_minuteur.reset();
-        m_etat.reset();
-        m_sim.reset();
-        m_dossier.reset();
     }
 
     // Cut after half the file: the next attempt asks for the rest and the file is whole.
@@ -193,16 +116,16 @@ private slots:
         verifier();
         QCOMPARE(demandes(QStringLiteral("/suivimaj/admin/majs/MAJ1001.zip")),
                  QStringList({QStringLiteral("-"), QStringLiteral("bytes=5000-")}));
-        QCOMPARE(lire(maj(QStringLiteral("MAJ1001.zip"))), contenu);
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("MAJ1001.zip"))), contenu);
         QCOMPARE(LignesJournal(), QStringList({Disponible, succes(1001), prisEnCompte(1001)}));
-        QCOMPARE(m_statut->appels,
+        QCOMPARE(m_b->statut.appels,
                  QStringList({QStringLiteral("ouvrir manuelle"),
                               QStringLiteral("Téléchargement de la mise à jour 1001 en cours ... /10000"),
                               QStringLiteral("Téléchargement de la mise à jour 1001 interrompu. Nouvelle tentative "
                                              "dans 1 s…"),
                               QStringLiteral("Téléchargement de la mise à jour 1001 en cours ..."),
                               QStringLiteral("fermer manuelle")}));
-        QCOMPARE(m_statut->derniereProgression, qint64(10000));
+        QCOMPARE(m_b->statut.derniereProgression, qint64(10000));
         const QStringList tentatives = sortie.Contenant(QStringLiteral("tentative"));
         QCOMPARE(tentatives.size(), 1);
         // The reason is the network client's own text, in the program's language.
@@ -223,8 +146,8 @@ private slots:
         verifier();
         QCOMPARE(demandes(QStringLiteral("/suivimaj/admin/majs/MAJ1001.zip")),
                  QStringList({QStringLiteral("-"), QStringLiteral("bytes=5000-")}));
-        QCOMPARE(lire(maj(QStringLiteral("MAJ1001.zip"))), contenu);
-        QCOMPARE(versionsEnregistrees(), QVector<qint64>{1001});
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("MAJ1001.zip"))), contenu);
+        QCOMPARE(BancMaj::VersionsEnregistrees(), QVector<qint64>{1001});
 
         LimitesWeb limites = LimitesCourtes();
         limites.ProgresSuffisant = 4000;
@@ -236,7 +159,7 @@ private slots:
                  QStringList({QStringLiteral("-"), QStringLiteral("bytes=5000-"), QStringLiteral("bytes=5000-"),
                               QStringLiteral("bytes=5000-"), QStringLiteral("bytes=5000-")}));
         QCOMPARE(LignesJournal().mid(3), QStringList({Disponible, echec(1002)}));
-        QCOMPARE(versionsEnregistrees(), QVector<qint64>{1001});
+        QCOMPARE(BancMaj::VersionsEnregistrees(), QVector<qint64>{1001});
     }
 
     void troisIndisponibilitesPuisSucces()
@@ -245,7 +168,7 @@ private slots:
         service().EchecsTemporaires = 3;
         verifier();
         QCOMPARE(demandes(QStringLiteral("/suivimaj/admin/majs/MAJ1001.zip")).size(), 4);
-        QCOMPARE(lire(maj(QStringLiteral("MAJ1001.zip"))), contenu);
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("MAJ1001.zip"))), contenu);
         QCOMPARE(LignesJournal(), QStringList({Disponible, succes(1001), prisEnCompte(1001)}));
     }
 
@@ -261,7 +184,7 @@ private slots:
         QCOMPARE(demandes(QStringLiteral("/suivimaj/admin/majs/MAJ1001.zip")).size(), 4);
         QVERIFY(demandes(QStringLiteral("/suivimaj/admin/majs/MAJ1002.zip")).isEmpty());
         QCOMPARE(LignesJournal(), QStringList({Disponible, echec(1001)}));
-        QVERIFY(versionsEnregistrees().isEmpty());
+        QVERIFY(BancMaj::VersionsEnregistrees().isEmpty());
         QVERIFY(contenuDuDossierMaj().isEmpty());
         QCOMPARE(sortie.Contenant(QStringLiteral("tentative")).size(), 3);
         QCOMPARE(sortie.Contenant(QStringLiteral("réponse HTTP 503 Service Unavailable")).size(), 4);
@@ -276,9 +199,9 @@ private slots:
             if (r.Chemin == QLatin1String("/suivimaj/version.php"))
                 requetes.append(r.Valeurs.value(QStringLiteral("vers")));
         QCOMPARE(requetes, QStringList({QStringLiteral("0"), QStringLiteral("0")}));
-        QCOMPARE(versionsEnregistrees(), QVector<qint64>({1001, 1002}));
-        QCOMPARE(lire(maj(QStringLiteral("MAJ1001.zip"))), premiere);
-        QCOMPARE(lire(maj(QStringLiteral("MAJ1002.zip"))), seconde);
+        QCOMPARE(BancMaj::VersionsEnregistrees(), QVector<qint64>({1001, 1002}));
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("MAJ1001.zip"))), premiere);
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("MAJ1002.zip"))), seconde);
     }
 
     // The file is not there: no new attempt, and nothing after it.
@@ -297,11 +220,17 @@ private slots:
     // the next one waits; once there is room, the next check gets both, in order.
     void dossierPleinPuisLibere()
     {
-        PetitDisque disque(m_dossier->DossierMaj(), "64k");
-        if (!disque.Monte())
-            QSKIP("monter un petit tmpfs demande les droits de root");
+        PetitDisque disque(QStringLiteral("1m"));
+        PETIT_DISQUE_OU_QSKIP(disque);
+        // The update folder on the small disk, whose room a filler file takes but 64 KiB.
+        m_b->etat.EmplacementMaj = QDir(disque.Chemin()).filePath(QStringLiteral("maj"));
+        QVERIFY(QDir().mkpath(m_b->etat.EmplacementMaj));
+        QFile remplissage(QDir(disque.Chemin()).filePath(QStringLiteral("remplissage")));
+        QVERIFY(remplissage.open(QIODevice::WriteOnly));
+        QCOMPARE(remplissage.write(QByteArray(1024 * 1024 - 64 * 1024, 'r')), qint64(1024 * 1024 - 64 * 1024));
+        remplissage.close();
         const QByteArray serveur = SimulateurTest::Contenu(1001, 200000);
-        m_sim->Ajouter(1001, QStringLiteral("majs/MAJ1001.zip"), QStringLiteral("1"), serveur);
+        m_b->sim->Ajouter(1001, QStringLiteral("majs/MAJ1001.zip"), QStringLiteral("1"), serveur);
         const QByteArray poste = offrir(1002, 3000);
         verifier();
         QCOMPARE(demandes(QStringLiteral("/suivimaj/admin/majs/MAJ1001.zip")).size(), 1);
@@ -309,11 +238,11 @@ private slots:
         QCOMPARE(LignesJournal(), QStringList({Disponible, echec(1001)}));
         QVERIFY(contenuDuDossierMaj().isEmpty());
 
-        QVERIFY(disque.Agrandir("1m"));
+        QVERIFY(remplissage.remove());
         verifier();
-        QCOMPARE(versionsEnregistrees(), QVector<qint64>({1001, 1002}));
-        QCOMPARE(lire(maj(QStringLiteral("MAJ1001.zip"))), serveur);
-        QCOMPARE(lire(maj(QStringLiteral("MAJ1002.zip"))), poste);
+        QCOMPARE(BancMaj::VersionsEnregistrees(), QVector<qint64>({1001, 1002}));
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("MAJ1001.zip"))), serveur);
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("MAJ1002.zip"))), poste);
     }
 
     // A service that moved: the query and the file follow 301 and 307 answers.
@@ -326,7 +255,7 @@ private slots:
                                       {301, QStringLiteral("/miroir/suivimaj/admin/majs/MAJ1001.zip")});
         service().Redirections.insert(
             QStringLiteral("/miroir/suivimaj/admin/majs/MAJ1001.zip"),
-            {307, m_sim->Adresse() + QStringLiteral("/depot/suivimaj/admin/majs/MAJ1001.zip")});
+            {307, m_b->sim->Adresse() + QStringLiteral("/depot/suivimaj/admin/majs/MAJ1001.zip")});
         verifier();
         QCOMPARE(service().Chemins().mid(0, 5),
                  QStringList({QStringLiteral("/suivimaj/version.php"), QStringLiteral("/v2/suivimaj/version.php"),
@@ -334,14 +263,14 @@ private slots:
                               QStringLiteral("/miroir/suivimaj/admin/majs/MAJ1001.zip"),
                               QStringLiteral("/depot/suivimaj/admin/majs/MAJ1001.zip")}));
         QCOMPARE(service().Recues.at(1).Valeurs.value(QStringLiteral("user")), QStringLiteral("61742"));
-        QCOMPARE(lire(maj(QStringLiteral("MAJ1001.zip"))), contenu);
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("MAJ1001.zip"))), contenu);
         QCOMPARE(LignesJournal(), QStringList({Disponible, succes(1001), prisEnCompte(1001)}));
     }
 
     // From https, a redirection to http is refused and journalled with both addresses.
     void redirectionVersHttpRefusee()
     {
-        preparer(true);
+        m_b->NouveauService(true);
         SimulateurTest clair;
         offrir(1001);
         service().Redirections.insert(QStringLiteral("/suivimaj/admin/majs/MAJ1001.zip"),
@@ -351,7 +280,7 @@ private slots:
         QCOMPARE(demandes(QStringLiteral("/suivimaj/admin/majs/MAJ1001.zip")).size(), 1);
         QCOMPARE(LignesJournal(),
                  QStringList({Disponible,
-                              QStringLiteral("1|La redirection de « ") + m_sim->Adresse()
+                              QStringLiteral("1|La redirection de « ") + m_b->sim->Adresse()
                                   + QStringLiteral("/suivimaj/admin/majs/MAJ1001.zip » vers « ") + clair.Adresse()
                                   + QStringLiteral("/suivimaj/admin/majs/MAJ1001.zip » a été refusée : une adresse "
                                                    "https n'est jamais suivie vers une adresse moins sûre."),
@@ -390,16 +319,16 @@ private slots:
         RequeteWeb::FixerLimites(limites);
         offrir(1001);
         service().CoupureApres = 5000;
-        QVERIFY(m_verif->VerifierMAJ(true));
-        QTRY_VERIFY(m_statut->appels.contains(
+        QVERIFY(m_b->verif->VerifierMAJ(true));
+        QTRY_VERIFY(m_b->statut.appels.contains(
             QStringLiteral("Téléchargement de la mise à jour 1001 interrompu. Nouvelle tentative dans 3600 s…")));
-        QCOMPARE(m_statut->derniereProgression, qint64(5000));
+        QCOMPARE(m_b->statut.derniereProgression, qint64(5000));
         QCOMPARE(contenuDuDossierMaj(), QStringList());
-        const QStringList ouverts = ouvertsDans(QDir(m_dossier->DossierMaj()).canonicalPath());
+        const QStringList ouverts = ouvertsDans(QDir(m_b->dossier.DossierMaj()).canonicalPath());
         QCOMPARE(ouverts.size(), 1);
         QVERIFY2(ouverts.at(0).endsWith(QStringLiteral(" (deleted)")), qPrintable(ouverts.at(0)));
-        m_verif.reset();
-        QCOMPARE(ouvertsDans(QDir(m_dossier->DossierMaj()).canonicalPath()), QStringList());
+        m_b->verif.reset();
+        QCOMPARE(ouvertsDans(QDir(m_b->dossier.DossierMaj()).canonicalPath()), QStringList());
         QCOMPARE(contenuDuDossierMaj(), QStringList());
     }
 
@@ -409,12 +338,12 @@ private slots:
     {
         FichierProvisoire::FixerSansNomPermis(false);
         const QString reste = FichierProvisoire::PrefixeCache() + QStringLiteral("3f2a");
-        m_dossier->EcrireFichier(QStringLiteral("maj/") + reste, "reste d'un arrêt brutal");
+        m_b->dossier.EcrireFichier(QStringLiteral("maj/") + reste, "reste d'un arrêt brutal");
         const QByteArray contenu = offrir(1001);
         service().CoupureApres = 5000;
         verifier();
         QCOMPARE(demandes(QStringLiteral("/suivimaj/admin/majs/MAJ1001.zip")).size(), 2);
-        QCOMPARE(lire(maj(QStringLiteral("MAJ1001.zip"))), contenu);
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("MAJ1001.zip"))), contenu);
         QCOMPARE(contenuDuDossierMaj(), QStringList{QStringLiteral("MAJ1001.zip")});
     }
 };

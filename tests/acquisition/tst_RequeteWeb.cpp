@@ -5,6 +5,7 @@
 #include "core/TableParametres.h"
 #include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
+#include "support/FichiersTest.h"
 #include "support/JournalTest.h"
 #include "support/LimitesTest.h"
 #include "support/ProxyTest.h"
@@ -12,18 +13,11 @@
 #include "support/SimulateurTest.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTest>
 #include <memory>
 #include <optional>
 
 namespace {
-
-QByteArray lire(const QString& chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
 
 void activerProxy(quint16 port, bool auth = false, const QString& utilisateur = QString(),
                   const QString& motDePasse = QString())
@@ -151,7 +145,7 @@ private slots:
         auto r = fichier(QStringLiteral("/suivimaj/admin/f/MAJ1.zip"), cible, contenu.size(), &progres);
         QCOMPARE(r->Issue, IssueTelechargement::Reussi);
         QCOMPARE(r->Recus, qint64(contenu.size()));
-        QCOMPARE(lire(cible), contenu);
+        QCOMPARE(LireFichier(cible), contenu);
         QVERIFY(!progres.isEmpty());
         QCOMPARE(progres.last(), qint64(contenu.size()));
         QVERIFY(std::is_sorted(progres.cbegin(), progres.cend()));
@@ -160,7 +154,7 @@ private slots:
         m_sim->EcrireFichier(QStringLiteral("f/MAJ1.zip"), "court");
         r = fichier(QStringLiteral("/suivimaj/admin/f/MAJ1.zip"), cible, 5);
         QCOMPARE(r->Issue, IssueTelechargement::Reussi);
-        QCOMPARE(lire(cible), QByteArray("court"));
+        QCOMPARE(LireFichier(cible), QByteArray("court"));
         QCOMPARE(fichiersMaj(), QStringList{QStringLiteral("MAJ1.zip")});
     }
 
@@ -203,7 +197,7 @@ private slots:
         // A body growing past the announced size is cut off at once.
         if (sansFin)
             QVERIFY(r->Recus < 20000 + 2 * 1024 * 1024);
-        QCOMPARE(lire(cible), QByteArray("ANCIEN"));
+        QCOMPARE(LireFichier(cible), QByteArray("ANCIEN"));
         QTRY_COMPARE(fichiersMaj(), QStringList{QStringLiteral("MAJ2.zip")});
         QVERIFY(LignesJournal().isEmpty());
     }
@@ -308,7 +302,7 @@ private slots:
         const QString cible = QDir(m_dossier->DossierMaj()).filePath(QStringLiteral("MAJ5.zip"));
         auto f = fichier(QStringLiteral("/suivimaj/admin/p/MAJ5.zip"), cible, contenu.size());
         QCOMPARE(f->Issue, IssueTelechargement::Reussi);
-        QCOMPARE(lire(cible), contenu);
+        QCOMPARE(LireFichier(cible), contenu);
         QCOMPARE(proxy.Transmises(),
                  QStringList({QStringLiteral("GET ") + m_sim->Adresse()
                                   + QStringLiteral("/suivimaj/verifident.php?user=a&pass=b HTTP/1.1"),

@@ -1,27 +1,20 @@
 #include "acquisition/ServiceMaj.h"
 #include "core/BaseInterne.h"
-#include "core/Etat.h"
 #include "core/Horloge.h"
 #include "core/TableMajAttente.h"
 #include "core/TableMajDispo.h"
-#include "support/DossierTest.h"
+#include "support/BancMaj.h"
+#include "support/FichiersTest.h"
 #include "support/JournalTest.h"
 #include "support/LimitesTest.h"
 #include "support/Registre.h"
 #include "support/SimulateurTest.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTest>
 #include <memory>
 
 namespace {
-
-QByteArray lire(const QString& chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
 
 VersionAnnoncee annoncee(const QString& numero, const QString& chemin, const QString& env, qint64 taille,
                          bool doc = false, bool condition = false)
@@ -42,9 +35,7 @@ class TstServiceMaj : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<DossierTest> m_dossier;
-    std::unique_ptr<SimulateurTest> m_sim;
-    std::unique_ptr<Etat> m_etat;
+    std::unique_ptr<BancMaj> m_b;
     std::unique_ptr<LimitesTest> m_limites;
     QObject m_contexte;
 
@@ -52,7 +43,7 @@ class TstServiceMaj : public QObject
     {
         bool fini = false;
         QVector<EntreeVersion> entrees;
-        RechercherMiseAJour(*m_etat, DerniereVersionDispo().value_or(QString()), m_etat->W_User, motDePasse,
+        RechercherMiseAJour(m_b->etat, DerniereVersionDispo().value_or(QString()), m_b->etat.W_User, motDePasse,
                             &m_contexte, [&](const QVector<EntreeVersion>& e) {
                                 entrees = e;
                                 fini = true;
@@ -64,22 +55,14 @@ class TstServiceMaj : public QObject
     bool telecharger(const VersionAnnoncee& v)
     {
         bool fini = false;
-        TelechargerMiseAJour(*m_etat, v, m_etat->W_User, &m_contexte, {}, [&](IssueMaj) { fini = true; });
+        TelechargerMiseAJour(m_b->etat, v, m_b->etat.W_User, &m_contexte, {}, [&](IssueMaj) { fini = true; });
         return QTest::qWaitFor([&] { return fini; }, 10000);
     }
-
-    QString maj(const QString& nom) const { return QDir(m_dossier->DossierMaj()).filePath(nom); }
 
 private slots:
     void init()
     {
-        m_dossier = std::make_unique<DossierTest>();
-        m_sim = std::make_unique<SimulateurTest>();
-        m_etat = std::make_unique<Etat>();
-        m_etat->Config.Service = m_sim->Adresse();
-        m_etat->EmplacementMaj = m_dossier->DossierMaj();
-        m_etat->W_User = QStringLiteral("61742");
-        m_etat->W_Pass = QStringLiteral("TR918M");
+        m_b = std::make_unique<BancMaj>();
         Horloge::Regler(QDateTime(QDate(2011, 3, 5), QTime(22, 0, 7)));
         m_limites = std::make_unique<LimitesTest>();
     }
@@ -87,18 +70,16 @@ private slots:
     {
         m_limites.reset();
         Horloge::Reinitialiser();
-        m_etat.reset();
-        m_sim.reset();
-        m_dossier.reset();
+        m_b.reset();
     }
 
     void requeteDeVersion()
     {
         QCOMPARE(DerniereVersionDispo().value_or(QString()), QStringLiteral("0"));
         rechercher();
-        QCOMPARE(m_sim->Service().Recues.size(), 1);
-        QCOMPARE(m_sim->Service().Recues.at(0).Chemin, QStringLiteral("/suivimaj/version.php"));
-        QCOMPARE(m_sim->Service().Recues.at(0).Brute, QStringLiteral("user=61742&pass=TR918M&vers=0&XML"));
+        QCOMPARE(m_b->sim->Service().Recues.size(), 1);
+        QCOMPARE(m_b->sim->Service().Recues.at(0).Chemin, QStringLiteral("/suivimaj/version.php"));
+        QCOMPARE(m_b->sim->Service().Recues.at(0).Brute, QStringLiteral("user=61742&pass=TR918M&vers=0&XML"));
 
         MajDispo m;
         m.NumVersionDispo = 1500;
@@ -110,9 +91,9 @@ private slots:
         // A password holding query delimiters reaches the service unchanged.
         const QString motDePasse = QStringLiteral("a&b+c#d é");
         rechercher(motDePasse);
-        QCOMPARE(m_sim->Service().Recues.at(1).Valeurs.value(QStringLiteral("pass")), motDePasse);
-        QCOMPARE(m_sim->Service().Recues.at(1).Valeurs.value(QStringLiteral("vers")), QStringLiteral("1200"));
-        QVERIFY(m_sim->Service().Recues.at(1).Brute.endsWith(QStringLiteral("&vers=1200&XML")));
+        QCOMPARE(m_b->sim->Service().Recues.at(1).Valeurs.value(QStringLiteral("pass")), motDePasse);
+        QCOMPARE(m_b->sim->Service().Recues.at(1).Valeurs.value(QStringLiteral("vers")), QStringLiteral("1200"));
+        QVERIFY(m_b->sim->Service().Recues.at(1).Brute.endsWith(QStringLiteral("&vers=1200&XML")));
     }
 
     void reponsesDeVersion_data()
@@ -151,15 +132,15 @@ private slots:
         QFETCH(int, statut);
         QFETCH(int, entrees);
         QFETCH(QString, journal);
-        m_sim->Service().ReponseVersion = reponse;
-        m_sim->Service().StatutVersion = statut;
+        m_b->sim->Service().ReponseVersion = reponse;
+        m_b->sim->Service().StatutVersion = statut;
         QCOMPARE(rechercher().size(), entrees);
         QCOMPARE(LignesJournal(), QStringList{journal});
     }
 
     void serviceInjoignable()
     {
-        m_etat->Config.Service = QStringLiteral("http://127.0.0.1:") + QString::number(PortLibre());
+        m_b->etat.Config.Service = QStringLiteral("http://127.0.0.1:") + QString::number(PortLibre());
         QVERIFY(rechercher().isEmpty());
         const QStringList journal = LignesJournal();
         QCOMPARE(journal.size(), 1);
@@ -173,27 +154,27 @@ private slots:
     {
         const QByteArray poste = SimulateurTest::Contenu(1001, 30000);
         const QByteArray serveur = SimulateurTest::Contenu(1002, 12345);
-        m_sim->Ajouter(1001, QStringLiteral("majs/poste/MAJ1001.zip"), QStringLiteral("0"), poste, true);
-        m_sim->Ajouter(1002, QStringLiteral("majs/srv/MAJ1002.zip"), QStringLiteral("1"), serveur);
-        m_sim->Service().Acquittement = QStringLiteral("OK");
+        m_b->sim->Ajouter(1001, QStringLiteral("majs/poste/MAJ1001.zip"), QStringLiteral("0"), poste, true);
+        m_b->sim->Ajouter(1002, QStringLiteral("majs/srv/MAJ1002.zip"), QStringLiteral("1"), serveur);
+        m_b->sim->Service().Acquittement = QStringLiteral("OK");
 
         QVERIFY(telecharger(annoncee(QStringLiteral("1001"), QStringLiteral("majs/poste/MAJ1001.zip"),
                                      QStringLiteral("0"), poste.size(), true)));
         QVERIFY(telecharger(annoncee(QStringLiteral("1002"), QStringLiteral("majs/srv/MAJ1002.zip"),
                                      QStringLiteral("1"), serveur.size(), false, true)));
 
-        QCOMPARE(m_sim->Service().Chemins(),
+        QCOMPARE(m_b->sim->Service().Chemins(),
                  QStringList(
                      {QStringLiteral("/suivimaj/admin/majs/poste/MAJ1001.zip"), QStringLiteral("/suivimaj/enrtel.php"),
                       QStringLiteral("/suivimaj/admin/majs/poste/1001.pdf"),
                       QStringLiteral("/suivimaj/admin/majs/srv/MAJ1002.zip"), QStringLiteral("/suivimaj/enrtel.php")}));
-        QCOMPARE(m_sim->Service().Recues.at(1).Brute, QStringLiteral("client=61742&vers=1001&type=0"));
-        QCOMPARE(m_sim->Service().Recues.at(4).Brute, QStringLiteral("client=61742&vers=1002&type=1"));
+        QCOMPARE(m_b->sim->Service().Recues.at(1).Brute, QStringLiteral("client=61742&vers=1001&type=0"));
+        QCOMPARE(m_b->sim->Service().Recues.at(4).Brute, QStringLiteral("client=61742&vers=1002&type=1"));
 
-        QCOMPARE(lire(maj(QStringLiteral("MAJ1001.zip"))), poste);
-        QCOMPARE(lire(maj(QStringLiteral("1001.pdf"))), SimulateurTest::Pdf(1001));
-        QCOMPARE(lire(maj(QStringLiteral("MAJ1002.zip"))), serveur);
-        QCOMPARE(QDir(m_dossier->DossierMaj()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("MAJ1001.zip"))), poste);
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("1001.pdf"))), SimulateurTest::Pdf(1001));
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("MAJ1002.zip"))), serveur);
+        QCOMPARE(QDir(m_b->dossier.DossierMaj()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 
         const QVector<MajDispo> rows = TableMajDispo::Toutes();
         QCOMPARE(rows.size(), 2);
@@ -228,48 +209,48 @@ private slots:
     void cheminsParticuliers()
     {
         const QByteArray contenu = SimulateurTest::Contenu(1234, 500);
-        m_sim->Ajouter(1234, QStringLiteral("majs\\srv\\MAJ1234.zip"), QStringLiteral("0"), contenu);
+        m_b->sim->Ajouter(1234, QStringLiteral("majs\\srv\\MAJ1234.zip"), QStringLiteral("0"), contenu);
         QVERIFY(telecharger(
             annoncee(QStringLiteral("1234"), QStringLiteral("majs\\srv\\MAJ1234.zip"), QStringLiteral("0"), 500)));
-        QCOMPARE(m_sim->Service().Chemins().value(0), QStringLiteral("/suivimaj/admin/majs/srv/MAJ1234.zip"));
+        QCOMPARE(m_b->sim->Service().Chemins().value(0), QStringLiteral("/suivimaj/admin/majs/srv/MAJ1234.zip"));
         QCOMPARE(TableMajDispo::Toutes().value(0).NomFichierMaj, QStringLiteral("majs\\srv\\MAJ1234.zip"));
-        QCOMPARE(lire(maj(QStringLiteral("majs\\srv\\MAJ1234.zip"))), contenu);
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("majs\\srv\\MAJ1234.zip"))), contenu);
 
-        m_sim->Ajouter(1235, QStringLiteral("majs/mise à jour 1235.zip"), QStringLiteral("0"), contenu);
+        m_b->sim->Ajouter(1235, QStringLiteral("majs/mise à jour 1235.zip"), QStringLiteral("0"), contenu);
         QVERIFY(telecharger(
             annoncee(QStringLiteral("1235"), QStringLiteral("majs/mise à jour 1235.zip"), QStringLiteral("0"), 500)));
-        QCOMPARE(m_sim->Service().Chemins().value(2), QStringLiteral("/suivimaj/admin/majs/mise à jour 1235.zip"));
-        QCOMPARE(lire(maj(QStringLiteral("mise à jour 1235.zip"))), contenu);
+        QCOMPARE(m_b->sim->Service().Chemins().value(2), QStringLiteral("/suivimaj/admin/majs/mise à jour 1235.zip"));
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("mise à jour 1235.zip"))), contenu);
     }
 
     // One byte short, at every attempt: "taille incorrect" once, no row, nothing kept, asked
     // for again next time.
     void unOctetDeMoins()
     {
-        m_sim->Ajouter(1234, QStringLiteral("majs/srv/MAJ1234.zip"), QStringLiteral("1"),
-                       SimulateurTest::Contenu(1234, 4000));
-        m_sim->Service().EcartTaille = -1;
+        m_b->sim->Ajouter(1234, QStringLiteral("majs/srv/MAJ1234.zip"), QStringLiteral("1"),
+                          SimulateurTest::Contenu(1234, 4000));
+        m_b->sim->Service().EcartTaille = -1;
         QVERIFY(telecharger(
             annoncee(QStringLiteral("1234"), QStringLiteral("majs/srv/MAJ1234.zip"), QStringLiteral("1"), 4000)));
         QCOMPARE(LignesJournal(),
                  QStringList{QStringLiteral("1|Erreur de récupération de la mise à jour 1234, taille incorrect !")});
         QCOMPARE(TableMajDispo::Compte(), qint64(0));
-        QVERIFY(QDir(m_dossier->DossierMaj()).entryList(QDir::Files | QDir::Hidden).isEmpty());
-        QCOMPARE(m_sim->Service().Chemins(), QStringList(4, QStringLiteral("/suivimaj/admin/majs/srv/MAJ1234.zip")));
+        QVERIFY(QDir(m_b->dossier.DossierMaj()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QCOMPARE(m_b->sim->Service().Chemins(), QStringList(4, QStringLiteral("/suivimaj/admin/majs/srv/MAJ1234.zip")));
         QCOMPARE(DerniereVersionDispo().value_or(QString()), QStringLiteral("0"));
     }
 
     void echecsDeTelechargement()
     {
-        m_sim->Ajouter(77, QStringLiteral("a/MAJ77.zip"), QStringLiteral("0"), "abc");
-        m_sim->Service().StatutFichiers = 404;
+        m_b->sim->Ajouter(77, QStringLiteral("a/MAJ77.zip"), QStringLiteral("0"), "abc");
+        m_b->sim->Service().StatutFichiers = 404;
         QVERIFY(telecharger(annoncee(QStringLiteral("77"), QStringLiteral("a/MAJ77.zip"), QStringLiteral("0"), 3)));
         // Unsafe local names are refused before anything is asked.
         QVERIFY(telecharger(annoncee(QStringLiteral("78"), QStringLiteral("a/.."), QStringLiteral("0"), 3)));
         QVERIFY(telecharger(annoncee(QStringLiteral("79"), QStringLiteral("a/"), QStringLiteral("0"), 3)));
-        m_etat->EmplacementMaj = m_dossier->Fichier(QStringLiteral("absent"));
+        m_b->etat.EmplacementMaj = m_b->dossier.Fichier(QStringLiteral("absent"));
         QVERIFY(telecharger(annoncee(QStringLiteral("80"), QStringLiteral("a/MAJ77.zip"), QStringLiteral("0"), 3)));
-        QCOMPARE(m_sim->Service().Recues.size(), 1);
+        QCOMPARE(m_b->sim->Service().Recues.size(), 1);
         QCOMPARE(TableMajDispo::Compte(), qint64(0));
         QCOMPARE(
             LignesJournal(),
@@ -278,7 +259,7 @@ private slots:
                                         "tiré de son chemin « a/.. » n'est pas admissible."),
                          QStringLiteral("1|La mise à jour 79 ne peut pas être téléchargée : le nom de fichier «  » "
                                         "tiré de son chemin « a/ » n'est pas admissible."),
-                         QStringLiteral("1|Le répertoire \"") + m_etat->EmplacementMaj
+                         QStringLiteral("1|Le répertoire \"") + m_b->etat.EmplacementMaj
                              + QStringLiteral("\" défini dans les paramètres est manquant. Impossible de "
                                               "télécharger la mise à jour.")}));
     }
@@ -286,10 +267,10 @@ private slots:
     // Only "OK" counts as taken into account; the download stays recorded either way.
     void acquittementNonPrisEnCompte()
     {
-        m_sim->Ajouter(1001, QStringLiteral("MAJ1001.zip"), QStringLiteral("0"), "abcd");
-        m_sim->Service().Acquittement = QStringLiteral("ok");
+        m_b->sim->Ajouter(1001, QStringLiteral("MAJ1001.zip"), QStringLiteral("0"), "abcd");
+        m_b->sim->Service().Acquittement = QStringLiteral("ok");
         QVERIFY(telecharger(annoncee(QStringLiteral("1001"), QStringLiteral("MAJ1001.zip"), QStringLiteral("0"), 4)));
-        m_sim->Service().Acquittement = QString();
+        m_b->sim->Service().Acquittement = QString();
         QVERIFY(telecharger(annoncee(QStringLiteral("1001"), QStringLiteral("MAJ1001.zip"), QStringLiteral("1"), 4)));
         const QStringList journal = LignesJournal();
         QCOMPARE(journal.size(), 4);
@@ -319,22 +300,23 @@ private slots:
 
     void verificationDuCompte()
     {
-        m_sim->Service().Utilisateur = QStringLiteral("61742");
-        m_sim->Service().MotDePasse = QStringLiteral("p&ss+#");
+        m_b->sim->Service().Utilisateur = QStringLiteral("61742");
+        m_b->sim->Service().MotDePasse = QStringLiteral("p&ss+#");
         const auto verifier = [this](const QString& utilisateur, const QString& motDePasse) {
             QString reponse = QStringLiteral("<rien>");
-            VerifierIdentifiants(*m_etat, utilisateur, motDePasse, &m_contexte, [&](const QString& r) { reponse = r; });
+            VerifierIdentifiants(m_b->etat, utilisateur, motDePasse, &m_contexte,
+                                 [&](const QString& r) { reponse = r; });
             (void)QTest::qWaitFor([&] { return reponse != QLatin1String("<rien>"); }, 10000);
             return reponse;
         };
         QCOMPARE(verifier(QStringLiteral("61742"), QStringLiteral("p&ss+#")), QStringLiteral("OK"));
-        QCOMPARE(m_sim->Service().Recues.last().Chemin, QStringLiteral("/suivimaj/verifident.php"));
+        QCOMPARE(m_b->sim->Service().Recues.last().Chemin, QStringLiteral("/suivimaj/verifident.php"));
         QCOMPARE(verifier(QStringLiteral("61742"), QStringLiteral("faux")), QStringLiteral("ERREUR"));
-        m_sim->Service().CompteRefuse = true;
+        m_b->sim->Service().CompteRefuse = true;
         QCOMPARE(verifier(QStringLiteral("61742"), QStringLiteral("p&ss+#")), QStringLiteral("REFUSE"));
-        m_sim->Service().ReponseIdentification = QStringLiteral("Erreur identification");
+        m_b->sim->Service().ReponseIdentification = QStringLiteral("Erreur identification");
         QCOMPARE(verifier(QStringLiteral("61742"), QStringLiteral("p&ss+#")), QString());
-        m_etat->Config.Service = QStringLiteral("http://127.0.0.1:") + QString::number(PortLibre());
+        m_b->etat.Config.Service = QStringLiteral("http://127.0.0.1:") + QString::number(PortLibre());
         QCOMPARE(verifier(QStringLiteral("61742"), QStringLiteral("p&ss+#")), QString());
     }
 };

@@ -1,20 +1,15 @@
-#include "acquisition/VerificationMaj.h"
 #include "core/BaseInterne.h"
-#include "core/Etat.h"
 #include "core/Horloge.h"
 #include "core/TableMajDispo.h"
-#include "support/DossierTest.h"
+#include "support/BancMaj.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/JournalTest.h"
 #include "support/Registre.h"
 #include "support/SimulateurTest.h"
 #include "support/SortieCapturee.h"
-#include "support/StatutEnregistre.h"
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
-#include <memory>
 
 namespace {
 
@@ -27,42 +22,23 @@ class TstVerificationMaj : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<DossierTest> m_dossier;
-    std::unique_ptr<SimulateurTest> m_sim;
-    std::unique_ptr<Etat> m_etat;
-    std::unique_ptr<QTimer> m_minuteur;
-    std::unique_ptr<StatutEnregistre> m_statut;
-    std::unique_ptr<VerificationMaj> m_verif;
+    std::unique_ptr<BancMaj> m_b;
 
     void a(const QDate& jour, const QTime& heure) { Horloge::Regler(QDateTime(jour, heure)); }
 
 private slots:
     void init()
     {
-        m_dossier = std::make_unique<DossierTest>();
-        m_sim = std::make_unique<SimulateurTest>();
-        m_etat = std::make_unique<Etat>();
-        m_etat->Config.Service = m_sim->Adresse();
-        m_etat->EmplacementMaj = m_dossier->DossierMaj();
-        m_etat->W_User = QStringLiteral("61742");
-        m_etat->W_Pass = QStringLiteral("TR918M");
-        m_etat->W_HeureVerif = QStringLiteral("22:00");
-        m_etat->Jours = {true, false, false, false, false, false, false};
-        m_minuteur = std::make_unique<QTimer>();
-        m_minuteur->setInterval(60000);
-        m_minuteur->start();
-        m_statut = std::make_unique<StatutEnregistre>();
-        m_verif = std::make_unique<VerificationMaj>(*m_etat, *m_minuteur, *m_statut);
+        m_b = std::make_unique<BancMaj>();
+        m_b->etat.W_HeureVerif = QStringLiteral("22:00");
+        m_b->etat.Jours = {true, false, false, false, false, false, false};
+        m_b->minuteur.setInterval(60000);
+        m_b->minuteur.start();
     }
     void cleanup()
     {
         Horloge::Reinitialiser();
-        m_verif.reset();
-        m_statut.reset();
-        m_minuteur.reset();
-        m_etat.reset();
-        m_sim.reset();
-        m_dossier.reset();
+        m_b.reset();
     }
 
     void echeance_data()
@@ -93,86 +69,84 @@ private slots:
     void verificationPlanifiee()
     {
         for (qint64 n : {1003, 1001, 1002})
-            m_sim->Ajouter(n, QStringLiteral("majs/MAJ") + QString::number(n) + QStringLiteral(".zip"),
-                           QStringLiteral("0"), SimulateurTest::Contenu(n, int(n)));
+            m_b->sim->Ajouter(n, QStringLiteral("majs/MAJ") + QString::number(n) + QStringLiteral(".zip"),
+                              QStringLiteral("0"), SimulateurTest::Contenu(n, int(n)));
         a(Lundi, QTime(22, 0, 37));
-        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
-        m_verif->Tim_VerifMAJ_Timer();
-        QVERIFY(m_etat->VerificationEnCours());
-        QVERIFY(!m_etat->VerificationManuelle);
-        QVERIFY(!m_minuteur->isActive());
+        QSignalSpy fin(m_b->verif.get(), &VerificationMaj::Terminee);
+        m_b->verif->Tim_VerifMAJ_Timer();
+        QVERIFY(m_b->etat.VerificationEnCours());
+        QVERIFY(!m_b->etat.VerificationManuelle);
+        QVERIFY(!m_b->minuteur.isActive());
         QTRY_COMPARE(fin.count(), 1);
-        QVERIFY(m_minuteur->isActive());
-        QVERIFY(!m_etat->VerificationEnCours());
-        QCOMPARE(m_statut->appels,
+        QVERIFY(m_b->minuteur.isActive());
+        QVERIFY(!m_b->etat.VerificationEnCours());
+        QCOMPARE(m_b->statut.appels,
                  QStringList({QStringLiteral("ouvrir planifiée"),
                               QStringLiteral("Téléchargement de la mise à jour 1003 en cours ... /1003"),
                               QStringLiteral("Téléchargement de la mise à jour 1001 en cours ... /1001"),
                               QStringLiteral("Téléchargement de la mise à jour 1002 en cours ... /1002"),
                               QStringLiteral("fermer planifiée")}));
-        QCOMPARE(m_statut->derniereProgression, qint64(1002));
-        QVector<qint64> versions;
-        for (const MajDispo& m : TableMajDispo::Toutes())
-            versions.append(m.NumVersionDispo);
-        QCOMPARE(versions, QVector<qint64>({1003, 1001, 1002}));
+        QCOMPARE(m_b->statut.derniereProgression, qint64(1002));
+        QCOMPARE(BancMaj::VersionsEnregistrees(), QVector<qint64>({1003, 1001, 1002}));
         QCOMPARE(LignesJournal().value(0),
                  QStringLiteral("0|Une mise à jour est disponible, elle va être téléchargée automatiquement."));
 
-        const int requetes = m_sim->Service().Recues.size();
+        const int requetes = m_b->sim->Service().Recues.size();
         a(Lundi, QTime(22, 0, 58));
-        m_verif->Tim_VerifMAJ_Timer();
-        QVERIFY(!m_etat->VerificationEnCours());
-        QCOMPARE(m_sim->Service().Recues.size(), requetes);
+        m_b->verif->Tim_VerifMAJ_Timer();
+        QVERIFY(!m_b->etat.VerificationEnCours());
+        QCOMPARE(m_b->sim->Service().Recues.size(), requetes);
     }
 
     void pasDeVerificationHorsEcheance()
     {
         for (const QDateTime& moment : {QDateTime(Lundi, QTime(22, 1, 5)), QDateTime(Mardi, QTime(22, 0, 37))}) {
             Horloge::Regler(moment);
-            m_verif->Tim_VerifMAJ_Timer();
-            m_verif->VerifierMAJ(false);
+            m_b->verif->Tim_VerifMAJ_Timer();
+            m_b->verif->VerifierMAJ(false);
         }
-        QVERIFY(!m_etat->VerificationEnCours());
-        QVERIFY(m_statut->appels.isEmpty());
-        QVERIFY(m_sim->Service().Recues.isEmpty());
-        QVERIFY(m_minuteur->isActive());
+        QVERIFY(!m_b->etat.VerificationEnCours());
+        QVERIFY(m_b->statut.appels.isEmpty());
+        QVERIFY(m_b->sim->Service().Recues.isEmpty());
+        QVERIFY(m_b->minuteur.isActive());
     }
 
     // A manual check runs on a day whose flag is off, at any time.
     void verificationManuelle()
     {
         a(Mardi, QTime(14, 12));
-        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
-        QVERIFY(m_verif->VerifierMAJ(true));
-        QVERIFY(m_etat->VerificationManuelle);
+        QSignalSpy fin(m_b->verif.get(), &VerificationMaj::Terminee);
+        QVERIFY(m_b->verif->VerifierMAJ(true));
+        QVERIFY(m_b->etat.VerificationManuelle);
         QTRY_COMPARE(fin.count(), 1);
-        QVERIFY(!m_etat->VerificationManuelle);
-        QCOMPARE(m_statut->appels, QStringList({QStringLiteral("ouvrir manuelle"), QStringLiteral("fermer manuelle")}));
+        QVERIFY(!m_b->etat.VerificationManuelle);
+        QCOMPARE(m_b->statut.appels,
+                 QStringList({QStringLiteral("ouvrir manuelle"), QStringLiteral("fermer manuelle")}));
         QCOMPARE(LignesJournal(), QStringList{QStringLiteral("2|Aucune mise à jour disponible sur le serveur.")});
     }
 
     void demandeManuellePendantUneVerification()
     {
         InterlocuteurScripte personne;
-        m_sim->Ajouter(5, QStringLiteral("MAJ5.zip"), QStringLiteral("1"), "12345");
-        m_sim->Service().Bloque = true;
+        m_b->sim->Ajouter(5, QStringLiteral("MAJ5.zip"), QStringLiteral("1"), "12345");
+        m_b->sim->Service().Bloque = true;
         a(Mardi, QTime(14, 12));
-        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
-        QVERIFY(m_verif->VerifierMAJ(true));
-        QTRY_COMPARE(m_sim->Service().Recues.size(), 2); // the query, then the blocked download
-        QVERIFY(!m_verif->VerifierMAJ(true));
+        QSignalSpy fin(m_b->verif.get(), &VerificationMaj::Terminee);
+        QVERIFY(m_b->verif->VerifierMAJ(true));
+        QTRY_COMPARE(m_b->sim->Service().Recues.size(), 2); // the query, then the blocked download
+        QVERIFY(!m_b->verif->VerifierMAJ(true));
         QCOMPARE(personne.affiches.size(), 1);
         QCOMPARE(personne.affiches.at(0).texte,
                  QStringLiteral("Une recherche de mises à jour est déjà en cours. Veuillez attendre la fin de celle-ci "
                                 "avant d'en demander une nouvelle."));
         QCOMPARE(personne.affiches.at(0).icone, Icone::Exclamation);
-        QVERIFY(m_etat->VerificationManuelle);
+        QVERIFY(m_b->etat.VerificationManuelle);
         // A tick at the check time does nothing either.
         a(Lundi, QTime(22, 0, 10));
-        m_verif->Tim_VerifMAJ_Timer();
-        m_sim->Service().Bloque = false;
-        QCOMPARE(m_sim->Service().Recues.size(), 2);
-        QCOMPARE(m_statut->appels.size(), 2);
+        m_b->verif->Tim_VerifMAJ_Timer();
+        m_b->sim->Service().Bloque = false;
+        QCOMPARE(m_b->sim->Service().Recues.size(), 2);
+        QCOMPARE(m_b->statut.appels.size(), 2);
         QCOMPARE(fin.count(), 0);
     }
 
@@ -181,41 +155,41 @@ private slots:
     void attenteDUneInstallation()
     {
         InterlocuteurScripte personne;
-        m_etat->InstallationEnCours = true;
-        QVERIFY(!m_verif->VerifierMAJ(true));
+        m_b->etat.InstallationEnCours = true;
+        QVERIFY(!m_b->verif->VerifierMAJ(true));
         QCOMPARE(personne.Dernier(),
                  QStringLiteral("Une installation de mise à jour ou un déplacement du dossier des mises à jour est en "
                                 "cours. Veuillez attendre la fin de celle-ci avant de rechercher des mises à jour."));
         QCOMPARE(personne.affiches.at(0).icone, Icone::Exclamation);
         a(Lundi, QTime(22, 0, 37));
-        m_verif->Tim_VerifMAJ_Timer();
+        m_b->verif->Tim_VerifMAJ_Timer();
         a(Lundi, QTime(22, 1, 37));
-        m_verif->Tim_VerifMAJ_Timer();
-        QVERIFY(!m_etat->VerificationEnCours());
-        m_etat->InstallationEnCours = false;
-        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
+        m_b->verif->Tim_VerifMAJ_Timer();
+        QVERIFY(!m_b->etat.VerificationEnCours());
+        m_b->etat.InstallationEnCours = false;
+        QSignalSpy fin(m_b->verif.get(), &VerificationMaj::Terminee);
         a(Lundi, QTime(22, 2, 37));
-        m_verif->Tim_VerifMAJ_Timer();
-        QVERIFY(m_etat->VerificationEnCours());
-        QVERIFY(!m_etat->VerificationManuelle);
+        m_b->verif->Tim_VerifMAJ_Timer();
+        QVERIFY(m_b->etat.VerificationEnCours());
+        QVERIFY(!m_b->etat.VerificationManuelle);
         QTRY_COMPARE(fin.count(), 1);
-        QCOMPARE(m_sim->Service().Recues.size(), 1);
+        QCOMPARE(m_b->sim->Service().Recues.size(), 1);
         a(Lundi, QTime(22, 3, 37));
-        m_verif->Tim_VerifMAJ_Timer();
-        QVERIFY(!m_etat->VerificationEnCours());
+        m_b->verif->Tim_VerifMAJ_Timer();
+        QVERIFY(!m_b->etat.VerificationEnCours());
     }
 
     // Entries that cannot be downloaded are journalled and skipped; the others go on.
     void entreesInvalidesIgnorees()
     {
-        m_sim->EcrireFichier(QStringLiteral("MAJ9.zip"), "123");
-        m_sim->Service().ReponseVersion
+        m_b->sim->EcrireFichier(QStringLiteral("MAJ9.zip"), "123");
+        m_b->sim->Service().ReponseVersion
             = QStringLiteral("<maj><version><numero>8</numero><chemin>MAJ8.zip</chemin><environnement>0</environnement>"
                              "<documentation>0</documentation></version>"
                              "<version><numero>9</numero><chemin>MAJ9.zip</chemin><environnement>0</environnement>"
                              "<documentation>false</documentation><taille>3</taille></version></maj>");
-        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
-        m_verif->VerifierMAJ(true);
+        QSignalSpy fin(m_b->verif.get(), &VerificationMaj::Terminee);
+        m_b->verif->VerifierMAJ(true);
         QTRY_COMPARE(fin.count(), 1);
         QCOMPARE(
             LignesJournal(),
@@ -225,7 +199,7 @@ private slots:
                          QStringLiteral("0|Le téléchargement de la mise à jour 9 a été effectué avec succès."),
                          QStringLiteral("0|Le téléchargement de la mise à jour poste 9 a été pris en compte par le "
                                         "serveur QUENTARIS.")}));
-        QCOMPARE(m_statut->appels.size(), 3);
+        QCOMPARE(m_b->statut.appels.size(), 3);
     }
 
     // Without the last update recorded, the service is not asked at all: asking from 0 would
@@ -233,7 +207,8 @@ private slots:
     void derniereMiseAJourIllisible()
     {
         for (qint64 n : {1001, 1002})
-            m_sim->Ajouter(n, QStringLiteral("MAJ%1.zip").arg(n), QStringLiteral("0"), SimulateurTest::Contenu(n, 50));
+            m_b->sim->Ajouter(n, QStringLiteral("MAJ%1.zip").arg(n), QStringLiteral("0"),
+                              SimulateurTest::Contenu(n, 50));
         MajDispo m;
         m.NumVersionDispo = 1001;
         m.NomFichierMaj = QStringLiteral("MAJ1001.zip");
@@ -242,27 +217,28 @@ private slots:
         const QString message
             = QStringLiteral("La recherche des mises à jour a échoué : la base de données interne du serveur de mise "
                              "à jour n'a pas pu être lue, la dernière mise à jour téléchargée est inconnue.");
-        QSignalSpy fin(m_verif.get(), &VerificationMaj::Terminee);
+        QSignalSpy fin(m_b->verif.get(), &VerificationMaj::Terminee);
         QStringList lignes;
         {
             SortieCapturee sortie;
-            QVERIFY(m_verif->VerifierMAJ(true));
+            QVERIFY(m_b->verif->VerifierMAJ(true));
             QTRY_COMPARE(fin.count(), 1);
             lignes = sortie.Contenant(QStringLiteral("recherche des mises à jour"));
         }
-        QVERIFY(m_sim->Service().Recues.isEmpty());
+        QVERIFY(m_b->sim->Service().Recues.isEmpty());
         QCOMPARE(lignes, QStringList{message});
         QCOMPARE(LignesJournal(), QStringList{QStringLiteral("1|") + message});
-        QCOMPARE(m_statut->appels, QStringList({QStringLiteral("ouvrir manuelle"), QStringLiteral("fermer manuelle")}));
-        QVERIFY(!m_etat->VerificationEnCours());
-        QVERIFY(!m_etat->VerificationManuelle);
-        QVERIFY(m_minuteur->isActive());
+        QCOMPARE(m_b->statut.appels,
+                 QStringList({QStringLiteral("ouvrir manuelle"), QStringLiteral("fermer manuelle")}));
+        QVERIFY(!m_b->etat.VerificationEnCours());
+        QVERIFY(!m_b->etat.VerificationManuelle);
+        QVERIFY(m_b->minuteur.isActive());
 
         // Readable again: the next check asks from the last update recorded.
         QVERIFY(BaseInterne::Commande(QStringLiteral("ALTER TABLE MajDispoCachee RENAME TO MajDispo")));
-        QVERIFY(m_verif->VerifierMAJ(true));
+        QVERIFY(m_b->verif->VerifierMAJ(true));
         QTRY_COMPARE(fin.count(), 2);
-        QCOMPARE(m_sim->Service().Recues.value(0).Valeurs.value(QStringLiteral("vers")), QStringLiteral("1001"));
+        QCOMPARE(m_b->sim->Service().Recues.value(0).Valeurs.value(QStringLiteral("vers")), QStringLiteral("1001"));
         QCOMPARE(TableMajDispo::Compte(), qint64(2));
     }
 };
