@@ -3,7 +3,8 @@ BUILD_DIR ?= build
 JOBS ?= 2
 PACKAGES := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite \
             libsodium-dev libarchive-dev libsqlite3-dev libgl-dev tinyproxy nginx-light curl \
-            desktop-file-utils dpkg-dev file qt6-translations-l10n
+            desktop-file-utils dpkg-dev file qt6-translations-l10n \
+            qt6-base-private-dev strace
 # Only for `make captures`: a virtual X display, a window manager, a panel with a notification
 # area, and the tools that drive and photograph the windows.
 CAPTURES_PACKAGES := xvfb openbox tint2 xdotool imagemagick x11-utils zip

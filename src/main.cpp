@@ -1,15 +1,15 @@
 #include "console/Assemblage.h"
+#include "console/DemandesArret.h"
 #include "console/PreparationApplication.h"
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/LigneDeCommande.h"
 #include "core/Messages.h"
-#include "platform/SignauxArret.h"
+#include "core/SauvegardeBase.h"
 #include "platform/Systeme.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QSessionManager>
 #include <QTimer>
 #include <cstdio>
 
@@ -55,15 +55,24 @@ int main(int argc, char** argv)
                    + QStringLiteral("\n"));
         return 0;
     }
-    if (ligne.InitDb) {
+    if (ligne.InitDb || !ligne.Sauvegarde.isEmpty()) {
         QCoreApplication app(argc, argv);
         const QString dossier = ligne.Dossier.isEmpty() ? QCoreApplication::applicationDirPath() : ligne.Dossier;
+        const QString base = QDir(dossier).filePath(BaseInterne::NomFichier());
         QString erreur;
-        const bool ok = BaseInterne::Initialiser(QDir(dossier).filePath(BaseInterne::NomFichier()), &erreur);
-        BaseInterne::Fermer();
-        if (!ok) {
+        if (ligne.InitDb) {
+            const bool ok = BaseInterne::Initialiser(base, &erreur);
+            BaseInterne::Fermer();
+            if (!ok) {
+                ecrire(stderr,
+                       QStringLiteral("quentaris-serveur : base interne non créée : ") + erreur + QStringLiteral("\n"));
+                return 1;
+            }
+        }
+        if (!ligne.Sauvegarde.isEmpty() && !SauvegardeBase::Sauvegarder(base, ligne.Sauvegarde, &erreur)) {
             ecrire(stderr,
-                   QStringLiteral("quentaris-serveur : base interne non créée : ") + erreur + QStringLiteral("\n"));
+                   QStringLiteral("quentaris-serveur : base interne non sauvegardée : ") + erreur
+                       + QStringLiteral("\n"));
             return 1;
         }
         return 0;
@@ -78,22 +87,7 @@ int main(int argc, char** argv)
     Assemblage serveur;
     QObject::connect(&serveur.Reseau, &Frm_Reseau::Fin, &app, [](int code) { QCoreApplication::exit(code); });
 
-    SignauxArret signaux;
-    QObject::connect(&signaux, &SignauxArret::arretDemande, &serveur, [&serveur] {
-        if (serveur.Reseau.DemandeFermeture())
-            serveur.Reseau.Arreter(0);
-    });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &serveur, [&serveur](QSessionManager& session) {
-        if (serveur.Reseau.PostesConnectes() == 0)
-            return;
-        // The refusal may be shown, and the logout cancelled, only once the session manager
-        // grants the screen; without that grant the logout cannot be held back.
-        if (!session.allowsInteraction())
-            return;
-        if (!serveur.Reseau.DemandeFermeture())
-            session.cancel();
-        session.release();
-    });
+    DemandesArret arret(serveur.Reseau);
 
     QTimer::singleShot(0, &serveur, [&] { serveur.Demarrer(dossier, ligne.Autostart); });
     return app.exec();

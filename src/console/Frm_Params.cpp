@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -185,12 +186,18 @@ bool Frm_Params::ChargerParametres()
     const bool responsablesLus = ChargerResponsables();
     if (!lue || !responsablesLus)
         return false;
-    const Parametres& p = *lue;
-    if (!p.Existe) {
-        m_utilisateur->setText(QStringLiteral("61742"));
-        m_pass->setText(QStringLiteral("TR918M"));
-        m_jours[0]->setChecked(true);
-        return true;
+    Parametres p = *lue;
+    // Until the settings are saved once (a row made by the proxy screen alone holds none), the
+    // screen offers the maker's defaults, also after a restart.
+    if (!p.Configures()) {
+        if (p.UtilisateurMaj.isEmpty()) {
+            p.UtilisateurMaj = QStringLiteral("61742");
+            p.MotDePasseMaj = ChiffrementMotDePasse::Chiffrer(QStringLiteral("TR918M"), ChiffrementMotDePasse::Cle());
+        }
+        if (p.HeureVerifMaj.isEmpty())
+            p.HeureVerifMaj = QStringLiteral("22:00");
+        if (std::none_of(p.Jours.begin(), p.Jours.end(), [](bool jour) { return jour; }))
+            p.Jours[0] = true;
     }
     m_utilisateur->setText(p.UtilisateurMaj);
     m_pass->setText(ChiffrementMotDePasse::Dechiffrer(p.MotDePasseMaj, ChiffrementMotDePasse::Cle()));

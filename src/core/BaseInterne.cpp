@@ -2,11 +2,14 @@
 
 #include "AlerteEcriture.h"
 #include "Sortie.h"
+#include "platform/Systeme.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QStringList>
+#include <QTimer>
 #include <sqlite3.h>
 
 namespace BaseInterne {
@@ -46,6 +49,7 @@ bool estEcriture(const QString& sql);
 bool fichierDeplace();
 void noterEchec(const QString& raison, int code, const QString& sql, bool ecriture);
 void noterReussite(bool ecriture);
+void desarmerPointDeControle();
 
 int comparerSansCasse(void*, int longueurA, const void* a, int longueurB, const void* b)
 {
@@ -115,6 +119,32 @@ void bindAll(QSqlQuery& q, std::initializer_list<QVariant> valeurs)
         q.bindValue(i++, v);
 }
 
+// The files of the database, and its folder, that this program may not use, and why: a
+// reason from the engine alone ("unable to open database file") names neither.
+QString accesRefuses(const QString& chemin)
+{
+    QStringList refus;
+    const auto verifier = [&refus](const QString& fichier) {
+        const QString raison = Systeme::AccesRefuse(fichier, true);
+        if (!raison.isEmpty())
+            refus.append(fichier + QStringLiteral(" : ") + raison);
+    };
+    verifier(chemin);
+    for (const char* suffixe : {"-wal", "-shm"}) {
+        if (QFileInfo::exists(chemin + QLatin1String(suffixe)))
+            verifier(chemin + QLatin1String(suffixe));
+    }
+    verifier(QFileInfo(chemin).absolutePath());
+    return refus.join(QStringLiteral(" ; "));
+}
+
+// The reason given, followed by what the system refuses, when it refuses something.
+QString avecAcces(const QString& raison, const QString& chemin)
+{
+    const QString refus = accesRefuses(chemin);
+    return refus.isEmpty() ? raison : raison + QStringLiteral(" (") + refus + QLatin1Char(')');
+}
+
 } // namespace
 
 bool Ouvrir(const QString& chemin, QString* erreur)
@@ -124,8 +154,11 @@ bool Ouvrir(const QString& chemin, QString* erreur)
             *erreur = QStringLiteral("fichier absent : ") + chemin;
         return false;
     }
-    if (!ouvrirFichier(chemin, erreur))
+    if (!ouvrirFichier(chemin, erreur)) {
+        if (erreur)
+            *erreur = avecAcces(*erreur, chemin);
         return false;
+    }
     if (!tablesPresentes(Connexion(), erreur)) {
         Fermer();
         return false;
@@ -157,6 +190,7 @@ bool Initialiser(const QString& chemin, QString* erreur)
 
 void Fermer()
 {
+    desarmerPointDeControle();
     if (QSqlDatabase::contains(kConnexion)) {
         {
             QSqlDatabase db = QSqlDatabase::database(kConnexion, false);
@@ -241,6 +275,8 @@ bool Transaction::Valider()
 
 namespace {
 
+QTimer* g_pointDeControle = nullptr; // armed by the first write after the last copy of the log
+int g_delaiPointDeControle = PointDeControleApresMs;
 quint64 g_echecs = 0; // failed statements since the start
 bool g_verrouRencontre = false; // the last failure met a lock, and no statement has run since
 int g_attente = AttenteNormaleMs;
@@ -311,11 +347,34 @@ void noterEchec(const QString& raison, int code, const QString& sql, bool ecritu
         AlerteEcriture::Echouee(Connexion().databaseName());
 }
 
+// Never restarted by the writes that follow: under steady writes the log is still copied
+// every few minutes.
+void armerPointDeControle()
+{
+    if (!g_pointDeControle) {
+        if (!QCoreApplication::instance())
+            return;
+        g_pointDeControle = new QTimer(QCoreApplication::instance());
+        g_pointDeControle->setSingleShot(true);
+        QObject::connect(g_pointDeControle, &QTimer::timeout, [] { PointDeControle(); });
+    }
+    if (!g_pointDeControle->isActive())
+        g_pointDeControle->start(g_delaiPointDeControle);
+}
+
+void desarmerPointDeControle()
+{
+    if (g_pointDeControle)
+        g_pointDeControle->stop();
+}
+
 void noterReussite(bool ecriture)
 {
     g_verrouRencontre = false;
-    if (ecriture)
+    if (ecriture) {
         AlerteEcriture::Reussie();
+        armerPointDeControle();
+    }
 }
 
 } // namespace
@@ -349,6 +408,32 @@ Reessai::~Reessai()
     g_silence = m_silencePrecedent;
 }
 
+bool PointDeControle()
+{
+    desarmerPointDeControle();
+    sqlite3* base = poignee(Connexion());
+    if (!base)
+        return true;
+    int journal = 0;
+    int copies = 0;
+    const int code = sqlite3_wal_checkpoint_v2(base, nullptr, SQLITE_CHECKPOINT_PASSIVE, &journal, &copies);
+    if (code == SQLITE_OK && copies >= journal)
+        return true;
+    // A reader of another program still needs the older pages: tried again a while later.
+    if (code != SQLITE_OK && code != SQLITE_BUSY)
+        Sortie::Ecrire(QStringLiteral("Base interne : le journal WAL ne peut pas être reporté dans le fichier (")
+                       + QString::fromUtf8(sqlite3_errstr(code)) + QStringLiteral(")."));
+    armerPointDeControle();
+    return false;
+}
+
+void FixerDelaiPointDeControle(int ms)
+{
+    g_delaiPointDeControle = ms;
+    if (g_pointDeControle && g_pointDeControle->isActive())
+        g_pointDeControle->start(ms);
+}
+
 bool VerifierEcriture(QString* raison)
 {
     AttenteCourte attente;
@@ -366,7 +451,7 @@ bool VerifierEcriture(QString* raison)
         return true;
     }
     if (raison)
-        *raison = erreur.text();
+        *raison = avecAcces(erreur.text(), Connexion().databaseName());
     return false;
 }
 

@@ -106,6 +106,16 @@ private:
     bool m_silencePrecedent;
 };
 
+// Copies what the log file (donnees.db-wal) holds into the database file itself, without
+// waiting for any other program: donnees.db alone then holds everything written so far, for a
+// site that backs up the file as it lies. True when everything could be copied. Runs by itself
+// a while after the first write that follows the last copy (PointDeControleApresMs), and is
+// called after each check, installation and move of the update folder.
+bool PointDeControle();
+constexpr int PointDeControleApresMs = 2 * 60 * 1000;
+// Tests shorten the wait.
+void FixerDelaiPointDeControle(int ms);
+
 // Whether the open file can be written, tried by writing the database's own version number
 // back as it is. A lock held by another program is no refusal. False with the reason.
 bool VerifierEcriture(QString* raison = nullptr);

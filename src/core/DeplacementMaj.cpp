@@ -1,6 +1,7 @@
 #include "DeplacementMaj.h"
 
 #include "BaseInterne.h"
+#include "DeplacementEnregistre.h"
 #include "Etat.h"
 #include "Journal.h"
 #include "Sortie.h"
@@ -48,6 +49,20 @@ bool copier(const QString& source, const QString& destination, QString* raison)
     return sortie.Nommer(&erreur) || echec(erreur);
 }
 
+// Each file to move once, in the order of the rows: the archives and their documentation.
+QStringList nomsDesFichiers(const QVector<MajDispo>& majs)
+{
+    QStringList noms;
+    for (const MajDispo& maj : majs) {
+        noms.append(maj.NomFichierMaj);
+        if (maj.DocAssociee)
+            noms.append(QString::number(maj.NumVersionDispo) + QStringLiteral(".pdf"));
+    }
+    noms.removeDuplicates();
+    noms.removeAll(QString());
+    return noms;
+}
+
 QString nonDeplace(const QString& nom, const QString& raison)
 {
     return QStringLiteral("Le fichier ") + nom + QStringLiteral(" n'a pas été déplacé vers le nouveau dossier : ")
@@ -69,7 +84,8 @@ DeplacementMaj::~DeplacementMaj()
     // Stopped half way: the files go back to the folder the settings still name, and
     // workstations must never stay turned away.
     if (m_phase == Phase::Deplacement) {
-        remettre(false);
+        if (remettre(false))
+            effacerEnregistrement();
         m_etat.InstallationEnCours = false;
     }
 }
@@ -114,8 +130,19 @@ void DeplacementMaj::essayerDeCommencer()
                                "aucun fichier n'a été déplacé."));
         return;
     }
-    if (!m_majs.isEmpty())
+    if (!m_majs.isEmpty()) {
+        // A kill from here on is finished or undone by the next start.
+        DeplacementEnregistre enregistre{m_ancien, m_nouveau, nomsDesFichiers(m_majs)};
+        QString erreur;
+        if (!enregistre.Ecrire(&erreur)) {
+            echouer(QStringLiteral("Le déplacement ne peut pas commencer, il ne peut pas être enregistré (")
+                    + DeplacementEnregistre::Chemin() + QStringLiteral(" : ") + erreur
+                    + QStringLiteral(") : aucun fichier n'a été déplacé."));
+            return;
+        }
+        m_enregistre = true;
         emit Debut(int(m_majs.size()));
+    }
     QTimer::singleShot(0, this, &DeplacementMaj::deplacerSuivante);
 }
 
@@ -167,6 +194,11 @@ bool DeplacementMaj::PlacerFichier(const QString& source, const QString& destina
         return false;
     }
     const QFileInfo cible(destination);
+    // The same bytes already there (a move cut short, then started again) are that file placed.
+    if (cible.isFile() && !cible.isSymLink() && MemeContenu(source, destination)) {
+        *maniere = Maniere::Copie;
+        return true;
+    }
     if (cible.exists() || cible.isSymLink()) {
         *raison = QStringLiteral("un fichier du même nom existe déjà dans le nouveau dossier.");
         return false;
@@ -185,6 +217,20 @@ bool DeplacementMaj::PlacerFichier(const QString& source, const QString& destina
     }
     *maniere = Maniere::Copie;
     return copier(source, destination, raison);
+}
+
+bool DeplacementMaj::MemeContenu(const QString& a, const QString& b)
+{
+    QFile premier(a);
+    QFile second(b);
+    if (!premier.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly) || premier.size() != second.size())
+        return false;
+    while (!premier.atEnd()) {
+        const QByteArray bloc = premier.read(kBloc);
+        if (bloc.isEmpty() || bloc != second.read(kBloc))
+            return false;
+    }
+    return premier.error() == QFileDevice::NoError && second.error() == QFileDevice::NoError;
 }
 
 void DeplacementMaj::publier()
@@ -206,6 +252,7 @@ void DeplacementMaj::publier()
                          + source.errorString() + QLatin1Char('.'),
                      true);
     }
+    effacerEnregistrement();
     finir(true);
 }
 
@@ -214,20 +261,32 @@ void DeplacementMaj::echouer(const QString& message)
     Sortie::Ecrire(message);
     AjouterEvenement(TypeEvenement::Anomalie, message);
     emit Echec(message);
-    remettre(true);
+    if (remettre(true))
+        effacerEnregistrement();
     finir(false);
 }
 
-// Undoes what was placed, the last file first.
-void DeplacementMaj::remettre(bool emettre)
+void DeplacementMaj::effacerEnregistrement()
 {
+    QString erreur;
+    if (m_enregistre && !DeplacementEnregistre::Effacer(&erreur))
+        Sortie::Ecrire(QStringLiteral("L'enregistrement du déplacement ") + DeplacementEnregistre::Chemin()
+                       + QStringLiteral(" ne peut pas être supprimé : ") + erreur);
+    m_enregistre = false;
+}
+
+// Undoes what was placed, the last file first. False when a file could not go back: the record
+// of the move then stays, for the next start to try again.
+bool DeplacementMaj::remettre(bool emettre)
+{
+    bool toutRemis = true;
     while (!m_places.isEmpty()) {
         const Place place = m_places.takeLast();
         const QString ancien = QDir(m_ancien).filePath(place.nom);
         const QString nouveau = QDir(m_nouveau).filePath(place.nom);
         if (place.maniere == Maniere::Copie) {
             QFile copie(nouveau);
-            if (!copie.remove())
+            if (!copie.remove() && copie.exists())
                 signaler(QStringLiteral("La copie du fichier ") + place.nom
                              + QStringLiteral(" n'a pas pu être supprimée du nouveau dossier : ") + copie.errorString()
                              + QLatin1Char('.'),
@@ -240,13 +299,16 @@ void DeplacementMaj::remettre(bool emettre)
         else
             std::filesystem::rename(QFileInfo(nouveau).filesystemAbsoluteFilePath(),
                                     QFileInfo(ancien).filesystemAbsoluteFilePath(), erreur);
-        if (erreur)
+        if (erreur) {
+            toutRemis = false;
             signaler(QStringLiteral("Le fichier ") + place.nom
                          + QStringLiteral(" n'a pas pu être remis dans l'ancien dossier, il est resté dans le "
                                           "nouveau : ")
                          + texteErreur(erreur),
                      emettre);
+        }
     }
+    return toutRemis;
 }
 
 void DeplacementMaj::signaler(const QString& message, bool emettre)
@@ -260,6 +322,7 @@ void DeplacementMaj::signaler(const QString& message, bool emettre)
 void DeplacementMaj::finir(bool reussi)
 {
     m_etat.InstallationEnCours = false;
+    BaseInterne::PointDeControle();
     m_phase = Phase::Fini;
     emit Termine(reussi);
 }

@@ -17,7 +17,8 @@ class Etat;
 // for workstations. One update per turn of the event loop, so sockets and timers keep being
 // served. Once every file is in place the new folder is saved and published, and only then
 // are workstations served again; when a file cannot be placed, those already placed go back
-// and the old folder stays the update folder.
+// and the old folder stays the update folder. The move is recorded on disk while it runs
+// (DeplacementEnregistre), so that a start after a kill finishes or undoes it.
 class DeplacementMaj : public QObject
 {
     Q_OBJECT
@@ -36,7 +37,10 @@ public:
     // Puts one file under a new name that must be free; false with the reason when it did not,
     // the source then untouched. Across file systems the copy has no name in the new folder
     // until it is synced to disk and checked against the source's size.
+    // A file already at the destination with the same bytes counts as placed there (a copy).
     static bool PlacerFichier(const QString& source, const QString& destination, Maniere* maniere, QString* raison);
+    // Both files hold the same bytes.
+    static bool MemeContenu(const QString& a, const QString& b);
 
 signals:
     void Attente(bool enAttente);
@@ -58,7 +62,8 @@ private:
     bool placer(const QString& nom);
     void publier();
     void echouer(const QString& message);
-    void remettre(bool signaler);
+    bool remettre(bool signaler);
+    void effacerEnregistrement();
     void signaler(const QString& message, bool emettre);
     void finir(bool reussi);
 
@@ -71,6 +76,7 @@ private:
     QSet<QString> m_traites; // file names already placed, or reported
     QVector<Place> m_places; // in the order they were placed
     int m_suivante = 0;
+    bool m_enregistre = false; // the record of this move is on disk
     enum class Phase
     {
         Pret,

@@ -28,6 +28,9 @@ public:
 
     bool VerificationManuelle = false;
     bool InstallationEnCours = false;
+    // Within an installation, only its report is left, waiting for the person to close it (or
+    // to unlock it): nothing runs that a stop would cut.
+    bool RapportEnAttente = false;
 
     bool VerificationEnCours() const { return m_verificationEnCours; }
     void FixerVerificationEnCours(bool enCours)

@@ -5,6 +5,7 @@
 #include "Composants.h"
 #include "FichiersTexte.h"
 #include "Messages.h"
+#include "RepriseDeplacement.h"
 #include "Sortie.h"
 #include "TableParametres.h"
 #include "platform/Systeme.h"
@@ -18,6 +19,8 @@ Frm_Reseau::Frm_Reseau(QObject* parent) : QObject(parent), m_testAdministrateur(
     Tim_VerifMAJ.setInterval(60000);
     Tim_InstallDiffere.setObjectName(QStringLiteral("Tim_InstallDiffere"));
     Tim_InstallDiffere.setInterval(1000);
+    // What a check recorded is in donnees.db itself at once, for a site that copies the file.
+    connect(&m_etat, &Etat::VerificationTerminee, this, [] { BaseInterne::PointDeControle(); });
 }
 
 Frm_Reseau::~Frm_Reseau() = default;
@@ -144,6 +147,12 @@ void Frm_Reseau::suiteDemarrage()
         m_etat.Jours = p.Jours;
     }
 
+    // Before any workstation is served: the update folder holds every file, and nothing half
+    // written is left in it.
+    RepriseDeplacement::Reprendre(m_etat.EmplacementMaj);
+    if (!m_etat.EmplacementMaj.isEmpty())
+        BalayerFichiersPartiels(m_etat.EmplacementMaj);
+
     const QString ini = QDir(m_etat.DossierWindows).filePath(QStringLiteral("quentaris.ini"));
     QStringList lignes;
     QString raison;
@@ -177,23 +186,26 @@ void Frm_Reseau::suiteDemarrage()
     emit Demarre();
 }
 
-bool Frm_Reseau::DemandeFermeture()
+QString Frm_Reseau::RefusFermeture(Demandeur demandeur) const
 {
     // Stopping half way would leave a server update half installed, or the update files split
     // between two folders.
-    if (m_etat.InstallationEnCours) {
-        Messages::Afficher(this,
-                           QStringLiteral("Le serveur ne peut pas être arrêté pendant une installation ou un "
-                                          "déplacement des mises à jour."));
-        return false;
-    }
-    if (PostesConnectes() >= 1) {
-        Messages::Afficher(this,
-                           QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont connectés "
-                                          "sur celui-ci !"));
-        return false;
-    }
-    return true;
+    const bool occupe = m_etat.InstallationEnCours && (demandeur == Demandeur::Menu || !m_etat.RapportEnAttente);
+    if (occupe)
+        return QStringLiteral("Le serveur ne peut pas être arrêté pendant une installation ou un déplacement des "
+                              "mises à jour.");
+    if (PostesConnectes() >= 1)
+        return QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont connectés sur celui-ci !");
+    return QString();
+}
+
+bool Frm_Reseau::DemandeFermeture(Demandeur demandeur)
+{
+    const QString refus = RefusFermeture(demandeur);
+    if (refus.isEmpty())
+        return true;
+    Messages::Afficher(this, refus);
+    return false;
 }
 
 void Frm_Reseau::Arreter(int code)

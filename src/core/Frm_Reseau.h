@@ -32,10 +32,21 @@ public:
     // The start-up sequence. Ends with Demarre(), or with Fin(code) when the program must end.
     void Demarrer(const QString& dossierProgramme, bool autostart);
 
-    // A close request from the system, the session or the menu: refused while a server update
-    // installs or the update folder moves, and while workstations are connected. True when the
-    // close may proceed.
-    bool DemandeFermeture();
+    // Who asks the server to close.
+    enum class Demandeur
+    {
+        Menu, // the person, from the tray menu
+        Systeme, // SIGTERM or SIGINT, or the end of the session
+    };
+
+    // A close request: refused while workstations are connected, and while an extraction, a
+    // database command or a move of the update folder runs. The menu also refuses while the
+    // report of an installation waits; the system ends the server then, and the report with it.
+    // True when the close may proceed; a refusal is shown to the person.
+    bool DemandeFermeture(Demandeur demandeur = Demandeur::Menu);
+    // The refusal DemandeFermeture would show, without showing it; empty when the close may
+    // proceed.
+    QString RefusFermeture(Demandeur demandeur) const;
 
     // Removes the tray icon and ends the program.
     void Arreter(int code = 0);

@@ -10,6 +10,8 @@ LigneDeCommande LigneDeCommande::Analyser(const QStringList& arguments)
             l.Dossier = arguments.at(++i);
         } else if (a == QLatin1String("--init-db")) {
             l.InitDb = true;
+        } else if (a == QLatin1String("--sauvegarde") && suivant && !arguments.at(i + 1).isEmpty()) {
+            l.Sauvegarde = arguments.at(++i);
         } else if (a == QLatin1String("--chiffrer") && suivant) {
             l.Chiffrer = true;
             l.TexteAChiffrer = arguments.at(++i);
@@ -31,7 +33,8 @@ LigneDeCommande LigneDeCommande::Analyser(const QStringList& arguments)
 QString LigneDeCommande::Usage()
 {
     return QStringLiteral(
-        "Usage : quentaris-serveur [--home DOSSIER] [--init-db] [--chiffrer TEXTE] [--autostart] [--version] [--help]\n"
+        "Usage : quentaris-serveur [--home DOSSIER] [--init-db] [--sauvegarde FICHIER] [--chiffrer TEXTE]\n"
+        "                         [--autostart] [--version] [--help]\n"
         "\n"
         "Serveur de mises à jour QUENTARIS : récupère les mises à jour auprès du service de l'éditeur,\n"
         "les distribue aux postes de travail et installe les mises à jour du serveur.\n"
@@ -39,6 +42,8 @@ QString LigneDeCommande::Usage()
         "Options :\n"
         "  --home DOSSIER    dossier du programme (par défaut : le dossier de l'exécutable)\n"
         "  --init-db         crée donnees.db (ou ajoute les tables manquantes) puis s'arrête\n"
+        "  --sauvegarde FICHIER  copie la base interne dans FICHIER, même pendant que le serveur\n"
+        "                    fonctionne : copie complète et contrôlée, ou aucun fichier\n"
         "  --chiffrer TEXTE  affiche TEXTE chiffré comme les paramètres conservent un mot de passe\n"
         "  --autostart       démarrage de session : sans droits d'administrateur ou si le serveur\n"
         "                    tourne déjà, s'arrête sans message\n"

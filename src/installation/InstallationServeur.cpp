@@ -188,9 +188,12 @@ void InstallationServeur::apresBases(int resultat)
         return;
     }
     QPointer<InstallationServeur> moi(this);
+    m_reseau.Etat_().RapportEnAttente = true;
     m_interlocuteur->AfficherRapport(m_bases.ResultatsMajBases(), [moi] {
-        if (moi)
-            moi->apresRapport();
+        if (!moi)
+            return;
+        moi->m_reseau.Etat_().RapportEnAttente = false;
+        moi->apresRapport();
     });
 }
 
@@ -236,6 +239,7 @@ bool InstallationServeur::redemarrer()
 void InstallationServeur::finir()
 {
     m_reseau.Etat_().InstallationEnCours = false;
+    BaseInterne::PointDeControle();
     m_bases.OublierIdentifiants();
     const bool installee = m_installee;
     auto fin = std::move(m_fin);

@@ -1,5 +1,7 @@
 #include "FichierProvisoire.h"
 
+#include "Disque.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -16,41 +18,10 @@ namespace {
 
 bool g_sansNomPermis = true;
 
-QString texteErreur(int numero)
-{
-#ifdef Q_OS_UNIX
-    return QString::fromLocal8Bit(std::strerror(numero));
-#else
-    return QString::number(numero);
-#endif
-}
-
 QString nomCache(const QString& dossier)
 {
     return QDir(dossier).filePath(FichierProvisoire::PrefixeCache()
                                   + QString::number(QRandomGenerator::global()->generate64(), 16));
-}
-
-// The folder's entries on disk: the name just given survives a power cut.
-bool synchroniserDossier(const QString& dossier, QString* erreur)
-{
-#ifdef Q_OS_UNIX
-    const int d = ::open(QFile::encodeName(dossier).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (d < 0) {
-        *erreur = QStringLiteral("dossier illisible : ") + texteErreur(errno);
-        return false;
-    }
-    const bool ok = ::fsync(d) == 0 || errno == EINVAL; // a file system that keeps nothing to sync
-    const int numero = errno;
-    ::close(d);
-    if (!ok)
-        *erreur = QStringLiteral("écriture du dossier impossible : ") + texteErreur(numero);
-    return ok;
-#else
-    Q_UNUSED(dossier);
-    Q_UNUSED(erreur);
-    return true;
-#endif
 }
 
 } // namespace
@@ -98,13 +69,22 @@ bool FichierProvisoire::ouvrirSansNom()
 #endif
 }
 
+QStringList FichierProvisoire::Balayer(const QString& dossier)
+{
+    QStringList supprimes;
+    QDir d(dossier);
+    for (const QString& nom : d.entryList({PrefixeCache() + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
+        if (d.remove(nom))
+            supprimes.append(d.filePath(nom));
+    }
+    return supprimes;
+}
+
 bool FichierProvisoire::ouvrirCache(QString* erreur)
 {
     // Hidden files left by a program killed while it wrote one are of no use to anyone.
     const QString dossier = QFileInfo(m_cible).absolutePath();
-    QDir d(dossier);
-    for (const QString& nom : d.entryList({PrefixeCache() + QLatin1Char('*')}, QDir::Files | QDir::Hidden))
-        d.remove(nom);
+    Balayer(dossier);
     m_cache = nomCache(dossier);
     m_fichier.setFileName(m_cache);
     if (!m_fichier.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
@@ -126,7 +106,7 @@ bool FichierProvisoire::Ajouter(const QByteArray& octets, QString* erreur)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            *erreur = texteErreur(n < 0 ? errno : ENOSPC);
+            *erreur = Disque::TexteErreur(n < 0 ? errno : ENOSPC);
             return false;
         }
         debut += n;
@@ -162,14 +142,14 @@ bool FichierProvisoire::Nommer(QString* erreur)
         return false;
     }
     if (::fsync(m_fichier.handle()) != 0) {
-        *erreur = texteErreur(errno);
+        *erreur = Disque::TexteErreur(errno);
         return false;
     }
     if (!lier(erreur))
         return false;
     m_fichier.close();
     m_cache.clear();
-    return synchroniserDossier(QFileInfo(m_cible).absolutePath(), erreur);
+    return Disque::SynchroniserDossier(QFileInfo(m_cible).absolutePath(), erreur);
 #else
     m_fichier.close();
     QFile::remove(m_cible);
@@ -189,7 +169,7 @@ bool FichierProvisoire::lier(QString* erreur)
     if (!m_cache.isEmpty()) {
         if (::rename(QFile::encodeName(m_cache).constData(), cible.constData()) == 0)
             return true;
-        *erreur = texteErreur(errno);
+        *erreur = Disque::TexteErreur(errno);
         return false;
     }
 #ifdef Q_OS_LINUX
@@ -197,17 +177,17 @@ bool FichierProvisoire::lier(QString* erreur)
     if (::linkat(AT_FDCWD, descripteur.constData(), AT_FDCWD, cible.constData(), AT_SYMLINK_FOLLOW) == 0)
         return true;
     if (errno != EEXIST) {
-        *erreur = texteErreur(errno);
+        *erreur = Disque::TexteErreur(errno);
         return false;
     }
     // The name is taken: the whole file gets a hidden name, then takes the other's place at once.
     const QByteArray cache = QFile::encodeName(nomCache(QFileInfo(m_cible).absolutePath()));
     if (::linkat(AT_FDCWD, descripteur.constData(), AT_FDCWD, cache.constData(), AT_SYMLINK_FOLLOW) != 0) {
-        *erreur = texteErreur(errno);
+        *erreur = Disque::TexteErreur(errno);
         return false;
     }
     if (::rename(cache.constData(), cible.constData()) != 0) {
-        *erreur = texteErreur(errno);
+        *erreur = Disque::TexteErreur(errno);
         ::unlink(cache.constData());
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 // A file being written for a name in a folder, that has no name there until it is complete.
 // On Linux it is an unnamed file of that folder (O_TMPFILE): the kernel drops it when it is
@@ -34,6 +35,9 @@ public:
     static void FixerSansNomPermis(bool permis);
     // Start of the hidden files' names.
     static QString PrefixeCache();
+    // Removes the hidden files of the folder, left by a program killed while it wrote them or
+    // named them; only when none can be in use (at start). The paths removed.
+    static QStringList Balayer(const QString& dossier);
 
 private:
     bool ouvrirSansNom();

@@ -1,12 +1,15 @@
 #include "Systeme.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
 #include <grp.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -54,6 +57,23 @@ bool FichierExiste(const QString& chemin)
 {
     const QFileInfo info(chemin);
     return info.exists() && info.isFile();
+}
+
+QString AccesRefuse(const QString& chemin, bool ecriture)
+{
+#ifdef Q_OS_UNIX
+    const int mode = QFileInfo(chemin).isDir() ? (X_OK | (ecriture ? W_OK : 0)) : (R_OK | (ecriture ? W_OK : 0));
+    if (::access(QFile::encodeName(chemin).constData(), mode) == 0)
+        return QString();
+    return QString::fromLocal8Bit(std::strerror(errno));
+#else
+    const QFileInfo info(chemin);
+    if (!info.exists())
+        return QStringLiteral("introuvable");
+    if (!info.isReadable() || (ecriture && !info.isWritable()))
+        return QStringLiteral("accès refusé");
+    return QString();
+#endif
 }
 
 void CreerDossierSiAbsent(const QString& chemin)

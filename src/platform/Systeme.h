@@ -28,6 +28,10 @@ bool EstAdministrateur();
 // True when the path names an existing file (not a folder); never fails.
 bool FichierExiste(const QString& chemin);
 
+// Why this program may not read (and, when asked, write) the file or enter the folder at that
+// path, as the system says it; empty when it may.
+QString AccesRefuse(const QString& chemin, bool ecriture);
+
 // Creates the folder when nothing has that path; one level only.
 void CreerDossierSiAbsent(const QString& chemin);
 

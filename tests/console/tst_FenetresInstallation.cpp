@@ -1,4 +1,5 @@
 #include "console/Assemblage.h"
+#include "console/DemandesArret.h"
 #include "console/FenetresInstallation.h"
 #include "console/Frm_ConnectUniDATA.h"
 #include "console/Frm_DiffereInstall.h"
@@ -16,6 +17,7 @@
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
 #include "support/SiteInstallation.h"
+#include "support/SortieCapturee.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,8 +27,11 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
+#include <QtGui/private/qguiapplication_p.h>
+#include <csignal>
 #include <memory>
 
 // Whole installations through the real windows and the local database server.
@@ -179,6 +184,53 @@ private slots:
         QVERIFY(!m_site->Installee(id));
         QVERIFY(!etat().InstallationEnCours);
         QVERIFY(!QFileInfo::exists(m_site->Base(QStringLiteral("COMPTA")) + QStringLiteral("/INSTALLMAJ")));
+    }
+
+    // The end of the session and SIGTERM go through the same check as the quit entry: refused
+    // while a database command runs, with no workstation connected. Once only the locked report
+    // waits, they end the server (and the lock with it); the quit entry still refuses.
+    void finDeSessionPendantUneInstallation()
+    {
+        DemandesArret arret(*m_reseau);
+        QSignalSpy fin(m_reseau.get(), &Frm_Reseau::Fin);
+        m_site->Declarer({QStringLiteral("COMPTA")});
+        const QString base = m_site->Base(QStringLiteral("COMPTA"));
+        QFile attente(base + QStringLiteral("/ATTENTE"));
+        QFile refus(base + QStringLiteral("/REFUS"));
+        QVERIFY(attente.open(QIODevice::WriteOnly) && refus.open(QIODevice::WriteOnly));
+        const QString fichier = m_site->CreerArchive(QStringLiteral("512"));
+        const qint64 id = m_site->MettreEnAttente(QStringLiteral("512"), fichier);
+        m_installation->InstallerMajServeur(fichier, QStringLiteral("512"), QString::number(id));
+        repondreIdentifiants(QStringLiteral("pw"), false);
+        QTRY_VERIFY_WITH_TIMEOUT(SiteInstallation::Lire(base + QStringLiteral("/journal.txt")).contains("debut"),
+                                 10000);
+
+        const QString occupe = QStringLiteral("Le serveur ne peut pas être arrêté pendant une installation ou un "
+                                              "déplacement des mises à jour.");
+        {
+            SortieCapturee sortie;
+            QGuiApplicationPrivate::instance()->commitData();
+            QCOMPARE(sortie.Contenant(QStringLiteral("Fin de session")),
+                     QStringList{QStringLiteral("Fin de session refusée : ") + occupe});
+        }
+        ::raise(SIGTERM);
+        QTRY_COMPARE(m_messages->Textes(), QStringList{occupe});
+        QVERIFY(fin.isEmpty());
+
+        attente.remove();
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_MajBases>(), 20000);
+        QVERIFY(Visible<Frm_MajBases>()->Verrouille());
+        {
+            SortieCapturee sortie;
+            QGuiApplicationPrivate::instance()->commitData();
+            QVERIFY(sortie.Contenant(QStringLiteral("Fin de session")).isEmpty());
+        }
+        QVERIFY(!m_reseau->DemandeFermeture());
+        QCOMPARE(m_messages->Dernier(), occupe);
+        ::raise(SIGTERM);
+        QTRY_COMPARE(fin.size(), 1);
+        QCOMPARE(fin.first().first().toInt(), 0);
+        QVERIFY(!m_site->Installee(id));
     }
 
     // The server as wired: menu entry 5 and the deferred-installation timer.

@@ -280,6 +280,17 @@ private slots:
         QTRY_VERIFY(!banc.ecran->findChild<Frm_Proxy*>());
         QVERIFY(TableParametres::Lire().Existe);
         QVERIFY(!TableParametres::Lire().Configures());
+        {
+            // A restart at this point shows the first-start screen with the maker's defaults again.
+            Frm_Params apresRedemarrage(banc.reseau);
+            QVERIFY(apresRedemarrage.ChargerParametres());
+            const auto texte = [&](const char* nom) {
+                return apresRedemarrage.findChild<QLineEdit*>(QLatin1String(nom))->text();
+            };
+            QCOMPARE(QStringList({texte("Txt_Utilisateur"), texte("Txt_Pass"), texte("Txt_Heure")}),
+                     QStringList({QStringLiteral("61742"), QStringLiteral("TR918M"), QStringLiteral("22:00")}));
+            QVERIFY(apresRedemarrage.findChild<QCheckBox*>(QStringLiteral("Cac_Lundi"))->isChecked());
+        }
 
         banc.messages.affiches.clear();
         banc.messages.Repondre(Reponse::Non); // to "save the changes?", were it asked

@@ -258,6 +258,10 @@ private slots:
         QVERIFY(serveur.processus.waitForFinished(20000));
         QCOMPARE(serveur.processus.exitCode(), 1);
         QVERIFY2(messageDeLaBase(serveur.Erreurs()), qPrintable(serveur.Erreurs()));
+        // The administrator is told which file cannot be written, and why.
+        QVERIFY2(serveur.Erreurs().contains(programme.filePath(BaseInterne::NomFichier())
+                                            + QStringLiteral(" : Read-only file system")),
+                 qPrintable(serveur.Erreurs()));
     }
 
     // Every descriptor taken by waiting workstations: each listener says so once, rests between

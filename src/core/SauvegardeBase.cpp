@@ -1,0 +1,132 @@
+#include "SauvegardeBase.h"
+
+#include "platform/Disque.h"
+
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <QThread>
+#include <sqlite3.h>
+
+namespace SauvegardeBase {
+
+namespace {
+
+constexpr int kAttenteVerrouMs = 5000;
+
+// One connection of the engine, closed with the object.
+class Connexion
+{
+public:
+    Connexion(const QString& chemin, int drapeaux)
+    {
+        m_code = sqlite3_open_v2(QFile::encodeName(chemin).constData(), &m_base, drapeaux, nullptr);
+        if (m_base)
+            sqlite3_busy_timeout(m_base, kAttenteVerrouMs);
+    }
+    ~Connexion() { Fermer(); }
+    Connexion(const Connexion&) = delete;
+    Connexion& operator=(const Connexion&) = delete;
+
+    bool Ouverte() const { return m_code == SQLITE_OK; }
+    sqlite3* Base() const { return m_base; }
+    QString Erreur() const { return m_base ? QString::fromUtf8(sqlite3_errmsg(m_base)) : QStringLiteral("mémoire"); }
+    bool Fermer()
+    {
+        const bool ok = !m_base || sqlite3_close(m_base) == SQLITE_OK;
+        m_base = nullptr;
+        return ok;
+    }
+
+    // The first column of the first row of a statement; empty when it fails.
+    QString Valeur(const char* sql, QString* erreur) const
+    {
+        sqlite3_stmt* instruction = nullptr;
+        QString valeur;
+        if (sqlite3_prepare_v2(m_base, sql, -1, &instruction, nullptr) == SQLITE_OK
+            && sqlite3_step(instruction) == SQLITE_ROW)
+            valeur = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(instruction, 0)));
+        else
+            *erreur = Erreur();
+        sqlite3_finalize(instruction);
+        return valeur;
+    }
+
+private:
+    sqlite3* m_base = nullptr;
+    int m_code = SQLITE_ERROR;
+};
+
+bool echec(QString* erreur, const QString& texte)
+{
+    *erreur = texte;
+    return false;
+}
+
+// The whole database in one step, that is one consistent moment even while another program
+// writes; a lock held by a writer is waited for a while.
+bool copier(const Connexion& source, const Connexion& copie, QString* erreur)
+{
+    sqlite3_backup* sauvegarde = sqlite3_backup_init(copie.Base(), "main", source.Base(), "main");
+    if (!sauvegarde)
+        return echec(erreur, copie.Erreur());
+    int code = SQLITE_OK;
+    for (int essai = 0; essai < kAttenteVerrouMs / 50; ++essai) {
+        code = sqlite3_backup_step(sauvegarde, -1);
+        if (code != SQLITE_BUSY && code != SQLITE_LOCKED)
+            break;
+        QThread::msleep(50);
+    }
+    sqlite3_backup_finish(sauvegarde);
+    if (code != SQLITE_DONE)
+        return echec(erreur, QString::fromUtf8(sqlite3_errstr(code)));
+    return true;
+}
+
+} // namespace
+
+bool Sauvegarder(const QString& base, const QString& destination, QString* erreur)
+{
+    if (!QFileInfo(base).isFile())
+        return echec(erreur, QStringLiteral("base introuvable : ") + base);
+    const QFileInfo cible(destination);
+    if (cible.isDir())
+        return echec(erreur, destination + QStringLiteral(" est un dossier"));
+
+    Connexion source(base, SQLITE_OPEN_READONLY);
+    if (!source.Ouverte())
+        return echec(erreur, base + QStringLiteral(" : ") + source.Erreur());
+
+    // The copy's temporary name, removed with this object unless the copy takes its name.
+    QTemporaryFile provisoire(cible.absoluteFilePath() + QStringLiteral(".partiel-XXXXXX"));
+    if (!provisoire.open())
+        return echec(erreur, cible.absolutePath() + QStringLiteral(" : ") + provisoire.errorString());
+    provisoire.close();
+    const QString chemin = provisoire.fileName();
+    {
+        Connexion copie(chemin, SQLITE_OPEN_READWRITE);
+        if (!copie.Ouverte())
+            return echec(erreur, chemin + QStringLiteral(" : ") + copie.Erreur());
+        if (!copier(source, copie, erreur))
+            return false;
+        source.Fermer();
+        // The copy stands alone: its pages hold everything, no log file goes with it.
+        QString raison;
+        if (copie.Valeur("PRAGMA journal_mode = DELETE", &raison).compare(QLatin1String("delete"), Qt::CaseInsensitive)
+            != 0)
+            return echec(erreur, QStringLiteral("mode du journal de la copie : ") + raison);
+        const QString controle = copie.Valeur("PRAGMA integrity_check", &raison);
+        if (controle != QLatin1String("ok"))
+            return echec(erreur,
+                         QStringLiteral("la copie ne passe pas le contrôle d'intégrité : ")
+                             + (controle.isEmpty() ? raison : controle));
+        if (!copie.Fermer())
+            return echec(erreur, copie.Erreur());
+    }
+    QString raison;
+    if (!Disque::SynchroniserFichier(chemin, &raison) || !Disque::Renommer(chemin, cible.absoluteFilePath(), &raison))
+        return echec(erreur, destination + QStringLiteral(" : ") + raison);
+    provisoire.setAutoRemove(false);
+    return true;
+}
+
+} // namespace SauvegardeBase
