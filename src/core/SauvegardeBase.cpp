@@ -82,6 +82,29 @@ bool copier(const Connexion& source, const Connexion& copie, QString* erreur)
     return true;
 }
 
+// Copies into the file at `chemin` and leaves it standing alone and checked.
+bool copierVers(const Connexion& source, const QString& chemin, QString* erreur)
+{
+    Connexion copie(chemin, SQLITE_OPEN_READWRITE);
+    if (!copie.Ouverte())
+        return echec(erreur, chemin + QStringLiteral(" : ") + copie.Erreur());
+    if (!copier(source, copie, erreur))
+        return false;
+    // The copy stands alone: its pages hold everything, no log file goes with it.
+    QString raison;
+    if (copie.Valeur("PRAGMA journal_mode = DELETE", &raison).compare(QLatin1String("delete"), Qt::CaseInsensitive)
+        != 0)
+        return echec(erreur, QStringLiteral("mode du journal de la copie : ") + raison);
+    const QString controle = copie.Valeur("PRAGMA integrity_check", &raison);
+    if (controle != QLatin1String("ok"))
+        return echec(erreur,
+                     QStringLiteral("la copie ne passe pas le contrôle d'intégrité : ")
+                         + (controle.isEmpty() ? raison : controle));
+    if (!copie.Fermer())
+        return echec(erreur, copie.Erreur());
+    return Disque::SynchroniserFichier(chemin, &raison) || echec(erreur, chemin + QStringLiteral(" : ") + raison);
+}
+
 } // namespace
 
 bool Sauvegarder(const QString& base, const QString& destination, QString* erreur)
@@ -102,31 +125,17 @@ bool Sauvegarder(const QString& base, const QString& destination, QString* erreu
         return echec(erreur, cible.absolutePath() + QStringLiteral(" : ") + provisoire.errorString());
     provisoire.close();
     const QString chemin = provisoire.fileName();
-    {
-        Connexion copie(chemin, SQLITE_OPEN_READWRITE);
-        if (!copie.Ouverte())
-            return echec(erreur, chemin + QStringLiteral(" : ") + copie.Erreur());
-        if (!copier(source, copie, erreur))
-            return false;
-        source.Fermer();
-        // The copy stands alone: its pages hold everything, no log file goes with it.
-        QString raison;
-        if (copie.Valeur("PRAGMA journal_mode = DELETE", &raison).compare(QLatin1String("delete"), Qt::CaseInsensitive)
-            != 0)
-            return echec(erreur, QStringLiteral("mode du journal de la copie : ") + raison);
-        const QString controle = copie.Valeur("PRAGMA integrity_check", &raison);
-        if (controle != QLatin1String("ok"))
-            return echec(erreur,
-                         QStringLiteral("la copie ne passe pas le contrôle d'intégrité : ")
-                             + (controle.isEmpty() ? raison : controle));
-        if (!copie.Fermer())
-            return echec(erreur, copie.Erreur());
-    }
     QString raison;
-    if (!Disque::SynchroniserFichier(chemin, &raison) || !Disque::Renommer(chemin, cible.absoluteFilePath(), &raison))
-        return echec(erreur, destination + QStringLiteral(" : ") + raison);
-    provisoire.setAutoRemove(false);
-    return true;
+    if (copierVers(source, chemin, erreur) && Disque::Renommer(chemin, cible.absoluteFilePath(), &raison)) {
+        provisoire.setAutoRemove(false);
+        return true;
+    }
+    if (!raison.isEmpty())
+        *erreur = destination + QStringLiteral(" : ") + raison;
+    // The engine's own files beside a copy that failed half way.
+    for (const char* suffixe : {"-journal", "-wal", "-shm"})
+        QFile::remove(chemin + QLatin1String(suffixe));
+    return false;
 }
 
 } // namespace SauvegardeBase

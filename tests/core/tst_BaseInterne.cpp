@@ -1,4 +1,5 @@
 #include "core/BaseInterne.h"
+#include "core/Frm_Reseau.h"
 #include "core/Horloge.h"
 #include "core/Journal.h"
 #include "core/TableMajAttente.h"
@@ -6,6 +7,7 @@
 #include "core/TableParametres.h"
 #include "core/TablePostes.h"
 #include "core/TableResponsables.h"
+#include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
@@ -13,6 +15,7 @@
 
 #include <QFile>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -201,6 +204,33 @@ private slots:
             messages.prepend(e.MessageEvt);
         QCOMPARE(messages, (QStringList{QStringLiteral("avant"), QStringLiteral("après")}));
         QVERIFY(TableResponsables::Tous().isEmpty());
+    }
+
+    // A site that copies donnees.db alone, without its log, gets what a check wrote at once, and
+    // everything else a while after the last write.
+    void fichierSeulAJourApresUnPointDeControle()
+    {
+        DossierTest dossier;
+        QTemporaryDir sauvegardes;
+        int copies = 0;
+        const auto evenementsDansLaCopie = [&] {
+            const QString copie = sauvegardes.filePath(QStringLiteral("copie%1.db").arg(++copies));
+            QFile::copy(dossier.Fichier(BaseInterne::NomFichier()), copie);
+            return AutreProgramme(copie).Valeur(QStringLiteral("SELECT count(*) FROM EvtMaj")).toInt();
+        };
+        BaseInterne::FixerDelaiPointDeControle(3600 * 1000);
+        AjouterEvenement(Information, QStringLiteral("vérification"));
+        QCOMPARE(evenementsDansLaCopie(), 0);
+        Frm_Reseau reseau;
+        reseau.Etat_().FixerVerificationEnCours(true);
+        reseau.Etat_().FixerVerificationEnCours(false);
+        QCOMPARE(evenementsDansLaCopie(), 1);
+
+        AjouterEvenement(Information, QStringLiteral("plus tard"));
+        QCOMPARE(evenementsDansLaCopie(), 1);
+        BaseInterne::FixerDelaiPointDeControle(50);
+        QTRY_COMPARE(evenementsDansLaCopie(), 2);
+        BaseInterne::FixerDelaiPointDeControle(BaseInterne::PointDeControleApresMs);
     }
 
     void fichierQuiNEstPasUneBaseRefuse()

@@ -8,8 +8,10 @@
 #include "platform/Systeme.h"
 #include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
+#include "support/FichiersTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
+#include "support/SortieCapturee.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -180,6 +182,24 @@ private slots:
             QCOMPARE(banc.demarre.size(), 1);
         }
         QVERIFY(autre.Executer(QStringLiteral("ROLLBACK")));
+    }
+
+    // A download killed between naming its file and the final rename leaves a hidden partial
+    // file, which no later download may meet: the start removes it, and nothing else.
+    void fichiersPartielsSupprimesAuDemarrage()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        dossier.EcrireFichier(QStringLiteral("maj/.quentaris-partiel-5f3a"), "moitié");
+        dossier.EcrireFichier(QStringLiteral("maj/maj121.zip"), "archive");
+        SortieCapturee sortie;
+        Banc banc;
+        banc.reseau.Demarrer(dossier.Chemin(), false);
+        QCOMPARE(banc.demarre.size(), 1);
+        QCOMPARE(EntreesDossier(dossier.DossierMaj()), QStringList{QStringLiteral("maj121.zip")});
+        QCOMPARE(sortie.Contenant(QStringLiteral("partiel")),
+                 QStringList{QStringLiteral("Fichier partiel abandonné supprimé : ") + dossier.DossierMaj()
+                             + QStringLiteral("/.quentaris-partiel-5f3a")});
     }
 
     void premierDemarrageAvantToutEcouteur()

@@ -164,6 +164,18 @@ private slots:
                      QByteArray("contenu ") + nom);
         QCOMPARE(EntreesDossier(nouveau), QStringList{QStringLiteral("maj123.zip")});
         QCOMPARE(LireFichier(nouveau + QStringLiteral("/maj123.zip")), QByteArray("déjà là"));
+
+        // The same bytes under that name (a copy an earlier attempt left) are no conflict.
+        banc.dossier.EcrireFichier(QStringLiteral("nouveau/maj123.zip"), "contenu maj123.zip");
+        DeplacementMaj encore(banc.etat, [] { return 0; });
+        QSignalSpy fin(&encore, &DeplacementMaj::Termine);
+        encore.Demarrer(banc.dossier.DossierMaj(), nouveau);
+        QTRY_COMPARE(fin.size(), 1);
+        QVERIFY(fin.first().first().toBool());
+        QCOMPARE(EntreesDossier(banc.dossier.DossierMaj()), QStringList());
+        for (const char* nom : {"maj121.zip", "121.pdf", "maj122.zip", "maj123.zip"})
+            QCOMPARE(LireFichier(nouveau + QLatin1Char('/') + QLatin1String(nom)), QByteArray("contenu ") + nom);
+        QCOMPARE(TableParametres::Lire().EmplacementMaj, nouveau);
     }
 
     // A file missing from the old folder is told, and does not stop the others.

@@ -14,4 +14,9 @@ public:
 
     // Runs one statement; a failure is written as a test warning.
     bool Executer(const QString& sql);
+    // The first value of a query's first row as text; "<échec>" when there is none.
+    QString Valeur(const QString& sql);
+
+private:
+    QString m_nom;
 };

@@ -1,19 +1,27 @@
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/TableMajDispo.h"
+#include "core/TableParametres.h"
+#include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
+#include "support/FichiersTest.h"
+#include "support/JournalTest.h"
 #include "support/PetitDisque.h"
 #include "support/Registre.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <memory>
 #include <unistd.h>
@@ -313,6 +321,144 @@ private slots:
         QCOMPARE(serveur.Erreurs().count(controle), 1);
         QCOMPARE(serveur.Erreurs().count(transfert), 1);
         QCOMPARE(serveur.processus.state(), QProcess::Running);
+    }
+
+    // A move of the update folder killed at a step (a real SIGKILL, delivered by strace as the
+    // process enters the n-th call of a system function), then a real start: before it serves,
+    // the update folder the settings name holds every file, and a workstation is served from it.
+    void deplacementTueRepriseAuDemarrage_data()
+    {
+        QTest::addColumn<bool>("autreDisque");
+        QTest::addColumn<QString>("appel");
+        QTest::addColumn<int>("rang");
+        QTest::addColumn<bool>("termine");
+        // Same disk: one rename per file, then the record is removed (unlink).
+        QTest::newRow("même disque, au deuxième fichier") << false << "rename" << 2 << false;
+        QTest::newRow("même disque, nouveau dossier enregistré") << false << "unlink" << 1 << true;
+        // Another disk: the record, then each copy takes its name (linkat); once the new folder is
+        // saved, the sources are removed (unlink).
+        QTest::newRow("autre disque, à la deuxième copie") << true << "linkat" << 3 << false;
+        QTest::newRow("autre disque, nouveau dossier enregistré") << true << "unlink" << 1 << true;
+    }
+    void deplacementTueRepriseAuDemarrage()
+    {
+        QFETCH(bool, autreDisque);
+        QFETCH(QString, appel);
+        QFETCH(int, rang);
+        QFETCH(bool, termine);
+        const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+        if (strace.isEmpty())
+            QSKIP("strace est absent");
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        const QMap<QString, QByteArray> fichiers{{QStringLiteral("maj121.zip"), QByteArray(70000, 'a')},
+                                                 {QStringLiteral("121.pdf"), "documentation"},
+                                                 {QStringLiteral("maj122.zip"), QByteArray(5000, 'b')},
+                                                 {QStringLiteral("maj123.zip"), QByteArray(3000, 'c')}};
+        for (qint64 version : {121, 122, 123}) {
+            MajDispo maj;
+            maj.NumVersionDispo = version;
+            maj.NomFichierMaj = QStringLiteral("maj%1.zip").arg(version);
+            maj.DocAssociee = version == 121;
+            QVERIFY(TableMajDispo::Inserer(maj) > 0);
+        }
+        for (auto f = fichiers.cbegin(); f != fichiers.cend(); ++f)
+            dossier.EcrireFichier(QStringLiteral("maj/") + f.key(), f.value());
+        BaseInterne::Fermer();
+        std::unique_ptr<PetitDisque> disque;
+        if (autreDisque) {
+            disque = std::make_unique<PetitDisque>(QStringLiteral("8m"));
+            PETIT_DISQUE_OU_QSKIP(*disque);
+        }
+        const QString nouveau = autreDisque ? disque->Chemin() : dossier.Fichier(QStringLiteral("nouveau"));
+        QVERIFY(QDir().mkpath(nouveau));
+        const QString enregistrement = dossier.Fichier(QStringLiteral("deplacement-maj.json"));
+
+        QProcess deplacement;
+        deplacement.start(strace,
+                          {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                           QStringLiteral("-e"), QStringLiteral("inject=%1:signal=KILL:when=%2").arg(appel).arg(rang),
+                           QStringLiteral(QUENTARIS_DEPLACEMENT), dossier.Chemin(), nouveau});
+        QVERIFY(deplacement.waitForFinished(20000));
+        if (deplacement.exitStatus() == QProcess::NormalExit && deplacement.exitCode() != 0
+            && deplacement.readAllStandardError().contains("ptrace"))
+            QSKIP("strace ne peut pas suivre un processus ici");
+        QCOMPARE(deplacement.exitStatus(), QProcess::CrashExit);
+        QVERIFY(QFile::exists(enregistrement));
+
+        Serveur serveur({QStringLiteral("--home"), dossier.Chemin()});
+        QTRY_VERIFY_WITH_TIMEOUT(serveur.Erreurs().contains(QStringLiteral("démarré")), 10000);
+        const QString dossierFinal = termine ? nouveau : dossier.DossierMaj();
+        const QString autreDossier = termine ? dossier.DossierMaj() : nouveau;
+        QVERIFY2(serveur.Erreurs().contains(
+                     (termine ? QStringLiteral("a été terminé au démarrage : les mises à jour sont dans « ")
+                              : QStringLiteral("a été annulé au démarrage : les mises à jour restent dans « "))
+                     + dossierFinal + QStringLiteral(" »")),
+                 qPrintable(serveur.Erreurs()));
+        QVERIFY(!QFile::exists(enregistrement));
+        for (auto f = fichiers.cbegin(); f != fichiers.cend(); ++f)
+            QVERIFY2(LireFichier(QDir(dossierFinal).filePath(f.key())) == f.value(), qPrintable(f.key()));
+        QCOMPARE(EntreesDossier(autreDossier), QStringList());
+        QVERIFY(BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier())));
+        QCOMPARE(TableParametres::Lire().EmplacementMaj, dossierFinal);
+        QCOMPARE(LignesJournal().filter(QStringLiteral("interrompu par l'arrêt du serveur")).size(), 1);
+        BaseInterne::Fermer();
+        QCOMPARE(echange(dossier.portTransfert, "RCPMAJ 121"), QByteArray("70000"));
+    }
+
+    // A copy of the internal database taken while the server runs and another program writes
+    // whole transactions of 50 rows: the copy stands alone, passes the engine's check and holds
+    // a whole number of transactions. A copy that cannot be written whole leaves nothing.
+    void sauvegardePendantLeFonctionnement()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        BaseInterne::Fermer();
+        Serveur serveur({QStringLiteral("--home"), dossier.Chemin()});
+        QTRY_VERIFY_WITH_TIMEOUT(serveur.Erreurs().contains(QStringLiteral("démarré")), 10000);
+
+        AutreProgramme ecrivain(dossier.Fichier(BaseInterne::NomFichier()));
+        int transactions = 0;
+        QTimer ecriture;
+        connect(&ecriture, &QTimer::timeout, this, [&] {
+            const QStringList valeurs(50, QStringLiteral("(0, '%1')").arg(QString(200, QLatin1Char('x'))));
+            if (ecrivain.Executer(QStringLiteral("INSERT INTO EvtMaj (TypeEvt, MessageEvt) VALUES ")
+                                  + valeurs.join(QLatin1Char(','))))
+                ++transactions;
+        });
+        ecriture.start(0);
+        QTRY_VERIFY(transactions >= 20);
+
+        QTemporaryDir sauvegardes;
+        const QString copie = sauvegardes.filePath(QStringLiteral("donnees-copie.db"));
+        QProcess sauvegarde;
+        sauvegarde.start(QStringLiteral(QUENTARIS_BINAIRE),
+                         {QStringLiteral("--home"), dossier.Chemin(), QStringLiteral("--sauvegarde"), copie});
+        QTRY_VERIFY_WITH_TIMEOUT(sauvegarde.state() == QProcess::NotRunning, 20000);
+        const int pendant = transactions;
+        ecriture.stop();
+        QVERIFY2(sauvegarde.exitCode() == 0, sauvegarde.readAllStandardError().constData());
+        QCOMPARE(EntreesDossier(sauvegardes.path()), QStringList{QStringLiteral("donnees-copie.db")});
+        {
+            AutreProgramme lecteur(copie);
+            QCOMPARE(lecteur.Valeur(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+            QCOMPARE(lecteur.Valeur(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("delete"));
+            const int lignes = lecteur.Valeur(QStringLiteral("SELECT count(*) FROM EvtMaj")).toInt();
+            QVERIFY2(lignes >= 20 * 50 && lignes <= pendant * 50 && lignes % 50 == 0,
+                     qPrintable(QString::number(lignes)));
+            QCOMPARE(lecteur.Valeur(QStringLiteral("SELECT UtilisateurMaj FROM ParamMajInt")), QStringLiteral("61742"));
+        }
+
+        // A disk too small for the copy: an error, and neither the copy nor a part of it.
+        PetitDisque petit(QStringLiteral("64k"));
+        PETIT_DISQUE_OU_QSKIP(petit);
+        const QString tropGrande = QDir(petit.Chemin()).filePath(QStringLiteral("copie.db"));
+        sauvegarde.start(QStringLiteral(QUENTARIS_BINAIRE),
+                         {QStringLiteral("--home"), dossier.Chemin(), QStringLiteral("--sauvegarde"), tropGrande});
+        QVERIFY(sauvegarde.waitForFinished(20000));
+        QCOMPARE(sauvegarde.exitCode(), 1);
+        QVERIFY(sauvegarde.readAllStandardError().startsWith("quentaris-serveur : base interne non sauvegardée : "));
+        QCOMPARE(EntreesDossier(petit.Chemin()), QStringList());
     }
 
     void secondeCopieRefusee()
