@@ -1,6 +1,6 @@
 #include "ClientUniDATALocal.h"
 
-#include "VerrouDossier.h"
+#include "TemoinCommande.h"
 #include "core/Sortie.h"
 
 #include <QDir>
@@ -71,9 +71,7 @@ public:
             plusTard(IssueCommande::Terminee);
             return;
         }
-        bool occupe = m_client.CommandeEnCours(dossier);
-        const int verrou = occupe ? -1 : VerrouDossier::Prendre(dossier, &occupe);
-        if (occupe) {
+        if (m_client.CommandeEnCours(dossier)) {
             plusTard(IssueCommande::DejaEnCours);
             return;
         }
@@ -93,23 +91,29 @@ public:
                            + QStringLiteral(" dépasse le temps accordé : elle continue sans être attendue."));
             terminer(IssueCommande::Depassee);
         });
-        QObject::connect(processus, &QProcess::finished, processus, [terminer, processus] {
+        // Known once started; the process object forgets it when the process ends.
+        auto pid = std::make_shared<qint64>(0);
+        QObject::connect(processus, &QProcess::finished, processus, [terminer, processus, dossier, pid] {
+            TemoinCommande::Effacer(dossier, *pid);
             terminer(IssueCommande::Terminee);
             processus->deleteLater();
         });
         QObject::connect(processus, &QProcess::errorOccurred, processus,
-                         [terminer, processus, programme](QProcess::ProcessError erreur) {
+                         [terminer, processus, programme, dossier, pid](QProcess::ProcessError erreur) {
                              if (erreur != QProcess::FailedToStart)
                                  return;
+                             TemoinCommande::Effacer(dossier, *pid);
                              Sortie::Ecrire(QStringLiteral("Le programme ") + programme
                                             + QStringLiteral(" n'a pas pu être lancé : ") + processus->errorString());
                              terminer(IssueCommande::NonLancee);
                              processus->deleteLater();
                          });
-        VerrouDossier::Transmettre(*processus, verrou);
         limite->start(m_client.DelaiCommandeMs());
         processus->start(programme, mots.mid(1));
-        VerrouDossier::Fermer(verrou);
+        // The command's own process, not what it may leave running in the background.
+        *pid = processus->processId();
+        if (*pid > 0)
+            TemoinCommande::Ecrire(dossier, *pid);
     }
 
     int LireEnregistrement(const QString& fichier, const QString& cle) override
@@ -169,5 +173,5 @@ bool ClientUniDATALocal::CommandeEnCours(const QString& dossier) const
             return true;
     }
     // Started by an earlier run of the server, or by another copy.
-    return VerrouDossier::Occupe(dossier);
+    return TemoinCommande::EnCours(dossier);
 }

@@ -7,8 +7,9 @@
 // The database server on this machine, reached through its folders: a database is its
 // folder, the command LANCEMAJCD is the program INSTALLMAJ/LANCEMAJCD of that folder, and the
 // database file INSTALLMAJ is the folder of that name, one file per record key. The client
-// keeps the commands it started and each holds a lock on its folder: one database never runs
-// two at once, and a command still running when the server stops is left to finish.
+// keeps the commands it started and records each one's process in its folder: one database
+// never runs two at once, and a command still running when the server stops is left to
+// finish and still seen running by the server that follows.
 class ClientUniDATALocal : public QObject, public ClientUniDATA
 {
     Q_OBJECT

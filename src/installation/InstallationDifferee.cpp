@@ -3,6 +3,7 @@
 #include "InstallationServeur.h"
 #include "core/Frm_Reseau.h"
 #include "core/Horloge.h"
+#include "core/Journal.h"
 #include "core/Messages.h"
 #include "core/Sortie.h"
 #include "core/TableMajAttente.h"
@@ -99,6 +100,7 @@ void InstallationDifferee::Planifier(const QDateTime& depart, const QString& fic
     m_plan.FichierPlanifie = fichier;
     m_plan.VersionPlanifiee = version;
     m_plan.IdPlanifie = id;
+    m_retenue = false;
     TableMajAttente::FixerDiffere(id.toLongLong(), true);
     m_reseau.Tim_InstallDiffere.start();
 }
@@ -106,6 +108,39 @@ void InstallationDifferee::Planifier(const QDateTime& depart, const QString& fic
 void InstallationDifferee::Vider()
 {
     m_plan = InstallationPlanifiee();
+    m_retenue = false;
+}
+
+QString InstallationDifferee::raisonAttente() const
+{
+    if (m_installation.RapportVerrouille())
+        return QStringLiteral("le rapport d'une installation attendait toujours le mot de passe de déverrouillage");
+    if (m_installation.EnCours())
+        return QStringLiteral("une installation de mise à jour serveur était toujours en cours");
+    return QStringLiteral("un déplacement du dossier des mises à jour était toujours en cours");
+}
+
+void InstallationDifferee::abandonner(const QDateTime& maintenant)
+{
+    m_reseau.Tim_InstallDiffere.stop();
+    const QString prevue = QStringLiteral(" prévue le ") + m_plan.DatePlanifiee.toString(QStringLiteral("dd/MM/yyyy"))
+        + QStringLiteral(" à ") + m_plan.HeurePlanifiee;
+    Sortie::Ecrire(QStringLiteral("L'installation différée de la mise à jour serveur ") + m_plan.VersionPlanifiee
+                   + prevue + QStringLiteral(" n'a pas été lancée : il est ")
+                   + maintenant.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"))
+                   + QStringLiteral(", plus de cinq minutes après l'heure prévue. La mise à jour reste en attente."));
+    // Still held back at its last tick: say by what. Otherwise no tick came in time.
+    const QString raison = m_retenue && m_reseau.Etat_().InstallationEnCours
+        ? QString(QStringLiteral("cinq minutes après l'heure prévue, ") + raisonAttente())
+        : QStringLiteral("le serveur n'a pu s'en occuper que le ") + maintenant.toString(QStringLiteral("dd/MM/yyyy"))
+            + QStringLiteral(" à ") + maintenant.toString(QStringLiteral("HH:mm:ss"))
+            + QStringLiteral(", plus de cinq minutes après l'heure prévue (machine en veille ou horloge modifiée)");
+    AjouterEvenement(TypeEvenement::Anomalie,
+                     QStringLiteral("L'installation différée de la mise à jour serveur ") + m_plan.VersionPlanifiee
+                         + prevue + QStringLiteral(" n'a pas été lancée : ") + raison
+                         + QStringLiteral(". La mise à jour reste en attente et n'est plus planifiée."));
+    TableMajAttente::FixerDiffere(m_plan.IdPlanifie.toLongLong(), false);
+    Vider();
 }
 
 void InstallationDifferee::Tic()
@@ -120,21 +155,17 @@ void InstallationDifferee::Tic()
     if (retard < 0)
         return;
     if (retard > RetardMaximalSecondes) {
-        // A suspended machine or a clock jump: never start hours late, in working time.
-        m_reseau.Tim_InstallDiffere.stop();
-        Sortie::Ecrire(
-            QStringLiteral("L'installation différée de la mise à jour serveur ") + m_plan.VersionPlanifiee
-            + QStringLiteral(" prévue le ") + m_plan.DatePlanifiee.toString(QStringLiteral("dd/MM/yyyy"))
-            + QStringLiteral(" à ") + m_plan.HeurePlanifiee + QStringLiteral(" n'a pas été lancée : il est ")
-            + maintenant.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"))
-            + QStringLiteral(", plus de cinq minutes après l'heure prévue. La mise à jour reste en attente."));
-        TableMajAttente::FixerDiffere(m_plan.IdPlanifie.toLongLong(), false);
-        Vider();
+        // Held back too long, a suspended machine or a clock jump: never start hours late, in
+        // working time.
+        abandonner(maintenant);
         return;
     }
-    // Another installation runs: start once it is over, while still within the five minutes.
-    if (m_reseau.Etat_().InstallationEnCours)
+    // Another installation or a move runs: start once it is over, while still within the five
+    // minutes.
+    if (m_reseau.Etat_().InstallationEnCours) {
+        m_retenue = true;
         return;
+    }
     m_reseau.Tim_InstallDiffere.stop();
     m_installation.InstallerMajServeur(m_plan.FichierPlanifie, m_plan.VersionPlanifiee, m_plan.IdPlanifie);
 }

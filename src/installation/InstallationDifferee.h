@@ -41,7 +41,8 @@ QString TexteConfirmation(const QDateTime& depart);
 } // namespace Planification
 
 // The deferred start: on each tick of the controller's timer, starts the planned
-// installation once its moment has come, if it is at most five minutes late.
+// installation once its moment has come, if it is at most five minutes late. A plan given up
+// is told in the journal, with the reason, and its update no longer shows as planned.
 class InstallationDifferee : public QObject
 {
     Q_OBJECT
@@ -60,7 +61,13 @@ public:
     void Tic();
 
 private:
+    // What keeps the start waiting at this tick.
+    QString raisonAttente() const;
+    void abandonner(const QDateTime& maintenant);
+
     Frm_Reseau& m_reseau;
     InstallationServeur& m_installation;
     InstallationPlanifiee m_plan;
+    // A tick after the planned moment found another installation or a move running.
+    bool m_retenue = false;
 };

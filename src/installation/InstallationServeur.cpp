@@ -140,6 +140,7 @@ void InstallationServeur::InstallerMajServeur(const QString& fichier, const QStr
     }
 
     etat.InstallationEnCours = true;
+    m_enCours = true;
     const QString dossierVersion = serveur + QLatin1Char('/') + version;
     Systeme::CreerDossierSiAbsent(serveur);
     Systeme::CreerDossierSiAbsent(dossierVersion);
@@ -148,6 +149,7 @@ void InstallationServeur::InstallerMajServeur(const QString& fichier, const QStr
     QStringList anomalies;
     if (!ExtractionArchive::ExtraireArchive(archive, dossierVersion, QString(), &anomalies)) {
         etat.InstallationEnCours = false;
+        m_enCours = false;
         refuser(MessageExtractionIncomplete(archive, version, anomalies));
         return;
     }
@@ -187,6 +189,9 @@ void InstallationServeur::apresBases(int resultat)
         apresRapport();
         return;
     }
+    // A line with code "2" locks the report until the unlock password is typed.
+    for (const ResultatBase& r : m_bases.ResultatsMajBases())
+        m_rapportVerrouille = m_rapportVerrouille || r.Code == QLatin1String("2");
     QPointer<InstallationServeur> moi(this);
     m_reseau.Etat_().RapportEnAttente = true;
     m_interlocuteur->AfficherRapport(m_bases.ResultatsMajBases(), [moi] {
@@ -199,6 +204,7 @@ void InstallationServeur::apresBases(int resultat)
 
 void InstallationServeur::apresRapport()
 {
+    m_rapportVerrouille = false;
     if (m_bases.RedemarrageNecessaire && redemarrer())
         return;
     finir();
@@ -239,6 +245,7 @@ bool InstallationServeur::redemarrer()
 void InstallationServeur::finir()
 {
     m_reseau.Etat_().InstallationEnCours = false;
+    m_enCours = false;
     BaseInterne::PointDeControle();
     m_bases.OublierIdentifiants();
     const bool installee = m_installee;

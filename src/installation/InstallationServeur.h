@@ -29,6 +29,11 @@ public:
 
     MiseAJourBases& Bases() { return m_bases; }
 
+    // True from the start of an installation until its report is closed.
+    bool EnCours() const { return m_enCours; }
+    // True while the report of a failed database update waits for the unlock password.
+    bool RapportVerrouille() const { return m_rapportVerrouille; }
+
     // The server folder, without a trailing separator.
     QString DossierServeur() const;
 
@@ -59,5 +64,7 @@ private:
     QString m_version;
     QString m_id;
     bool m_installee = false;
+    bool m_enCours = false;
+    bool m_rapportVerrouille = false;
     std::function<void(bool)> m_fin;
 };

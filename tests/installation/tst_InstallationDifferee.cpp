@@ -5,9 +5,12 @@
 #include "installation/InstallationServeur.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
+#include "support/JournalTest.h"
 #include "support/Registre.h"
 #include "support/SiteInstallation.h"
+#include "support/SortieCapturee.h"
 
+#include <QFile>
 #include <QTest>
 #include <memory>
 
@@ -135,11 +138,22 @@ private slots:
     void tropTardLePlanEstAbandonne()
     {
         planifierA14h();
-        QVERIFY(!ticA(a(2026, 12, 15, 14, 5, 1)));
+        {
+            SortieCapturee sortie;
+            QVERIFY(!ticA(a(2026, 12, 15, 14, 5, 1)));
+            QCOMPARE(sortie.Contenant(QStringLiteral("n'a pas été lancée")).size(), 1);
+        }
         QVERIFY(!m_reseau->Tim_InstallDiffere.isActive());
         QVERIFY(m_differee->Plan().Vide());
         QVERIFY(!m_site->Differee(m_id));
         QVERIFY(!m_site->Installee(m_id));
+        // Told where the administrator looks the next morning.
+        QCOMPARE(LignesJournal(),
+                 QStringList{QStringLiteral("1|L'installation différée de la mise à jour serveur 512 prévue le "
+                                            "15/12/2026 à 14:00:00 n'a pas été lancée : le serveur n'a pu s'en "
+                                            "occuper que le 15/12/2026 à 14:05:01, plus de cinq minutes après "
+                                            "l'heure prévue (machine en veille ou horloge modifiée). La mise à jour "
+                                            "reste en attente et n'est plus planifiée.")});
 
         planifierA14h();
         QVERIFY(ticA(a(2026, 12, 15, 14, 5, 0)));
@@ -156,14 +170,65 @@ private slots:
         m_reseau->Etat_().InstallationEnCours = false;
         QVERIFY(ticA(a(2026, 12, 15, 14, 3, 1)));
 
-        // Still busy once the five minutes are over: the plan is given up.
+        // Still busy once the five minutes are over: the plan is given up, and the journal
+        // says why.
         QTRY_COMPARE_WITH_TIMEOUT(m_personne.rapports.size(), 1, 20000);
         m_differee->Planifier(a(2026, 12, 15, 15, 0, 0), m_fichier, QStringLiteral("512"), QString::number(m_id));
         QVERIFY(!ticA(a(2026, 12, 15, 15, 4, 0)));
         QVERIFY(!ticA(a(2026, 12, 15, 15, 5, 30)));
         QVERIFY(m_differee->Plan().Vide());
+        QVERIFY(!m_site->Differee(m_id));
+        QCOMPARE(LignesJournal(),
+                 QStringList{QStringLiteral("1|L'installation différée de la mise à jour serveur 512 prévue le "
+                                            "15/12/2026 à 15:00:00 n'a pas été lancée : cinq minutes après l'heure "
+                                            "prévue, une installation de mise à jour serveur était toujours en "
+                                            "cours. La mise à jour reste en attente et n'est plus planifiée.")});
         m_personne.fermerRapport();
         QVERIFY(m_site->Installee(m_id));
+    }
+
+    // Held back past its five minutes by a move of the update folder, or by the report of a
+    // failed installation waiting for the unlock password.
+    void retenueAuDelaDeSesCinqMinutes_data()
+    {
+        QTest::addColumn<bool>("rapportVerrouille");
+        QTest::addColumn<QString>("raison");
+        QTest::newRow("déplacement") << false
+                                     << QStringLiteral("un déplacement du dossier des mises à jour était toujours en "
+                                                       "cours");
+        QTest::newRow("rapport verrouillé")
+            << true
+            << QStringLiteral("le rapport d'une installation attendait toujours le mot de passe de déverrouillage");
+    }
+
+    void retenueAuDelaDeSesCinqMinutes()
+    {
+        QFETCH(bool, rapportVerrouille);
+        QFETCH(QString, raison);
+        if (rapportVerrouille) {
+            QFile(m_site->Base(QStringLiteral("COMPTA")) + QStringLiteral("/REFUS")).open(QIODevice::WriteOnly);
+            m_installation->InstallerMajServeur(m_fichier, QStringLiteral("512"), QString::number(m_id));
+            QTRY_COMPARE_WITH_TIMEOUT(m_personne.rapports.size(), 1, 20000);
+            QCOMPARE(m_personne.rapports.first().first().Code, QStringLiteral("2"));
+        } else {
+            // As a move of the update folder holds it.
+            m_reseau->Etat_().InstallationEnCours = true;
+        }
+        planifierA14h();
+        QVERIFY(!ticA(a(2026, 12, 15, 14, 0, 0)));
+        QVERIFY(!ticA(a(2026, 12, 15, 14, 5, 1)));
+        QVERIFY(!m_reseau->Tim_InstallDiffere.isActive());
+        QVERIFY(m_differee->Plan().Vide());
+        QVERIFY(!m_site->Differee(m_id));
+        QCOMPARE(LignesJournal(),
+                 QStringList{QStringLiteral("1|L'installation différée de la mise à jour serveur 512 prévue le "
+                                            "15/12/2026 à 14:00:00 n'a pas été lancée : cinq minutes après l'heure "
+                                            "prévue, ")
+                             + raison + QStringLiteral(". La mise à jour reste en attente et n'est plus planifiée.")});
+        if (rapportVerrouille) {
+            m_personne.fermerRapport();
+            QVERIFY(!m_site->Installee(m_id));
+        }
     }
 };
 

@@ -2,16 +2,19 @@
 #include "installation/ClientUniDATALocal.h"
 #include "installation/ExtractionArchive.h"
 #include "installation/MiseAJourBases.h"
+#include "installation/TemoinCommande.h"
 #include "support/DossierTest.h"
 #include "support/Registre.h"
 #include "support/SiteInstallation.h"
 #include "support/SortieCapturee.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
+#include <csignal>
 #include <memory>
 
 namespace {
@@ -41,6 +44,8 @@ class TstMiseAJourBases : public QObject
     std::unique_ptr<ClientUniDATALocal> m_client;
     std::unique_ptr<MiseAJourBases> m_bases;
     InterlocuteurInstallationScripte m_personne;
+    // Processes a command left behind, ended with the test.
+    QList<qint64> m_restes;
 
     // Unpacks the update of that version into the server folder, as the installation does.
     QString deballer(const QString& version, bool serveur = false, bool installMaj = true)
@@ -76,6 +81,9 @@ private slots:
 
     void cleanup()
     {
+        for (const qint64 pid : std::as_const(m_restes))
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+        m_restes.clear();
         m_bases.reset();
         m_client.reset();
         m_site.reset();
@@ -274,6 +282,45 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!m_client->CommandeEnCours(paie), 10000);
         QCOMPARE(executer(QStringLiteral("512")), 0);
         QCOMPARE(SiteInstallation::Lire(paie + QStringLiteral("/journal.txt")), QByteArray("debut\nfin\ndebut\nfin\n"));
+    }
+
+    // A command that leaves a process behind (a service it restarts, a daemon): once the
+    // command itself has ended, its database updates again.
+    void commandeQuiLaisseUnProcessus()
+    {
+        m_site->Declarer({QStringLiteral("COMPTA")});
+        deballer(QStringLiteral("512"));
+        const QString compta = m_site->Base(QStringLiteral("COMPTA"));
+        QFile(compta + QStringLiteral("/RESTE")).open(QIODevice::WriteOnly);
+        QCOMPARE(executer(QStringLiteral("512")), 0);
+        const qint64 reste = SiteInstallation::Lire(compta + QStringLiteral("/reste.pid")).trimmed().toLongLong();
+        QVERIFY(reste > 0);
+        m_restes.append(reste);
+        QFile::remove(compta + QStringLiteral("/RESTE"));
+
+        QCOMPARE(executer(QStringLiteral("512")), 0);
+        QCOMPARE(lignes(m_bases->ResultatsMajBases()), QStringList{QStringLiteral("COMPTA|Installée||1")});
+        QCOMPARE(SiteInstallation::Lire(compta + QStringLiteral("/journal.txt")),
+                 QByteArray("debut\nfin\ndebut\nfin\n"));
+        QCOMPARE(::kill(static_cast<pid_t>(reste), 0), 0);
+
+        // The record of a command that ended while no server watched, whose pid now names
+        // another process (this test program): started at another moment, or before a reboot.
+        const QByteArray stat = SiteInstallation::Lire(QStringLiteral("/proc/self/stat"));
+        const QByteArray debut = stat.mid(stat.lastIndexOf(')') + 1).simplified().split(' ').value(19);
+        const QByteArray boot = SiteInstallation::Lire(QStringLiteral("/proc/sys/kernel/random/boot_id")).trimmed();
+        const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+        const QString temoin = QStringLiteral("unidata/COMPTA/") + TemoinCommande::NomFichier();
+        for (const QByteArray& autre : QList<QByteArray>{pid + " 1 " + boot, pid + ' ' + debut + " 0"}) {
+            m_dossier->EcrireFichier(temoin, autre + '\n');
+            QCOMPARE(executer(QStringLiteral("512")), 0);
+        }
+        // The very process it names still runs: no command starts there.
+        m_dossier->EcrireFichier(temoin, pid + ' ' + debut + ' ' + boot + '\n');
+        QCOMPARE(executer(QStringLiteral("512")), 1);
+        QCOMPARE(
+            lignes(m_bases->ResultatsMajBases()),
+            QStringList{QStringLiteral("COMPTA|Erreur|La mise à jour précédente de la base est toujours en cours|2")});
     }
 
     // A copy of INSTALLMAJ that fails (a file where the update has a folder) fails that

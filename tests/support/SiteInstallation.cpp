@@ -18,6 +18,7 @@ const char* const kCommande = "#!/bin/sh\n"
                               "printf '%s\\n' \"$@\" > arguments.txt\n"
                               "pwd > dossier.txt\n"
                               "while [ -e ATTENTE ]; do sleep 0.05; done\n"
+                              "[ -e RESTE ] && (sleep 60 & echo $! > reste.pid)\n"
                               "echo fin >> journal.txt\n"
                               "[ -e REFUS ] && exit 0\n"
                               ": > \"INSTALLMAJ/$(basename \"$1\")\"\n";

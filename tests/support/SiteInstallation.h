@@ -18,7 +18,8 @@ class Etat;
 // folders, and update archives in the update folder. The database-side command of these
 // archives records its arguments in "arguments.txt" of the database folder and writes the
 // version's record, unless the database folder holds a file "REFUS"; while it holds a file
-// "ATTENTE" the command keeps running. Each run appends "debut" when it starts and "fin" when
+// "ATTENTE" the command keeps running; with a file "RESTE" it leaves a process running for a
+// minute after its end, its pid in "reste.pid". Each run appends "debut" when it starts and "fin" when
 // it ends to "journal.txt" of the database folder.
 class SiteInstallation
 {
