@@ -1,22 +1,15 @@
 #include "TemoinCommande.h"
 
 #include "core/Sortie.h"
+#include "platform/Processus.h"
 
 #include <QDir>
 #include <QFile>
-#include <QList>
 #include <QSaveFile>
 
 namespace TemoinCommande {
 
 namespace {
-
-struct Identite
-{
-    qint64 pid = 0;
-    QByteArray debut;
-    QByteArray demarrage;
-};
 
 QByteArray lire(const QString& chemin)
 {
@@ -24,45 +17,20 @@ QByteArray lire(const QString& chemin)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Changes at every boot: a pid and start time recorded before a reboot never match again.
-QByteArray demarrage()
-{
-    return lire(QStringLiteral("/proc/sys/kernel/random/boot_id")).trimmed();
-}
-
-// The start time of a running process; empty when it has ended (gone, or a zombie waiting
-// to be reaped) or when /proc cannot tell.
-QByteArray debut(qint64 pid)
-{
-    if (pid <= 0)
-        return QByteArray();
-    const QByteArray stat = lire(QStringLiteral("/proc/") + QString::number(pid) + QStringLiteral("/stat"));
-    // The command name, in parentheses, may hold spaces and parentheses itself.
-    const qsizetype nom = stat.lastIndexOf(')');
-    if (nom < 0)
-        return QByteArray();
-    const QList<QByteArray> champs = stat.mid(nom + 1).simplified().split(' ');
-    // champs[0] is the third field (the state), champs[19] the twenty-second (the start time).
-    if (champs.size() < 20 || champs.at(0) == "Z" || champs.at(0) == "X")
-        return QByteArray();
-    return champs.at(19);
-}
-
 QString chemin(const QString& dossier)
 {
     return QDir(dossier).filePath(NomFichier());
 }
 
-Identite enregistree(const QString& dossier)
+// The pid and the identity recorded; a pid of 0 when there is no record that can be read.
+qint64 enregistree(const QString& dossier, QByteArray* identite)
 {
-    const QList<QByteArray> champs = lire(chemin(dossier)).simplified().split(' ');
-    Identite identite;
-    if (champs.size() != 3)
-        return identite;
-    identite.pid = champs.at(0).toLongLong();
-    identite.debut = champs.at(1);
-    identite.demarrage = champs.at(2);
-    return identite;
+    const QByteArray ligne = lire(chemin(dossier)).trimmed();
+    const qsizetype espace = ligne.indexOf(' ');
+    if (espace <= 0)
+        return 0;
+    *identite = ligne.mid(espace + 1);
+    return ligne.left(espace).toLongLong();
 }
 
 } // namespace
@@ -74,15 +42,14 @@ QString NomFichier()
 
 void Ecrire(const QString& dossier, qint64 pid)
 {
-    const QByteArray depuis = debut(pid);
-    const QByteArray boot = demarrage();
-    // Already over, or a system without /proc: the server's own list is all there is.
-    if (depuis.isEmpty() || boot.isEmpty())
+    const QByteArray identite = Processus::Identite(pid);
+    // Already over, or a system that cannot tell: the server's own list is all there is.
+    if (identite.isEmpty())
         return;
     // Whole or not at all: a server stopped half way never leaves a record that cannot be read.
     QSaveFile fichier(chemin(dossier));
-    if (fichier.open(QIODevice::WriteOnly)
-        && fichier.write(QByteArray::number(pid) + ' ' + depuis + ' ' + boot + '\n') >= 0 && fichier.commit())
+    if (fichier.open(QIODevice::WriteOnly) && fichier.write(QByteArray::number(pid) + ' ' + identite + '\n') >= 0
+        && fichier.commit())
         return;
     Sortie::Ecrire(QStringLiteral("La commande LANCEMAJCD de la base ") + dossier
                    + QStringLiteral(" ne peut pas être notée dans ") + chemin(dossier) + QStringLiteral(" (")
@@ -92,16 +59,16 @@ void Ecrire(const QString& dossier, qint64 pid)
 
 void Effacer(const QString& dossier, qint64 pid)
 {
-    if (pid > 0 && enregistree(dossier).pid == pid)
+    QByteArray identite;
+    if (pid > 0 && enregistree(dossier, &identite) == pid)
         QFile::remove(chemin(dossier));
 }
 
 bool EnCours(const QString& dossier)
 {
-    const Identite identite = enregistree(dossier);
-    if (identite.pid <= 0 || identite.debut.isEmpty())
-        return false;
-    return debut(identite.pid) == identite.debut && demarrage() == identite.demarrage;
+    QByteArray identite;
+    const qint64 pid = enregistree(dossier, &identite);
+    return pid > 0 && !identite.isEmpty() && Processus::Identite(pid) == identite;
 }
 
 } // namespace TemoinCommande
