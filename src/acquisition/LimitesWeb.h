@@ -18,9 +18,14 @@ struct LimitesWeb
     // Waits before the new attempts of a download that failed for a passing reason; there are
     // as many retries as waits.
     QVector<int> RelancesMs = {10 * 1000, 30 * 1000, 90 * 1000};
-    // An attempt that grew the file by at least this many bytes before failing proved the
-    // link works: it is resumed at once and not counted among the retries.
+    // An attempt that took the file at least this many bytes beyond the most it ever held in
+    // this download proved the link works: it is resumed at once and not counted among the
+    // retries. Measured against the most ever held, so that a service that ignores ranges and
+    // cuts at varying points cannot pass for progress by starting over.
     qint64 ProgresSuffisant = 1024 * 1024;
+    // Attempts of one download in all, progress or not: past them the download fails, so a
+    // check always ends.
+    int TentativesMax = 20;
     // Largest file kept when no size is announced (the documentation), so that a body
     // without end never fills the update folder's disk.
     qint64 TailleMaxSansAnnonce = 256 * 1024 * 1024;

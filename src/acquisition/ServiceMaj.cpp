@@ -116,6 +116,49 @@ void SignalerTelechargement(const Etat& etat, const QString& utilisateur, const 
 
 namespace {
 
+// The name under which an update's file is kept: the one taken from its path, unless a row of
+// another version names it, for that update's file must stay as it is (a row of the same
+// version is the same update downloaded again). It then gets the version number before it,
+// "1002-MAJ.zip", and a further number when a row names that too, "1002-2-MAJ.zip"; a number
+// before an admissible name leaves it admissible (no drive, no root, no ".." step). `autres`
+// receives the versions whose file has the name taken from the path. Nothing when
+// the internal database cannot be read.
+std::optional<QString> nomDeFichierPropre(const QString& numero, const QString& nomAnnonce, QVector<qint64>* autres)
+{
+    BaseInterne::SuiviEchecs lecture;
+    const qint64 version = numero.toLongLong();
+    for (const MajDispo& m : TableMajDispo::NommantFichier(nomAnnonce))
+        if (m.NumVersionDispo != version && !autres->contains(m.NumVersionDispo))
+            autres->append(m.NumVersionDispo);
+    if (lecture.Echec())
+        return std::nullopt;
+    if (autres->isEmpty())
+        return nomAnnonce;
+    for (int n = 1;; ++n) {
+        QString nom = numero;
+        if (n > 1)
+            nom += QLatin1Char('-') + QString::number(n);
+        nom += QLatin1Char('-') + nomAnnonce;
+        const bool pris = !TableMajDispo::NommantFichier(nom).isEmpty();
+        if (lecture.Echec())
+            return std::nullopt;
+        if (!pris)
+            return nom;
+    }
+}
+
+// "1001", "1001 et 1003", "1001, 1003 et 1004".
+QString listeVersions(const QVector<qint64>& versions)
+{
+    QString texte;
+    for (int i = 0; i < versions.size(); ++i) {
+        if (i > 0)
+            texte += i == versions.size() - 1 ? QStringLiteral(" et ") : QStringLiteral(", ");
+        texte += QString::number(versions.at(i));
+    }
+    return texte;
+}
+
 void telechargerDocumentation(const QString& adresseFichier, const QString& dossier, const QString& numero,
                               QObject* contexte, const SuiviTelechargement& suivi, std::function<void()> fin)
 {
@@ -140,7 +183,7 @@ void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QStr
                           const SuiviTelechargement& suivi, std::function<void(IssueMaj)> fin)
 {
     const QString adresseAnnoncee = AdressesService::Fichier(etat.AdresseService(), v.Chemin);
-    const QString nomLocal = AdressesService::NomFichierDepuisUrl(adresseAnnoncee);
+    const QString nomAnnonce = AdressesService::NomFichierDepuisUrl(adresseAnnoncee);
     const QString adresse = AdressesService::CheminVersUrl(adresseAnnoncee);
     const QString dossier = etat.EmplacementMaj;
 
@@ -152,15 +195,27 @@ void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QStr
         fin(IssueMaj::Ignoree);
         return;
     }
-    if (!AdressesService::NomLocalAdmissible(nomLocal)) {
+    if (!AdressesService::NomLocalAdmissible(nomAnnonce)) {
         AjouterEvenement(Anomalie,
                          QStringLiteral("La mise à jour ") + v.Numero
-                             + QStringLiteral(" ne peut pas être téléchargée : le nom de fichier « ") + nomLocal
+                             + QStringLiteral(" ne peut pas être téléchargée : le nom de fichier « ") + nomAnnonce
                              + QStringLiteral(" » tiré de son chemin « ") + v.Chemin
                              + QStringLiteral(" » n'est pas admissible."));
         fin(IssueMaj::Ignoree);
         return;
     }
+    QVector<qint64> autres;
+    const std::optional<QString> nomPropre = nomDeFichierPropre(v.Numero, nomAnnonce, &autres);
+    if (!nomPropre) {
+        AjouterEvenement(Anomalie,
+                         QStringLiteral("La mise à jour ") + v.Numero
+                             + QStringLiteral(" n'a pas été téléchargée : la base de données interne du serveur de "
+                                              "mise à jour n'a pas pu être lue, le nom de son fichier ne peut pas "
+                                              "être choisi sans risquer de remplacer celui d'une autre mise à jour."));
+        fin(IssueMaj::Echouee);
+        return;
+    }
+    const QString nomLocal = *nomPropre;
 
     const QString cible = QDir(dossier).filePath(nomLocal);
     const Etat* e = &etat;
@@ -196,6 +251,16 @@ void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QStr
                 fin(IssueMaj::Echouee);
                 return;
             }
+            if (nomLocal != nomAnnonce)
+                AjouterEvenement(Avertissement,
+                                 QStringLiteral("Le fichier de la mise à jour ") + numero
+                                     + QStringLiteral(" a été enregistré sous le nom « ") + nomLocal
+                                     + QStringLiteral(" », car le nom « ") + nomAnnonce
+                                     + QStringLiteral(" » tiré de son chemin « ") + v.Chemin
+                                     + QStringLiteral(" » est déjà celui du fichier ")
+                                     + (autres.size() > 1 ? QStringLiteral("des mises à jour ")
+                                                          : QStringLiteral("de la mise à jour "))
+                                     + listeVersions(autres) + QStringLiteral(", qui a été conservé."));
             SignalerTelechargement(
                 *e, utilisateur, numero, v.Environnement, contexte, [=, fin = std::move(fin)]() mutable {
                     const auto enregistree = [fin = std::move(fin)] {

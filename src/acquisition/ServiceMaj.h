@@ -38,8 +38,9 @@ enum class IssueMaj
 };
 
 // Downloads one update into the update folder, records it, acknowledges it and fetches its
-// documentation. `suivi` hears of the update file's bytes and of the waits before new attempts
-// (of the file and of its documentation).
+// documentation. The file takes the name at the end of its path, or a name of its own when a
+// row of another version names that file (journalled), which is never replaced. `suivi` hears of the update file's
+// bytes and of the waits before new attempts (of the file and of its documentation).
 void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& version, const QString& utilisateur,
                           QObject* contexte, const SuiviTelechargement& suivi, std::function<void(IssueMaj)> fin);
 

@@ -48,7 +48,6 @@ void TelechargementFichier::tenter()
     if (m_contexte.isNull())
         return;
     ++m_tentatives;
-    m_tailleAvant = m_fichier.Taille();
     m_tentative = new TentativeFichier(
         m_url, m_client, m_fichier, m_tailleAttendue, this, [this](const IssueTentative& i) { tentativeFinie(i); },
         m_suivi.Progression);
@@ -69,14 +68,21 @@ void TelechargementFichier::tentativeFinie(const IssueTentative& issue)
     }
     const LimitesWeb& limites = RequeteWeb::Limites();
     // Bytes received again after a service that ignores ranges started the file over are no
-    // progress: only the file's growth counts.
-    const bool progres = m_fichier.Taille() - m_tailleAvant >= limites.ProgresSuffisant;
-    if (!issue.Passager || (!progres && m_relances >= limites.RelancesMs.size())) {
+    // progress, whatever the previous attempt held: only growth beyond the most the file ever
+    // held counts, so cuts at alternating points cannot renew the retries for ever.
+    const bool progres = m_fichier.Taille() - m_plusGrand >= limites.ProgresSuffisant;
+    m_plusGrand = qMax(m_plusGrand, m_fichier.Taille());
+    const bool epuisees = m_tentatives >= limites.TentativesMax;
+    if (!issue.Passager || epuisees || (!progres && m_relances >= limites.RelancesMs.size())) {
         if (issue.Issue == IssueTelechargement::Echec && issue.ProxyActif && !issue.Journalisee)
             AjouterEvenement(Anomalie,
                              QStringLiteral("Erreur de récupération de la mise à jour ") + m_fichier.Cible()
                                  + QStringLiteral(", erreur de configuration du proxy : ") + issue.Raison);
-        rendre(issue.Issue, issue.Raison);
+        QString raison = issue.Raison;
+        if (issue.Passager && epuisees)
+            raison
+                += QStringLiteral(" ; abandon après ") + QString::number(m_tentatives) + QStringLiteral(" tentatives");
+        rendre(issue.Issue, raison);
         return;
     }
     if (progres)

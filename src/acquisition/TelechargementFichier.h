@@ -37,5 +37,5 @@ private:
     QPointer<TentativeFichier> m_tentative;
     int m_tentatives = 0;
     int m_relances = 0; // retries used: attempts that failed without bringing enough
-    qint64 m_tailleAvant = 0; // size of the file when the attempt under way began
+    qint64 m_plusGrand = 0; // the most the file held at the end of any attempt so far
 };

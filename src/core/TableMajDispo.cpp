@@ -94,6 +94,12 @@ qint64 Compte()
     return BaseInterne::Suivante(q) ? q.value(0).toLongLong() : 0;
 }
 
+QVector<MajDispo> NommantFichier(const QString& nom)
+{
+    return toutLire(BaseInterne::Executer(
+        QStringLiteral("SELECT * FROM MajDispo WHERE NomFichierMaj = ? COLLATE SANSCASSE ORDER BY IdMajDispo"), {nom}));
+}
+
 QVector<MajDispo> Toutes()
 {
     return toutLire(BaseInterne::Executer(QStringLiteral("SELECT * FROM MajDispo ORDER BY IdMajDispo")));

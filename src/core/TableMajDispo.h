@@ -42,6 +42,10 @@ std::optional<MajDispo> PosteDeVersion(qint64 version);
 
 qint64 Compte();
 
+// Every download whose file has this name in the update folder, letter case ignored (the
+// folder may lie on a file system that ignores it), in download order.
+QVector<MajDispo> NommantFichier(const QString& nom);
+
 // Every download in table order (identifier, file, documentation flag, version).
 QVector<MajDispo> Toutes();
 

@@ -162,6 +162,47 @@ private slots:
         QCOMPARE(BancMaj::VersionsEnregistrees(), QVector<qint64>{1001});
     }
 
+    // A service that ignores ranges and cuts at alternating points: only bytes beyond the most
+    // the file ever held are progress, so going back and forth renews nothing and the retries
+    // run out. And however much each attempt brings, a download has a bounded number of them.
+    // The network client may send a request again by itself when a connection closes early, so
+    // the attempts are counted from the program's own lines rather than from the requests.
+    void coupuresVariables()
+    {
+        LimitesWeb limites = LimitesCourtes();
+        limites.ProgresSuffisant = 1000;
+        RequeteWeb::FixerLimites(limites);
+        offrir(1001);
+        service().PlagesIgnorees = true;
+        service().Coupures = {2000, 4000};
+        {
+            SortieCapturee sortie;
+            verifier();
+            QCOMPARE(sortie.Contenant(QStringLiteral("nouvelle tentative dans")).size(), 3);
+            QVERIFY(sortie.Contenant(QStringLiteral("reprise immédiate")).size() <= 2);
+        }
+        const QStringList plages = demandes(QStringLiteral("/suivimaj/admin/majs/MAJ1001.zip"));
+        QVERIFY2(plages.contains(QStringLiteral("bytes=2000-")) && plages.contains(QStringLiteral("bytes=4000-")),
+                 qPrintable(plages.join(QLatin1Char(' '))));
+        QCOMPARE(LignesJournal(), QStringList({Disponible, echec(1001)}));
+        QVERIFY(contenuDuDossierMaj().isEmpty());
+
+        // Ranges honoured and a cut every 1000 bytes: each attempt brings enough, the bound ends it.
+        limites.TentativesMax = 4;
+        RequeteWeb::FixerLimites(limites);
+        service().PlagesIgnorees = false;
+        service().Coupures = {1000};
+        SortieCapturee sortie;
+        verifier();
+        QCOMPARE(sortie.Contenant(QStringLiteral(" échouée (")).size(), 3);
+        const QStringList abandon = sortie.Contenant(QStringLiteral("Mise à jour 1001 non récupérée"));
+        QCOMPARE(abandon.size(), 1);
+        QVERIFY2(abandon.at(0).endsWith(QStringLiteral(" ; abandon après 4 tentatives")), qPrintable(abandon.at(0)));
+        QCOMPARE(LignesJournal().mid(2), QStringList({Disponible, echec(1001)}));
+        QVERIFY(BancMaj::VersionsEnregistrees().isEmpty());
+        QVERIFY(contenuDuDossierMaj().isEmpty());
+    }
+
     void troisIndisponibilitesPuisSucces()
     {
         const QByteArray contenu = offrir(1001);

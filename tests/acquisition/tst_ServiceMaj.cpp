@@ -262,6 +262,17 @@ private slots:
                          QStringLiteral("1|Le répertoire \"") + m_b->etat.EmplacementMaj
                              + QStringLiteral("\" défini dans les paramètres est manquant. Impossible de "
                                               "télécharger la mise à jour.")}));
+
+        // Without the downloads recorded, no name is known to be free of another update's file:
+        // nothing is asked.
+        m_b->etat.EmplacementMaj = m_b->dossier.DossierMaj();
+        QVERIFY(BaseInterne::Commande(QStringLiteral("ALTER TABLE MajDispo RENAME TO MajDispoCachee")));
+        QVERIFY(telecharger(annoncee(QStringLiteral("81"), QStringLiteral("a/MAJ77.zip"), QStringLiteral("0"), 3)));
+        QCOMPARE(m_b->sim->Service().Recues.size(), 1);
+        QCOMPARE(LignesJournal().value(4),
+                 QStringLiteral("1|La mise à jour 81 n'a pas été téléchargée : la base de données interne du serveur "
+                                "de mise à jour n'a pas pu être lue, le nom de son fichier ne peut pas être choisi "
+                                "sans risquer de remplacer celui d'une autre mise à jour."));
     }
 
     // Only "OK" counts as taken into account; the download stays recorded either way.

@@ -2,6 +2,7 @@
 #include "core/Horloge.h"
 #include "core/TableMajDispo.h"
 #include "support/BancMaj.h"
+#include "support/FichiersTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/JournalTest.h"
 #include "support/Registre.h"
@@ -200,6 +201,60 @@ private slots:
                          QStringLiteral("0|Le téléchargement de la mise à jour poste 9 a été pris en compte par le "
                                         "serveur QUENTARIS.")}));
         QCOMPARE(m_b->statut.appels.size(), 3);
+    }
+
+    // Two updates whose paths end in the same file name: the second is kept under a name of
+    // its own, recorded in its row and journalled, and the first one's file stays as it was;
+    // a name that another row holds already, in any letter case, is passed over too.
+    void memeNomDeFichier()
+    {
+        const QByteArray serveur = SimulateurTest::Contenu(1001, 3000);
+        const QByteArray poste = SimulateurTest::Contenu(1002, 2000);
+        const QByteArray troisieme = SimulateurTest::Contenu(1003, 1000);
+        m_b->sim->Ajouter(1001, QStringLiteral("majs/srv/MAJ.zip"), QStringLiteral("1"), serveur);
+        m_b->sim->Ajouter(1002, QStringLiteral("majs/poste/MAJ.zip"), QStringLiteral("0"), poste, true);
+        m_b->sim->Ajouter(1003, QStringLiteral("majs/MAJ.zip"), QStringLiteral("0"), troisieme);
+        MajDispo ancienne;
+        ancienne.NumVersionDispo = 900;
+        ancienne.NomFichierMaj = QStringLiteral("1003-maj.zip");
+        QVERIFY(TableMajDispo::Inserer(ancienne) > 0);
+        m_b->dossier.EcrireFichier(QStringLiteral("maj/1003-maj.zip"), "mise à jour 900");
+
+        QSignalSpy fin(m_b->verif.get(), &VerificationMaj::Terminee);
+        QVERIFY(m_b->verif->VerifierMAJ(true));
+        QTRY_COMPARE(fin.count(), 1);
+
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("MAJ.zip"))), serveur);
+        QStringList noms;
+        for (const MajDispo& m : TableMajDispo::Toutes())
+            noms.append(QString::number(m.NumVersionDispo) + QLatin1Char(' ') + m.NomFichierMaj);
+        QCOMPARE(noms,
+                 QStringList({QStringLiteral("900 1003-maj.zip"), QStringLiteral("1001 MAJ.zip"),
+                              QStringLiteral("1002 1002-MAJ.zip"), QStringLiteral("1003 1003-2-MAJ.zip")}));
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("1002-MAJ.zip"))), poste);
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("1002.pdf"))), SimulateurTest::Pdf(1002));
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("1003-2-MAJ.zip"))), troisieme);
+        QCOMPARE(LireFichier(m_b->Maj(QStringLiteral("1003-maj.zip"))), QByteArray("mise à jour 900"));
+        const auto conserve = [](qint64 numero, const QString& nom, const QString& chemin) -> QString {
+            return QStringLiteral("2|Le fichier de la mise à jour ") + QString::number(numero)
+                + QStringLiteral(" a été enregistré sous le nom « ") + nom
+                + QStringLiteral(" », car le nom « MAJ.zip » tiré de son chemin « ") + chemin
+                + QStringLiteral(" » est déjà celui du fichier de la mise à jour 1001, qui a été conservé.");
+        };
+        QCOMPARE(
+            LignesJournal(),
+            QStringList({QStringLiteral("0|Une mise à jour est disponible, elle va être téléchargée automatiquement."),
+                         QStringLiteral("0|Le téléchargement de la mise à jour 1001 a été effectué avec succès."),
+                         QStringLiteral("0|Le téléchargement de la mise à jour serveur 1001 a été pris en compte par "
+                                        "le serveur QUENTARIS."),
+                         QStringLiteral("0|Le téléchargement de la mise à jour 1002 a été effectué avec succès."),
+                         conserve(1002, QStringLiteral("1002-MAJ.zip"), QStringLiteral("majs/poste/MAJ.zip")),
+                         QStringLiteral("0|Le téléchargement de la mise à jour poste 1002 a été pris en compte par "
+                                        "le serveur QUENTARIS."),
+                         QStringLiteral("0|Le téléchargement de la mise à jour 1003 a été effectué avec succès."),
+                         conserve(1003, QStringLiteral("1003-2-MAJ.zip"), QStringLiteral("majs/MAJ.zip")),
+                         QStringLiteral("0|Le téléchargement de la mise à jour poste 1003 a été pris en compte par "
+                                        "le serveur QUENTARIS.")}));
     }
 
     // Without the last update recorded, the service is not asked at all: asking from 0 would

@@ -58,6 +58,10 @@ QString ServiceSimule::Adresse() const
 
 qint64 ServiceSimule::CoupureAPrendre()
 {
+    if (!Coupures.isEmpty()) {
+        const qint64 coupure = Coupures.at(m_coupureSuivante++ % Coupures.size());
+        return coupure > 0 ? coupure : -1;
+    }
     if (CoupureApres <= 0 || (m_coupureFaite && !CoupureRepetee))
         return -1;
     m_coupureFaite = true;

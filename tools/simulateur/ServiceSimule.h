@@ -64,6 +64,9 @@ public:
     // first file served, or every one when CoupureRepetee is set.
     qint64 CoupureApres = 0;
     bool CoupureRepetee = false;
+    // When not empty, every file served is cut at these points in turn, over and over (0: that
+    // file is not cut); CoupureApres is then unused.
+    QVector<qint64> Coupures;
     bool PlagesIgnorees = false; // a "Range" request gets the whole file (200) instead of 206
     // The next EchecsTemporaires downloads are answered with StatutTemporaire and an HTML page.
     int EchecsTemporaires = 0;
@@ -113,4 +116,5 @@ private:
     bool m_tls = false;
     int m_ouvertes = 0;
     bool m_coupureFaite = false;
+    int m_coupureSuivante = 0; // index in Coupures
 };

@@ -45,6 +45,11 @@ int main(int argc, char** argv)
                                      QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption coupureRepetee(QStringLiteral("coupure-repetee"),
                                             QStringLiteral("Avec --coupure : coupe chaque fichier servi."));
+    const QCommandLineOption coupures(
+        QStringLiteral("coupures"),
+        QStringLiteral(
+            "Coupe chaque fichier servi à ces nombres d'octets tour à tour, en boucle (0 : pas de coupure)."),
+        QStringLiteral("N,M,…"));
     const QCommandLineOption plagesIgnorees(
         QStringLiteral("plages-ignorees"),
         QStringLiteral("Répond à une demande de plage (Range) par le fichier entier (200)."));
@@ -66,9 +71,9 @@ int main(int argc, char** argv)
         QStringLiteral("parametres-demo"),
         QStringLiteral("Écrit la ligne de paramètres de démonstration dans DOSSIER/donnees.db et sort."),
         QStringLiteral("DOSSIER"));
-    options.addOptions({dossier, adresse,   port,         utilisateur, motDePasse, refuse,         ecart,
-                        statut,  pause,     filet,        sansFin,     coupure,    coupureRepetee, plagesIgnorees,
-                        echecs,  rediriger, acquittement, bavard,      creerDemo,  parametresDemo});
+    options.addOptions({dossier,        adresse, port,      utilisateur,  motDePasse, refuse,         ecart,
+                        statut,         pause,   filet,     sansFin,      coupure,    coupureRepetee, coupures,
+                        plagesIgnorees, echecs,  rediriger, acquittement, bavard,     creerDemo,      parametresDemo});
     options.process(app);
 
     QString erreur;
@@ -103,6 +108,15 @@ int main(int argc, char** argv)
     service.SansFin = options.isSet(sansFin);
     service.CoupureApres = options.value(coupure).toLongLong();
     service.CoupureRepetee = options.isSet(coupureRepetee);
+    for (const QString& n : options.value(coupures).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        service.Coupures.append(n.trimmed().toLongLong(&ok));
+        if (!ok || service.Coupures.last() < 0) {
+            std::fprintf(stderr, "--coupures attend des nombres d'octets séparés par des virgules : %s\n",
+                         qPrintable(options.value(coupures)));
+            return 2;
+        }
+    }
     service.PlagesIgnorees = options.isSet(plagesIgnorees);
     service.EchecsTemporaires = options.value(echecs).toInt();
     for (const QString& r : options.values(rediriger)) {
