@@ -5,8 +5,8 @@
 #include "Icones.h"
 #include "core/Frm_Reseau.h"
 #include "core/Sortie.h"
-#include "platform/Bureau.h"
 #include "platform/Systeme.h"
+#include "platform/bureau/Bureau.h"
 
 #include <QLabel>
 #include <QSystemTrayIcon>
@@ -116,8 +116,11 @@ void Console::FermerMenu()
 
 void Console::VerifConnectes()
 {
-    if (m_menu)
+    // The count shown first, which the quit entry follows.
+    if (m_menu) {
+        m_menu->EcrireNombrePostes();
         m_menu->VerifConnectes();
+    }
 }
 
 int Console::PostesConnectes() const

@@ -3,7 +3,7 @@
 #include "AnimationAttente.h"
 #include "Icones.h"
 #include "ProgressionTelechargement.h"
-#include "platform/Bureau.h"
+#include "platform/bureau/Bureau.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "core/Messages.h"
 #include "core/TableParametres.h"
-#include "platform/Bureau.h"
+#include "platform/bureau/Bureau.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -31,6 +31,11 @@ void Frm_Reseau::Brancher(ServicePostes* postes, ServiceConsole* console)
     m_console = console;
 }
 
+void Frm_Reseau::FixerModeService()
+{
+    m_service = true;
+}
+
 void Frm_Reseau::RemplacerTestAdministrateur(std::function<bool()> test)
 {
     m_testAdministrateur = std::move(test);
@@ -49,8 +54,11 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
     m_etat.VerificationManuelle = false;
     m_etat.InstallationEnCours = false;
 
-    m_instance = std::make_unique<Systeme::InstanceUnique>();
-    if (!m_instance->prendre()) {
+    // The machine's copy of the desktop program, then the program folder's server, whichever
+    // way it runs.
+    m_instance = m_service ? nullptr : std::make_unique<Systeme::InstanceUnique>();
+    m_instanceDossier = std::make_unique<Systeme::InstanceUnique>(dossierProgramme);
+    if ((m_instance && !m_instance->prendre()) || !m_instanceDossier->prendre()) {
         if (autostart) {
             Sortie::Ecrire(QStringLiteral(
                 "Le serveur de mise à jour est déjà en cours d'exécution : démarrage automatique ignoré."));
@@ -62,8 +70,9 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
             QStringLiteral("Cette application ne peut pas être ouverte deux fois sur la même machine.")));
         return;
     }
+    emit InstanceObtenue();
 
-    if (!m_testAdministrateur()) {
+    if (!m_service && !m_testAdministrateur()) {
         if (autostart) {
             Sortie::Ecrire(QStringLiteral("Session sans droits d'administrateur : démarrage automatique ignoré."));
             emit Fin(0);

@@ -26,6 +26,9 @@ public:
     const Etat& Etat_() const { return m_etat; }
 
     void Brancher(ServicePostes* postes, ServiceConsole* console);
+    // Run as the system service: its own user needs no administrator rights (the people who
+    // attach a console are checked instead), and only its program folder's lock counts.
+    void FixerModeService();
     // Tests answer the administrator question themselves.
     void RemplacerTestAdministrateur(std::function<bool()> test);
 
@@ -50,6 +53,9 @@ public:
 
     // Removes the tray icon and ends the program.
     void Arreter(int code = 0);
+    // The end that asks to be started again: the updater has been started for a new server
+    // program (the service manager brings the service back).
+    static constexpr int CodeRedemarrage = 75;
 
     int PostesConnectes() const;
     int TransfertsOuverts() const;
@@ -59,6 +65,8 @@ public:
     QTimer Tim_InstallDiffere;
 
 signals:
+    // No other server runs on the machine (desktop program) or on the program folder.
+    void InstanceObtenue();
     void Demarre();
     void Fin(int code);
 
@@ -73,6 +81,8 @@ private:
     ServiceConsole* m_console = nullptr;
     std::function<bool()> m_testAdministrateur;
     std::unique_ptr<Systeme::InstanceUnique> m_instance;
+    std::unique_ptr<Systeme::InstanceUnique> m_instanceDossier;
+    bool m_service = false;
     bool m_autostart = false;
     bool m_arrete = false;
 };

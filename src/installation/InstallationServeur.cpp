@@ -238,7 +238,7 @@ bool InstallationServeur::redemarrer()
                                              consigne));
         return false;
     }
-    m_reseau.Arreter(0);
+    m_reseau.Arreter(Frm_Reseau::CodeRedemarrage);
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -23,11 +24,35 @@ InstanceUnique::InstanceUnique()
     m_verrou->setStaleLockTime(0);
 }
 
+InstanceUnique::InstanceUnique(const QString& dossier)
+    : m_verrou(std::make_unique<QLockFile>(CheminDansLeDossier(dossier)))
+{
+    m_verrou->setStaleLockTime(0);
+}
+
+QString InstanceUnique::CheminDansLeDossier(const QString& dossier)
+{
+    return QDir(dossier).filePath(QStringLiteral("quentaris-serveur.lock"));
+}
+
+bool InstanceUnique::DossierOccupe(const QString& dossier)
+{
+    QLockFile verrou(CheminDansLeDossier(dossier));
+    verrou.setStaleLockTime(0);
+    if (verrou.tryLock(0)) {
+        verrou.unlock();
+        return false;
+    }
+    return verrou.error() == QLockFile::LockFailedError;
+}
+
 InstanceUnique::~InstanceUnique() = default;
 
 bool InstanceUnique::prendre()
 {
-    return m_verrou->tryLock(0);
+    // A lock that cannot even be written (a folder missing or read-only) is held by nobody: what
+    // fails next tells the real reason.
+    return m_verrou->tryLock(0) || m_verrou->error() != QLockFile::LockFailedError;
 }
 
 bool EstAdministrateur()
@@ -41,15 +66,33 @@ bool EstAdministrateur()
     std::vector<gid_t> groupes(static_cast<std::size_t>(n));
     const int lus = getgroups(n, groupes.data());
     for (int i = 0; i < lus; ++i) {
-        if (const group* g = getgrgid(groupes[static_cast<std::size_t>(i)])) {
-            const QString nom = QString::fromLocal8Bit(g->gr_name);
-            if (nom == QLatin1String("sudo") || nom == QLatin1String("wheel") || nom == QLatin1String("admin"))
-                return true;
-        }
+        if (GroupeAdministrateur(groupes[static_cast<std::size_t>(i)]))
+            return true;
     }
     return false;
 #else
     return true;
+#endif
+}
+
+bool GroupeAdministrateur(quint32 gid)
+{
+#ifdef Q_OS_UNIX
+    const group* g = getgrgid(static_cast<gid_t>(gid));
+    if (!g)
+        return false;
+    const QString nom = QString::fromLocal8Bit(g->gr_name);
+    return nom == QLatin1String("sudo") || nom == QLatin1String("wheel") || nom == QLatin1String("admin");
+#else
+    Q_UNUSED(gid);
+    return false;
+#endif
+}
+
+void PartagerAvecLeGroupe()
+{
+#ifdef Q_OS_UNIX
+    ::umask(0002);
 #endif
 }
 

@@ -10,12 +10,19 @@ class QLockFile;
 // What the operating system provides to the server: single instance, rights, files, programs.
 namespace Systeme {
 
-// Machine-wide lock taken for the whole run; a second copy cannot take it.
+// Machine-wide lock taken for the whole run; a second copy cannot take it. With a folder, the
+// lock of that program folder: one server (desktop program or service) runs on it.
 class InstanceUnique
 {
 public:
     InstanceUnique();
+    explicit InstanceUnique(const QString& dossier);
+    // The lock file of a program folder.
+    static QString CheminDansLeDossier(const QString& dossier);
+    // A live process holds the lock of that program folder.
+    static bool DossierOccupe(const QString& dossier);
     ~InstanceUnique();
+    // False only when a live process holds the lock.
     bool prendre();
 
 private:
@@ -24,6 +31,12 @@ private:
 
 // Effective user root, or member of the sudo, wheel or admin group.
 bool EstAdministrateur();
+// The group is one of those: sudo, wheel or admin.
+bool GroupeAdministrateur(quint32 gid);
+
+// Files and folders this program creates are writable by its group as well (the service and
+// the administrators' consoles share the program folder).
+void PartagerAvecLeGroupe();
 
 // True when the path names an existing file (not a folder); never fails.
 bool FichierExiste(const QString& chemin);

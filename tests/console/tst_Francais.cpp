@@ -1,5 +1,5 @@
 #include "acquisition/ServiceMaj.h"
-#include "console/Assemblage.h"
+#include "app/bureau/Assemblage.h"
 #include "console/ChoixDossier.h"
 #include "console/Frm_ConnectUniDATA.h"
 #include "console/Frm_DetailEvt.h"

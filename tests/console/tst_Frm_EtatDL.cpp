@@ -1,5 +1,5 @@
 #include "acquisition/RequeteWeb.h"
-#include "console/Assemblage.h"
+#include "app/bureau/Assemblage.h"
 #include "console/Frm_EtatDL.h"
 #include "console/Frm_InfoBulle.h"
 #include "console/Frm_Menu.h"

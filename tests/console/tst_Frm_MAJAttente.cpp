@@ -7,7 +7,7 @@
 #include "installation/ClientUniDATALocal.h"
 #include "installation/InstallationDifferee.h"
 #include "installation/InstallationServeur.h"
-#include "platform/Bureau.h"
+#include "platform/bureau/Bureau.h"
 #include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"

@@ -1,7 +1,7 @@
 #include "console/Frm_MAJDispo.h"
 #include "core/BaseInterne.h"
 #include "core/TableMajDispo.h"
-#include "platform/Bureau.h"
+#include "platform/bureau/Bureau.h"
 #include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"

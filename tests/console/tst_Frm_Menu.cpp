@@ -2,7 +2,7 @@
 #include "console/Frm_Menu.h"
 #include "core/Composants.h"
 #include "core/Frm_Reseau.h"
-#include "platform/Bureau.h"
+#include "platform/bureau/Bureau.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
 

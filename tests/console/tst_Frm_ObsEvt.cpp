@@ -1,4 +1,4 @@
-#include "console/Assemblage.h"
+#include "app/bureau/Assemblage.h"
 #include "console/Frm_Menu.h"
 #include "console/Frm_ObsEvt.h"
 #include "console/Icones.h"

@@ -1,6 +1,6 @@
 #include "console/Frm_Telemaintenance.h"
 #include "core/Etat.h"
-#include "platform/Bureau.h"
+#include "platform/bureau/Bureau.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
 

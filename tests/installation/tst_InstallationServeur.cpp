@@ -335,7 +335,7 @@ private slots:
 
         m_installation->InstallerMajServeur(fichier, QStringLiteral("515"), QString::number(id));
         QTRY_COMPARE_WITH_TIMEOUT(fin.size(), 1, 20000);
-        QCOMPARE(fin.first().first().toInt(), 0);
+        QCOMPARE(fin.first().first().toInt(), Frm_Reseau::CodeRedemarrage);
         QVERIFY(m_site->Installee(id));
         QCOMPARE(m_messages->Dernier(),
                  QStringLiteral("Afin d'appliquer correctement les modifications apportées par "

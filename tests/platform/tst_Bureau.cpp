@@ -1,4 +1,4 @@
-#include "platform/Bureau.h"
+#include "platform/bureau/Bureau.h"
 #include "platform/TexteFil.h"
 #include "support/Registre.h"
 

@@ -1,4 +1,4 @@
-#include "console/Assemblage.h"
+#include "app/bureau/Assemblage.h"
 #include "console/Frm_ConnectUniDATA.h"
 #include "console/Frm_DiffereInstall.h"
 #include "console/Frm_MAJAttente.h"

@@ -1,5 +1,5 @@
-#include "console/Assemblage.h"
-#include "console/DemandesArret.h"
+#include "app/bureau/Assemblage.h"
+#include "app/bureau/DemandesArret.h"
 #include "console/PreparationApplication.h"
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/serveur/ServeurAssemble.h"
+#include "console/Console.h"
+#include "console/EcransConsole.h"
+#include "console/FenetresInstallation.h"
+#include "console/MessagesConsole.h"
+#include "console/StatutVerificationConsole.h"
+
+#include <QObject>
+
+// The desktop program: the whole server and its console in one process.
+class Assemblage : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Assemblage(QObject* parent = nullptr);
+    ~Assemblage() override;
+
+    void Demarrer(const QString& dossierProgramme, bool autostart);
+
+    MessagesConsole Messages_;
+    StatutVerificationConsole StatutVerification_;
+    ServeurAssemble Serveur{StatutVerification_};
+    Frm_Reseau& Reseau = Serveur.Reseau;
+    ServeurPostes& Postes = Serveur.Postes;
+    VerificationMaj& Verification = Serveur.Verification;
+    InstallationServeur& Installation = Serveur.Installation;
+    InstallationDifferee& Differee = Serveur.Differee;
+    Console Console_{Reseau};
+    EcransConsole Ecrans_{Reseau, Postes, Console_};
+    FenetresInstallation FenetresInstallation_{{Reseau, Installation, Differee, &Console_}};
+};

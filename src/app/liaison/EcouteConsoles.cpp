@@ -1,0 +1,141 @@
+#include "EcouteConsoles.h"
+
+#include "CanalLocal.h"
+#include "Liaison.h"
+#include "core/Sortie.h"
+#include "platform/PairLocal.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+
+EcouteConsoles::EcouteConsoles(QObject* parent) : QObject(parent) { }
+
+EcouteConsoles::~EcouteConsoles()
+{
+    Arreter();
+}
+
+bool EcouteConsoles::Ecouter(const QString& chemin, const QString& lien, QString* erreur)
+{
+    Arreter();
+    m_serveur = new QLocalServer(this);
+    // Anyone may knock: who is let in is decided from the kernel's word on each connection.
+    m_serveur->setSocketOptions(QLocalServer::WorldAccessOption);
+    // Only one server runs on a program folder (its lock is held): a socket there is a dead one's.
+    QLocalServer::removeServer(chemin);
+    if (!m_serveur->listen(chemin)) {
+        *erreur = chemin + QStringLiteral(" : ") + m_serveur->errorString();
+        delete m_serveur;
+        m_serveur = nullptr;
+        return false;
+    }
+    m_chemin = chemin;
+    connect(m_serveur, &QLocalServer::newConnection, this, &EcouteConsoles::accepter);
+    if (!lien.isEmpty() && QFileInfo(lien).absoluteFilePath() != QFileInfo(chemin).absoluteFilePath()) {
+        QFile::remove(lien);
+        if (!QFile::link(chemin, lien)) {
+            *erreur = lien + QStringLiteral(" : le lien vers ") + chemin + QStringLiteral(" ne peut pas être créé");
+            Arreter();
+            return false;
+        }
+        m_lien = lien;
+    }
+    return true;
+}
+
+void EcouteConsoles::Arreter()
+{
+    for (CanalLocal* canal : std::as_const(m_attachees))
+        canal->deleteLater();
+    m_attachees.clear();
+    if (m_serveur) {
+        m_serveur->close();
+        delete m_serveur;
+        m_serveur = nullptr;
+        QFile::remove(m_chemin);
+    }
+    if (!m_lien.isEmpty())
+        QFile::remove(m_lien);
+    m_lien.clear();
+}
+
+void EcouteConsoles::Diffuser(const QJsonObject& message)
+{
+    for (CanalLocal* canal : std::as_const(m_attachees))
+        canal->Envoyer(message);
+}
+
+void EcouteConsoles::Envoyer(int console, const QJsonObject& message)
+{
+    if (CanalLocal* canal = m_attachees.value(console))
+        canal->Envoyer(message);
+}
+
+void EcouteConsoles::accepter()
+{
+    while (QLocalSocket* socket = m_serveur->nextPendingConnection()) {
+        auto* canal = new CanalLocal(socket, this);
+        connect(canal, &CanalLocal::Ferme, canal, &QObject::deleteLater);
+        const PairLocal pair = PairLocal::Identifier(socket->socketDescriptor());
+        if (!pair.Administrateur) {
+            refuser(canal,
+                    QStringLiteral("Seuls root et les administrateurs (groupes sudo, wheel ou admin) peuvent "
+                                   "administrer le serveur de mise à jour : l'utilisateur ")
+                        + pair.Nom + QStringLiteral(" n'en fait pas partie."),
+                    QStringLiteral("Console refusée : l'utilisateur ") + pair.Nom + QStringLiteral(" (processus ")
+                        + QString::number(pair.Pid) + QStringLiteral(") n'est pas administrateur."));
+            continue;
+        }
+        // A peer that never says who it is does not hold a connection for ever.
+        auto* attente = new QTimer(canal);
+        attente->setSingleShot(true);
+        connect(attente, &QTimer::timeout, canal, [this, canal] {
+            refuser(canal, QStringLiteral("La console ne s'est pas présentée à temps."),
+                    QStringLiteral("Console refusée : elle ne s'est pas présentée à temps."));
+        });
+        attente->start(PresentationMs);
+        connect(canal, &CanalLocal::Recu, this, [this, canal, attente](const QJsonObject& message) {
+            attente->stop();
+            disconnect(canal, &CanalLocal::Recu, this, nullptr);
+            presentation(canal, message);
+        });
+    }
+}
+
+void EcouteConsoles::presentation(CanalLocal* canal, const QJsonObject& message)
+{
+    const QString version = message.value(QStringLiteral("version")).toString();
+    const int protocole = message.value(QStringLiteral("protocole")).toInt();
+    if (message.value(QStringLiteral("type")).toString() != QLatin1String("bonjour")) {
+        refuser(canal, QStringLiteral("La console ne s'est pas présentée."),
+                QStringLiteral("Console refusée : premier message inattendu."));
+        return;
+    }
+    if (version != Liaison::Version() || protocole != Liaison::Protocole) {
+        const QString texte = QStringLiteral("La console (version ") + version
+            + QStringLiteral(") ne correspond pas au service de mise à jour (version ") + Liaison::Version()
+            + QStringLiteral(") : installez la même version des deux.");
+        refuser(canal, texte, QStringLiteral("Console refusée : ") + texte);
+        return;
+    }
+    const int numero = m_suivante++;
+    m_attachees.insert(numero, canal);
+    connect(canal, &CanalLocal::Recu, this, [this, numero](const QJsonObject& m) { emit Recu(numero, m); });
+    connect(canal, &CanalLocal::Ferme, this, [this, numero] {
+        if (m_attachees.remove(numero))
+            emit Detachee(numero);
+    });
+    canal->Envoyer(
+        {{QStringLiteral("type"), QStringLiteral("bienvenue")}, {QStringLiteral("version"), Liaison::Version()}});
+    emit Attachee(numero);
+}
+
+void EcouteConsoles::refuser(CanalLocal* canal, const QString& raisonConsole, const QString& raisonJournal)
+{
+    Sortie::Ecrire(raisonJournal);
+    canal->Envoyer({{QStringLiteral("type"), QStringLiteral("refus")}, {QStringLiteral("raison"), raisonConsole}});
+    canal->Fermer();
+}

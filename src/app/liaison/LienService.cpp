@@ -1,0 +1,76 @@
+#include "LienService.h"
+
+#include "CanalLocal.h"
+#include "Liaison.h"
+
+#include <QLocalSocket>
+
+LienService::LienService(QObject* parent) : QObject(parent) { }
+
+LienService::~LienService()
+{
+    if (m_canal)
+        m_canal->disconnect(this);
+}
+
+void LienService::Connecter(const QString& chemin)
+{
+    Fermer();
+    m_attache = false;
+    m_refuse = false;
+    auto* socket = new QLocalSocket;
+    m_canal = new CanalLocal(socket, this);
+    CanalLocal* canal = m_canal;
+    connect(socket, &QLocalSocket::connected, canal, [canal] {
+        canal->Envoyer({{QStringLiteral("type"), QStringLiteral("bonjour")},
+                        {QStringLiteral("version"), Liaison::Version()},
+                        {QStringLiteral("protocole"), Liaison::Protocole}});
+    });
+    connect(canal, &CanalLocal::Recu, this, &LienService::recu);
+    connect(canal, &CanalLocal::Ferme, this, [this, canal, socket](const QString& raison) {
+        canal->deleteLater();
+        if (canal != m_canal)
+            return;
+        const bool etaitAttache = m_attache;
+        m_attache = false;
+        if (etaitAttache)
+            emit Perdu();
+        else if (!m_refuse)
+            emit Injoignable(raison.isEmpty() ? socket->errorString() : raison);
+    });
+    socket->connectToServer(chemin);
+}
+
+void LienService::Envoyer(const QJsonObject& message)
+{
+    if (m_attache && m_canal)
+        m_canal->Envoyer(message);
+}
+
+void LienService::Fermer()
+{
+    if (!m_canal)
+        return;
+    CanalLocal* canal = m_canal;
+    m_canal = nullptr;
+    m_attache = false;
+    canal->disconnect(this);
+    canal->Fermer();
+    canal->deleteLater();
+}
+
+void LienService::recu(const QJsonObject& message)
+{
+    const QString type = message.value(QStringLiteral("type")).toString();
+    if (!m_attache) {
+        if (type == QLatin1String("bienvenue")) {
+            m_attache = true;
+            emit Attache();
+        } else if (type == QLatin1String("refus")) {
+            m_refuse = true;
+            emit Refuse(message.value(QStringLiteral("raison")).toString());
+        }
+        return;
+    }
+    emit Recu(message);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class CanalLocal;
+
+// A console's side of the service: connects to its socket, says which build it is, and then
+// carries messages both ways until either side leaves.
+class LienService : public QObject
+{
+    Q_OBJECT
+public:
+    explicit LienService(QObject* parent = nullptr);
+    ~LienService() override;
+
+    // Connects and presents itself; ends in Attache, Refuse or Injoignable.
+    void Connecter(const QString& chemin);
+    bool EstAttache() const { return m_attache; }
+    void Envoyer(const QJsonObject& message);
+    void Fermer();
+
+signals:
+    void Attache();
+    // The service let this console in no further: the reason, for the person.
+    void Refuse(const QString& raison);
+    // Nothing answered at that path.
+    void Injoignable(const QString& raison);
+    // The service went away after it had let this console in.
+    void Perdu();
+    void Recu(const QJsonObject& message);
+
+private:
+    void recu(const QJsonObject& message);
+
+    QPointer<CanalLocal> m_canal;
+    bool m_attache = false;
+    bool m_refuse = false;
+};

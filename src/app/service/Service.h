@@ -1,0 +1,57 @@
+#pragma once
+
+#include "PersonnesDistantes.h"
+#include "app/liaison/EcouteConsoles.h"
+#include "app/serveur/ServeurAssemble.h"
+#include "platform/SignauxArret.h"
+#include "platform/Systemd.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+class DeplacementMaj;
+
+// The system service: the server without windows, its consoles on a local socket, and the
+// service manager told when it is ready and kept informed that it lives. A stop asked by the
+// system waits for an extraction, a database command or a move of the update folder to end.
+class Service : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Service(QObject* parent = nullptr);
+    ~Service() override;
+
+    // The socket goes in `dossierSocket` (the runtime folder systemd gives) when one is given,
+    // in the program folder otherwise; the program folder then holds a link to it.
+    void Demarrer(const QString& dossierProgramme, const QString& dossierSocket);
+
+    ServeurAssemble& Serveur() { return m_serveur; }
+    EcouteConsoles& Consoles() { return m_consoles; }
+
+    // How often the state the consoles show is compared with what they were last sent.
+    static constexpr int EtatMs = 250;
+
+signals:
+    void Fin(int code);
+
+private:
+    void demarre();
+    void recu(int console, const QJsonObject& message);
+    void envoyerEtat(int console);
+    QJsonObject etat() const;
+    void deplacer(const QString& ancien, const QString& nouveau);
+    void reprendreParametres();
+    void arretDemande();
+
+    EcouteConsoles m_consoles;
+    PersonnesDistantes m_personnes{m_consoles};
+    ServeurAssemble m_serveur{m_personnes};
+    Systemd m_systemd;
+    SignauxArret m_signaux;
+    QTimer m_etat;
+    QJsonObject m_dernierEtat;
+    QTimer m_arret; // a stop that waits for work to end
+    QPointer<DeplacementMaj> m_deplacement;
+};
