@@ -1,3 +1,4 @@
+#include "ProgrammesTest.h"
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/TableMajDispo.h"
@@ -29,55 +30,6 @@
 
 namespace {
 
-// The server as a process, on a program folder of the test, with the machine lock of the test.
-struct Serveur
-{
-    QProcess processus;
-    explicit Serveur(const QStringList& arguments, const QStringList& lanceur = {})
-    {
-        // A launcher (prlimit …) runs the server in its own process, with the same id.
-        processus.setProgram(lanceur.isEmpty() ? QStringLiteral(QUENTARIS_BINAIRE) : lanceur.first());
-        processus.setArguments(lanceur.isEmpty()
-                                   ? arguments
-                                   : lanceur.mid(1) + QStringList{QStringLiteral(QUENTARIS_BINAIRE)} + arguments);
-        processus.start();
-    }
-    // Everything written to standard error so far.
-    QString Erreurs()
-    {
-        m_erreurs += QString::fromUtf8(processus.readAllStandardError());
-        return m_erreurs;
-    }
-    // Processor time used so far, user and system, in clock ticks.
-    qint64 TempsProcesseur() const
-    {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(processus.processId()));
-        if (!stat.open(QIODevice::ReadOnly))
-            return -1;
-        // The fields after the command's name, which may hold spaces, start with the state (field 3).
-        const QList<QByteArray> champs = stat.readAll().split(')').last().simplified().split(' ');
-        return champs.size() > 12 ? champs.at(11).toLongLong() + champs.at(12).toLongLong() : -1;
-    }
-
-    ~Serveur()
-    {
-        if (processus.state() != QProcess::NotRunning) {
-            processus.kill();
-            processus.waitForFinished();
-        }
-    }
-
-private:
-    QString m_erreurs;
-};
-
-bool accepte(quint16 port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(200);
-}
-
 // The database message of the start, as standard error shows it.
 bool messageDeLaBase(const QString& erreurs)
 {
@@ -93,17 +45,6 @@ bool messageDeLaBase(const QString& erreurs)
 bool lectureSeule(const QString& point)
 {
     return QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,ro"), point}) == 0;
-}
-
-// One question and its answer on a fresh connection; empty when nothing came back in time.
-QByteArray echange(quint16 port, const QByteArray& question)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    if (!socket.waitForConnected(1000))
-        return QByteArray();
-    socket.write(question);
-    return socket.waitForReadyRead(2000) ? socket.readAll() : QByteArray();
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -77,6 +78,9 @@ int main(int argc, char** argv)
 
     Service service;
     QObject::connect(&service, &Service::Fin, &app, [](int code) { QCoreApplication::exit(code); });
-    service.Demarrer(dossier, qEnvironmentVariable("RUNTIME_DIRECTORY").section(QLatin1Char(':'), 0, 0));
+    // From the event loop, so that a start that fails ends it.
+    QTimer::singleShot(0, &service, [&service, dossier] {
+        service.Demarrer(dossier, qEnvironmentVariable("RUNTIME_DIRECTORY").section(QLatin1Char(':'), 0, 0));
+    });
     return app.exec();
 }
