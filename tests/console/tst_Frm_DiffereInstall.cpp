@@ -15,6 +15,8 @@
 #include "support/SiteInstallation.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -242,6 +244,20 @@ private slots:
         m_messages->Repondre(Reponse::Oui);
         valider();
         QVERIFY(!m_differee->Plan().Vide());
+    }
+
+    // An installation the server refuses before it begins closes the window all the same.
+    void immediatRefuseParLeServeurFerme()
+    {
+        QVERIFY(QFile::remove(QDir(m_reseau->Etat_().EmplacementMaj).filePath(m_dialogue->Txt_NomFichier->text())));
+        valider();
+        QVERIFY(m_messages->Dernier().startsWith(
+            QStringLiteral("Le fichier de la mise à jour serveur 512 est introuvable")));
+        QCOMPARE(m_dialogue->result(), int(QDialog::Accepted));
+        QVERIFY(!m_dialogue->isVisible());
+        QCOMPARE(m_personne.demandes, 0);
+        QVERIFY(!m_site->Installee(m_id));
+        QVERIFY(!m_reseau->Etat_().InstallationEnCours);
     }
 
     void immediatInstalleEtFerme()
