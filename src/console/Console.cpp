@@ -1,9 +1,10 @@
 #include "Console.h"
 
+#include "AccesServeur.h"
 #include "Frm_Acces.h"
 #include "Frm_Menu.h"
 #include "Icones.h"
-#include "core/Frm_Reseau.h"
+#include "core/Etat.h"
 #include "core/Sortie.h"
 #include "platform/Systeme.h"
 #include "platform/bureau/Bureau.h"
@@ -12,7 +13,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-Console::Console(Frm_Reseau& reseau, QObject* parent) : QObject(parent), m_reseau(reseau)
+Console::Console(AccesServeur& serveur, QObject* parent) : QObject(parent), m_serveur(serveur)
 {
     setObjectName(QStringLiteral("Console"));
 }
@@ -125,7 +126,7 @@ void Console::VerifConnectes()
 
 int Console::PostesConnectes() const
 {
-    return m_reseau.PostesConnectes();
+    return m_serveur.PostesConnectes();
 }
 
 bool Console::TelnetDisponible() const
@@ -148,8 +149,7 @@ void Console::Executer(int index)
 
 void Console::Quitter()
 {
-    if (m_reseau.DemandeFermeture())
-        m_reseau.Arreter(0);
+    m_serveur.Quitter();
 }
 
 void Console::FixerParametresOuverts(bool ouverts)
@@ -161,7 +161,7 @@ void Console::FixerParametresOuverts(bool ouverts)
 
 void Console::lancerTelnet()
 {
-    const QString serveur = m_reseau.Etat_().ServeurUniDATA;
+    const QString serveur = m_serveur.Etat_().ServeurUniDATA;
     const QString terminal = Systeme::TrouverProgramme(QStringLiteral("x-terminal-emulator"));
     bool lance = false;
     if (!terminal.isEmpty())

@@ -8,9 +8,9 @@
 #include <array>
 #include <functional>
 
+class AccesServeur;
 class Frm_Acces;
 class Frm_Menu;
-class Frm_Reseau;
 class QSystemTrayIcon;
 
 // The notification-area icon and its menu; the console's side of the controller.
@@ -18,7 +18,7 @@ class Console : public QObject, public ServiceConsole
 {
     Q_OBJECT
 public:
-    explicit Console(Frm_Reseau& reseau, QObject* parent = nullptr);
+    explicit Console(AccesServeur& serveur, QObject* parent = nullptr);
     ~Console() override;
 
     // What a menu entry does once the menu is closed (entries 1 to 9).
@@ -49,13 +49,11 @@ public:
     bool ParametresOuverts() const { return m_parametresOuverts; }
     void FixerParametresOuverts(bool ouverts);
 
-    Frm_Reseau& Reseau() { return m_reseau; }
-
 private:
     void lancerTelnet();
     void essayerIcone();
 
-    Frm_Reseau& m_reseau;
+    AccesServeur& m_serveur;
     QPointer<Frm_Menu> m_menu;
     QSystemTrayIcon* m_icone = nullptr;
     QPointer<Frm_Acces> m_acces;

@@ -1,5 +1,6 @@
 #include "EcransConsole.h"
 
+#include "AccesServeur.h"
 #include "AmenerDevant.h"
 #include "Console.h"
 #include "Frm_LstUsers.h"
@@ -7,7 +8,6 @@
 #include "Frm_Params.h"
 #include "Frm_SuiviMAJ.h"
 #include "Frm_Telemaintenance.h"
-#include "core/Frm_Reseau.h"
 #include "core/Messages.h"
 
 #include <QTimer>
@@ -26,8 +26,8 @@ void montrer(QPointer<Fenetre>& fenetre, Creer creer)
 
 } // namespace
 
-EcransConsole::EcransConsole(Frm_Reseau& reseau, ServeurPostes& postes, Console& console, QObject* parent)
-    : QObject(parent), m_reseau(reseau), m_postes(postes), m_console(console)
+EcransConsole::EcransConsole(AccesServeur& serveur, Console& console, QObject* parent)
+    : QObject(parent), m_serveur(serveur), m_console(console)
 {
     m_console.DefinirAction(1, [this] { OuvrirParametres(); });
     m_console.DefinirAction(3, [this] { OuvrirSuivi(); });
@@ -54,7 +54,7 @@ Frm_Params* EcransConsole::Parametres() const
 
 Frm_Params* EcransConsole::creerParametres()
 {
-    auto* ecran = new Frm_Params(m_reseau);
+    auto* ecran = new Frm_Params(m_serveur);
     if (!ecran->ChargerParametres()) {
         delete ecran;
         Messages::Afficher(this,
@@ -74,12 +74,12 @@ void EcransConsole::OuvrirParametres()
 
 void EcransConsole::OuvrirSuivi()
 {
-    montrer(m_suivi, [this] { return new Frm_SuiviMAJ(m_postes); });
+    montrer(m_suivi, [this] { return new Frm_SuiviMAJ(m_serveur); });
 }
 
 void EcransConsole::OuvrirUtilisateurs()
 {
-    montrer(m_utilisateurs, [this] { return new Frm_LstUsers(m_postes); });
+    montrer(m_utilisateurs, [this] { return new Frm_LstUsers(m_serveur); });
 }
 
 void EcransConsole::OuvrirTelechargements()
@@ -89,7 +89,7 @@ void EcransConsole::OuvrirTelechargements()
 
 void EcransConsole::OuvrirTelemaintenance()
 {
-    montrer(m_telemaintenance, [this] { return new Frm_Telemaintenance(m_reseau.Etat_()); });
+    montrer(m_telemaintenance, [this] { return new Frm_Telemaintenance(m_serveur); });
 }
 
 void EcransConsole::PremierDemarrage(std::function<void()> ensuite)

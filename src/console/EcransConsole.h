@@ -4,14 +4,13 @@
 #include <QPointer>
 #include <functional>
 
+class AccesServeur;
 class Console;
 class Frm_LstUsers;
 class Frm_MAJDispo;
 class Frm_Params;
-class Frm_Reseau;
 class Frm_SuiviMAJ;
 class Frm_Telemaintenance;
-class ServeurPostes;
 
 // The administration screens opened from the tray menu: parameters (entry 1), tracking (3),
 // connected users (7), downloads (8) and remote maintenance (9), and the parameters screen of
@@ -20,7 +19,7 @@ class EcransConsole : public QObject
 {
     Q_OBJECT
 public:
-    EcransConsole(Frm_Reseau& reseau, ServeurPostes& postes, Console& console, QObject* parent = nullptr);
+    EcransConsole(AccesServeur& serveur, Console& console, QObject* parent = nullptr);
     ~EcransConsole() override;
 
     void OuvrirParametres();
@@ -37,8 +36,7 @@ private:
     // Nothing, once the person is told, when the settings cannot be read.
     Frm_Params* creerParametres();
 
-    Frm_Reseau& m_reseau;
-    ServeurPostes& m_postes;
+    AccesServeur& m_serveur;
     Console& m_console;
     QPointer<Frm_Params> m_parametres;
     QPointer<Frm_SuiviMAJ> m_suivi;

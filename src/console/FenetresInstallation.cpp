@@ -1,11 +1,11 @@
 #include "FenetresInstallation.h"
 
+#include "AccesServeur.h"
 #include "AmenerDevant.h"
 #include "Frm_ConnectUniDATA.h"
 #include "Frm_MAJAttente.h"
 #include "Frm_MajBases.h"
 #include "Frm_MajEnCours.h"
-#include "installation/InstallationServeur.h"
 
 #include <memory>
 #include <utility>
@@ -33,7 +33,7 @@ FenetresInstallation::FenetresInstallation(ServicesInstallation services, QObjec
     : QObject(parent), m_services(services)
 {
     setObjectName(QStringLiteral("FenetresInstallation"));
-    connect(&m_services.Installation, &InstallationServeur::Terminee, this, [this] {
+    connect(&m_services.Serveur, &AccesServeur::InstallationTerminee, this, [this] {
         if (m_attente && m_attente->isVisible())
             m_attente->ChargerMajEnAttente();
     });

@@ -1,10 +1,11 @@
 #include "Frm_DiffereInstall.h"
 
+#include "AccesServeur.h"
 #include "Console.h"
 #include "Controles.h"
 #include "Frm_Menu.h"
 #include "Icones.h"
-#include "core/Frm_Reseau.h"
+#include "core/Etat.h"
 #include "core/Horloge.h"
 #include "core/Messages.h"
 #include "core/TableMajAttente.h"
@@ -15,7 +16,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -139,7 +139,7 @@ bool Frm_DiffereInstall::toucheHeure(QKeyEvent* touche)
 
 bool Frm_DiffereInstall::PostesOuverts() const
 {
-    if (m_services.Reseau.PostesConnectes() > 0)
+    if (m_services.Serveur.PostesConnectes() > 0)
         return true;
     if (m_services.Console_ && m_services.Console_->Menu()) {
         const auto* compte = m_services.Console_->Menu()->findChild<QLabel*>(QStringLiteral("Etq_NbPostes"));
@@ -168,18 +168,15 @@ void Frm_DiffereInstall::demarrerMaintenant()
                                                             "postes de travail et essayez à nouveau.")));
         return;
     }
-    if (m_services.Reseau.Etat_().InstallationEnCours) {
+    if (m_services.Serveur.Etat_().InstallationEnCours) {
         Messages::Afficher(this, InstallationServeur::MessageOccupe());
         return;
     }
     TableMajAttente::FixerDiffere(Txt_IdMaj->text().toLongLong(), false);
     hide();
-    QPointer<Frm_DiffereInstall> moi(this);
-    m_services.Installation.InstallerMajServeur(Txt_NomFichier->text(), Txt_NumVersion->text(), Txt_IdMaj->text(),
-                                                [moi](bool) {
-                                                    if (moi)
-                                                        moi->accept();
-                                                });
+    // The window closes once this installation has ended, or was refused.
+    connect(&m_services.Serveur, &AccesServeur::InstallationTerminee, this, &QDialog::accept, Qt::SingleShotConnection);
+    m_services.Serveur.InstallerMajServeur(Txt_NomFichier->text(), Txt_NumVersion->text(), Txt_IdMaj->text());
 }
 
 void Frm_DiffereInstall::planifier()
@@ -196,6 +193,6 @@ void Frm_DiffereInstall::planifier()
     if (Messages::Afficher(this, Planification::TexteConfirmation(depart), Icone::Information, Boutons::OuiNon)
         != Reponse::Oui)
         return;
-    m_services.Differee.Planifier(depart, Txt_NomFichier->text(), Txt_NumVersion->text(), Txt_IdMaj->text());
+    m_services.Serveur.PlanifierInstallation(depart, Txt_NomFichier->text(), Txt_NumVersion->text(), Txt_IdMaj->text());
     accept();
 }

@@ -1,11 +1,11 @@
 #include "Frm_LstUsers.h"
 
+#include "AccesServeur.h"
 #include "AnimationAttente.h"
 #include "Controles.h"
 #include "Icones.h"
 #include "core/Messages.h"
 #include "core/Sortie.h"
-#include "workstations/ServeurPostes.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,7 +32,7 @@ QString utilisateur(const QString& tag)
 
 } // namespace
 
-Frm_LstUsers::Frm_LstUsers(ServeurPostes& postes, QWidget* parent) : QWidget(parent, Qt::Window), m_postes(postes)
+Frm_LstUsers::Frm_LstUsers(AccesServeur& serveur, QWidget* parent) : QWidget(parent, Qt::Window), m_serveur(serveur)
 {
     setObjectName(QStringLiteral("Frm_LstUsers"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -111,7 +111,7 @@ void Frm_LstUsers::ChargerUtilisateurs()
 {
     m_liste->clear();
     const QIcon icone(Icones::Pastille(QColor(0, 84, 147), QStringLiteral("U")));
-    for (const ServeurPostes::Session& session : m_postes.Sessions()) {
+    for (const ServeurPostes::Session& session : m_serveur.Sessions()) {
         if (session.Etat == QAbstractSocket::ConnectedState) {
             auto* item = new QTreeWidgetItem(m_liste);
             item->setIcon(Icone_, icone);
@@ -129,7 +129,7 @@ void Frm_LstUsers::ChargerUtilisateurs()
         }
         // A connection that failed without a close event leaves the server here.
         if (session.Etat == QAbstractSocket::UnconnectedState)
-            m_postes.RetirerSession(session.Index);
+            m_serveur.RetirerSession(session.Index);
     }
     const bool vide = m_liste->topLevelItemCount() == 0;
     m_liste->setEnabled(!vide);
@@ -160,14 +160,14 @@ void Frm_LstUsers::casserSession()
                                               "La liste des utilisateurs a été actualisée."));
             return;
         }
-        m_postes.RetirerSession(index);
+        m_serveur.RetirerSession(index);
     }
     m_liste->setEnabled(true);
 }
 
 bool Frm_LstUsers::memeSession(int index, const QString& adresse, const QString& nom) const
 {
-    for (const ServeurPostes::Session& session : m_postes.Sessions()) {
+    for (const ServeurPostes::Session& session : m_serveur.Sessions()) {
         if (session.Index == index)
             return session.Etat == QAbstractSocket::ConnectedState && session.Adresse == adresse
                 && utilisateur(session.Tag) == nom;

@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
+class AccesServeur;
 class AnimationAttente;
-class ServeurPostes;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
@@ -14,7 +14,7 @@ class Frm_LstUsers : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Frm_LstUsers(ServeurPostes& postes, QWidget* parent = nullptr);
+    explicit Frm_LstUsers(AccesServeur& serveur, QWidget* parent = nullptr);
 
     void ChargerUtilisateurs();
     void AfficherChargement(bool enCours);
@@ -24,7 +24,7 @@ private:
     // The live connection of that number still has this address and user.
     bool memeSession(int index, const QString& adresse, const QString& nom) const;
 
-    ServeurPostes& m_postes;
+    AccesServeur& m_serveur;
     QTreeWidget* m_liste = nullptr;
     QLabel* m_charge = nullptr;
     AnimationAttente* m_animation = nullptr;

@@ -1,5 +1,6 @@
 #include "Frm_Params.h"
 
+#include "AccesServeur.h"
 #include "AnimationAttente.h"
 #include "CadreResponsables.h"
 #include "ChoixDossier.h"
@@ -10,7 +11,7 @@
 #include "SaisieHeure.h"
 #include "acquisition/ServiceMaj.h"
 #include "core/Chiffrement.h"
-#include "core/Frm_Reseau.h"
+#include "core/Etat.h"
 #include "core/Messages.h"
 #include "core/TableParametres.h"
 #include "core/TableResponsables.h"
@@ -57,7 +58,7 @@ void nonEnregistres(QObject* proprietaire)
 
 } // namespace
 
-Frm_Params::Frm_Params(Frm_Reseau& reseau, QWidget* parent) : QDialog(parent), m_reseau(reseau), m_etat(reseau.Etat_())
+Frm_Params::Frm_Params(AccesServeur& serveur, QWidget* parent) : QDialog(parent), m_serveur(serveur)
 {
     setObjectName(QStringLiteral("Frm_Params"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -66,7 +67,7 @@ Frm_Params::Frm_Params(Frm_Reseau& reseau, QWidget* parent) : QDialog(parent), m
     construire();
     m_identification->DefinirVerification([this](const QString& utilisateur, const QString& motDePasse,
                                                  QObject* contexte, std::function<void(const QString&)> fin) {
-        VerifierIdentifiants(m_etat, utilisateur, motDePasse, contexte, std::move(fin));
+        VerifierIdentifiants(m_serveur.Etat_(), utilisateur, motDePasse, contexte, std::move(fin));
     });
 }
 
@@ -288,7 +289,7 @@ void Frm_Params::VerifInfos(std::function<void(bool)> fin)
     });
 }
 
-bool Frm_Params::EnregistrerParametres()
+Parametres Frm_Params::saisis() const
 {
     Parametres p;
     for (std::size_t i = 0; i < 7; ++i)
@@ -297,10 +298,20 @@ bool Frm_Params::EnregistrerParametres()
     p.EmplacementMaj = m_emplacement->text();
     p.UtilisateurMaj = m_utilisateur->text();
     p.MotDePasseMaj = ChiffrementMotDePasse::Chiffrer(m_pass->text(), ChiffrementMotDePasse::Cle());
+    return p;
+}
+
+bool Frm_Params::enregistrer(const Parametres& parametres)
+{
     const std::optional<Parametres> lue = TableParametres::LireLigne1Sur();
     if (!lue)
         return false;
-    return lue->Existe ? TableParametres::MettreAJour(p) : TableParametres::Inserer(p);
+    return lue->Existe ? TableParametres::MettreAJour(parametres) : TableParametres::Inserer(parametres);
+}
+
+bool Frm_Params::EnregistrerParametres()
+{
+    return enregistrer(saisis());
 }
 
 bool Frm_Params::ParametresModifies() const
@@ -356,16 +367,12 @@ void Frm_Params::cmdOK()
 void Frm_Params::terminerOK()
 {
     // Nothing unsaved is put to use: the screen stays open with what was typed.
-    if (!EnregistrerParametres()) {
+    const Parametres p = saisis();
+    if (!enregistrer(p)) {
         nonEnregistres(this);
         return;
     }
-    m_etat.W_User = m_utilisateur->text();
-    m_etat.W_Pass = m_pass->text();
-    m_etat.W_HeureVerif = m_heure->text();
-    m_etat.EmplacementMaj = m_emplacement->text();
-    for (std::size_t i = 0; i < 7; ++i)
-        m_etat.Jours[i] = m_jours[i]->isChecked();
+    m_serveur.ParametresEnregistres(p);
     fermer();
 }
 
@@ -407,7 +414,7 @@ void Frm_Params::reject()
 
 void Frm_Params::DeplacerMisesAJour(const QString& ancien, const QString& nouveau, std::function<void(bool)> ensuite)
 {
-    auto* transfert = new Frm_TransfertMAJ(m_reseau, this);
+    auto* transfert = new Frm_TransfertMAJ(m_serveur, this);
     transfert->FixerEmplacements(ancien, nouveau);
     auto reussi = std::make_shared<bool>(false);
     connect(transfert, &Frm_TransfertMAJ::Termine, this, [reussi](bool r) { *reussi = r; });
@@ -446,7 +453,7 @@ void Frm_Params::ouvrirProxy()
                                           "interne : l'écran du proxy ne peut pas être ouvert."));
         return;
     }
-    if (!ProxySystemeActif(m_etat.AdresseService()))
+    if (!ProxySystemeActif(m_serveur.Etat_().AdresseService()))
         Messages::Afficher(this,
                            QStringLiteral("L'application n'a détecté aucun proxy configuré sur ce poste ! Si "
                                           "vous activez la gestion du serveur proxy et que vous n'en disposez "

@@ -6,8 +6,7 @@
 #include <array>
 #include <functional>
 
-class Etat;
-class Frm_Reseau;
+class AccesServeur;
 class AnimationAttente;
 class CadreResponsables;
 class QCheckBox;
@@ -15,6 +14,7 @@ class QFrame;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+struct Parametres;
 
 // The settings of the update check: weekdays and time, update folder, the service account
 // (checked online before anything is saved), the persons responsible for updates, and the
@@ -25,7 +25,7 @@ class Frm_Params : public QDialog
 public:
     using VerificationCompte = CadreIdentification::VerificationCompte;
 
-    explicit Frm_Params(Frm_Reseau& reseau, QWidget* parent = nullptr);
+    explicit Frm_Params(AccesServeur& serveur, QWidget* parent = nullptr);
     ~Frm_Params() override;
 
     // Tests answer the account check themselves.
@@ -54,6 +54,9 @@ protected:
 
 private:
     void construire();
+    // The settings row as the screen shows it, the password enciphered.
+    Parametres saisis() const;
+    static bool enregistrer(const Parametres& parametres);
     void cmdOK();
     void cmdFermer();
     void terminerOK();
@@ -65,8 +68,7 @@ private:
     bool toucheHeure(QKeyEvent* touche);
     void placerPanneau();
 
-    Frm_Reseau& m_reseau;
-    Etat& m_etat;
+    AccesServeur& m_serveur;
 
     QGroupBox* m_cadreParams = nullptr;
     std::array<QCheckBox*, 7> m_jours{};

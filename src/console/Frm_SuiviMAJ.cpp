@@ -1,5 +1,6 @@
 #include "Frm_SuiviMAJ.h"
 
+#include "AccesServeur.h"
 #include "Controles.h"
 #include "Frm_DetailMachine.h"
 #include "Icones.h"
@@ -8,7 +9,6 @@
 #include "core/Messages.h"
 #include "core/TablePostes.h"
 #include "workstations/ProtocolePostes.h"
-#include "workstations/ServeurPostes.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,7 +30,8 @@ enum Colonne
 
 } // namespace
 
-Frm_SuiviMAJ::Frm_SuiviMAJ(const ServeurPostes& postes, QWidget* parent) : QWidget(parent, Qt::Window), m_postes(postes)
+Frm_SuiviMAJ::Frm_SuiviMAJ(const AccesServeur& serveur, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_serveur(serveur)
 {
     setObjectName(QStringLiteral("Frm_SuiviMAJ"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -111,7 +112,7 @@ QPixmap Frm_SuiviMAJ::Image(int numero)
 
 bool Frm_SuiviMAJ::PosteConnecte(const QString& adresse) const
 {
-    return m_postes.PosteConnecte(adresse);
+    return m_serveur.PosteConnecte(adresse);
 }
 
 void Frm_SuiviMAJ::ChargerPostes()

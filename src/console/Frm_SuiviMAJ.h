@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class ServeurPostes;
+class AccesServeur;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -16,7 +16,7 @@ public:
     // Role of the first column holding the state image: 1 up to date, 2 not up to date, 3 unknown.
     static constexpr int RoleImage = Qt::UserRole + 1;
 
-    explicit Frm_SuiviMAJ(const ServeurPostes& postes, QWidget* parent = nullptr);
+    explicit Frm_SuiviMAJ(const AccesServeur& serveur, QWidget* parent = nullptr);
 
     void ChargerPostes();
     bool PosteConnecte(const QString& adresse) const;
@@ -27,6 +27,6 @@ private:
     void supprimer();
     void ouvrirDetail(QTreeWidgetItem* item);
 
-    const ServeurPostes& m_postes;
+    const AccesServeur& m_serveur;
     QTreeWidget* m_liste = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "Frm_Telemaintenance.h"
 
+#include "AccesServeur.h"
 #include "Controles.h"
 #include "Icones.h"
 #include "OuvertureBureau.h"
@@ -11,7 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-Frm_Telemaintenance::Frm_Telemaintenance(const Etat& etat, QWidget* parent) : QWidget(parent, Qt::Window)
+Frm_Telemaintenance::Frm_Telemaintenance(const AccesServeur& serveur, QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Frm_Telemaintenance"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -38,7 +39,7 @@ Frm_Telemaintenance::Frm_Telemaintenance(const Etat& etat, QWidget* parent) : QW
     racine->addLayout(entete);
     racine->addWidget(texte);
 
-    OuvrirAdresseWeb(AdressePage(etat.AdresseService()));
+    OuvrirAdresseWeb(AdressePage(serveur.Etat_().AdresseService()));
 }
 
 QUrl Frm_Telemaintenance::AdressePage(const QString& adresseService)

@@ -3,7 +3,7 @@
 #include <QUrl>
 #include <QWidget>
 
-class Etat;
+class AccesServeur;
 
 // Announces the opening of the maker's remote-maintenance page, opens it in the browser and
 // closes itself as soon as it has been shown.
@@ -11,7 +11,7 @@ class Frm_Telemaintenance : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Frm_Telemaintenance(const Etat& etat, QWidget* parent = nullptr);
+    explicit Frm_Telemaintenance(const AccesServeur& serveur, QWidget* parent = nullptr);
 
     // The page: scheme http, the service's host (and its port, if any), path /support.
     static QUrl AdressePage(const QString& adresseService);

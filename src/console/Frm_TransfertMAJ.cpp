@@ -1,10 +1,9 @@
 #include "Frm_TransfertMAJ.h"
 
+#include "AccesServeur.h"
 #include "AnimationAttente.h"
 #include "Controles.h"
 #include "Icones.h"
-#include "core/DeplacementMaj.h"
-#include "core/Frm_Reseau.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -27,7 +26,7 @@ QLabel* label(const QString& nom, const QString& texte)
 
 } // namespace
 
-Frm_TransfertMAJ::Frm_TransfertMAJ(Frm_Reseau& reseau, QWidget* parent) : QDialog(parent)
+Frm_TransfertMAJ::Frm_TransfertMAJ(AccesServeur& serveur, QWidget* parent) : QDialog(parent), m_serveur(serveur)
 {
     setObjectName(QStringLiteral("Frm_TransfertMAJ"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -104,17 +103,15 @@ Frm_TransfertMAJ::Frm_TransfertMAJ(Frm_Reseau& reseau, QWidget* parent) : QDialo
     Tim_Fin.setInterval(1000);
     connect(&Tim_Fin, &QTimer::timeout, this, &Frm_TransfertMAJ::finTick);
 
-    m_deplacement = new DeplacementMaj(
-        reseau.Etat_(), [&reseau] { return reseau.TransfertsOuverts(); }, this);
-    connect(m_deplacement, &DeplacementMaj::Attente, m_attente, &QWidget::setVisible);
-    connect(m_deplacement, &DeplacementMaj::Debut, this, [this](int nombre) {
+    connect(&m_serveur, &AccesServeur::DeplacementAttente, m_attente, &QWidget::setVisible);
+    connect(&m_serveur, &AccesServeur::DeplacementDebut, this, [this](int nombre) {
         m_barre->setRange(0, nombre);
         m_barre->setValue(0);
     });
-    connect(m_deplacement, &DeplacementMaj::Progression, m_barre, &QProgressBar::setValue);
-    connect(m_deplacement, &DeplacementMaj::Anomalie, this, &Frm_TransfertMAJ::lister);
-    connect(m_deplacement, &DeplacementMaj::Echec, this, &Frm_TransfertMAJ::lister);
-    connect(m_deplacement, &DeplacementMaj::Termine, this, &Frm_TransfertMAJ::termine);
+    connect(&m_serveur, &AccesServeur::DeplacementProgression, m_barre, &QProgressBar::setValue);
+    connect(&m_serveur, &AccesServeur::DeplacementAnomalie, this, &Frm_TransfertMAJ::lister);
+    connect(&m_serveur, &AccesServeur::DeplacementEchec, this, &Frm_TransfertMAJ::lister);
+    connect(&m_serveur, &AccesServeur::DeplacementTermine, this, &Frm_TransfertMAJ::termine);
 }
 
 void Frm_TransfertMAJ::FixerEmplacements(const QString& ancien, const QString& nouveau)
@@ -136,7 +133,7 @@ void Frm_TransfertMAJ::Transfert(const QString& ancien, const QString& nouveau)
 {
     setCursor(Qt::WaitCursor);
     m_animation->Demarrer();
-    m_deplacement->Demarrer(ancien, nouveau);
+    m_serveur.DeplacerMaj(ancien, nouveau);
 }
 
 void Frm_TransfertMAJ::lister(const QString& ligne)

@@ -3,24 +3,23 @@
 #include <QDialog>
 #include <QTimer>
 
+class AccesServeur;
 class AnimationAttente;
-class DeplacementMaj;
-class Frm_Reseau;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
-// Moves the downloaded updates to the new update folder, with a progress bar. Opens modal
-// over the parameters screen, starts moving once shown, and closes by itself about three
-// seconds after the end. When the move failed, or a file needs telling about, it lists what
-// happened and waits to be closed.
+// Has the server move the downloaded updates to the new update folder, with a progress bar.
+// Opens modal over the parameters screen, starts the move once shown, and closes by itself
+// about three seconds after the end. When the move failed, or a file needs telling about, it
+// lists what happened and waits to be closed.
 class Frm_TransfertMAJ : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Frm_TransfertMAJ(Frm_Reseau& reseau, QWidget* parent = nullptr);
+    explicit Frm_TransfertMAJ(AccesServeur& serveur, QWidget* parent = nullptr);
 
     void FixerEmplacements(const QString& ancien, const QString& nouveau);
     void Transfert(const QString& ancien, const QString& nouveau);
@@ -49,7 +48,7 @@ private:
     QLineEdit* m_nouveau = nullptr;
     QPlainTextEdit* m_anomalies = nullptr;
     QPushButton* m_fermer = nullptr;
-    DeplacementMaj* m_deplacement = nullptr;
+    AccesServeur& m_serveur;
     qint16 m_ticks = 0;
     bool m_lance = false;
     bool m_fini = false;

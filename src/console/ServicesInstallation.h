@@ -1,15 +1,11 @@
 #pragma once
 
+class AccesServeur;
 class Console;
-class Frm_Reseau;
-class InstallationDifferee;
-class InstallationServeur;
 
 // What the installation windows work with.
 struct ServicesInstallation
 {
-    Frm_Reseau& Reseau;
-    InstallationServeur& Installation;
-    InstallationDifferee& Differee;
+    AccesServeur& Serveur;
     Console* Console_ = nullptr; // the tray menu's count of connected workstations, when there is one
 };

@@ -1,5 +1,6 @@
 #include "app/bureau/Assemblage.h"
 #include "app/bureau/DemandesArret.h"
+#include "console/AccesServeurLocal.h"
 #include "console/FenetresInstallation.h"
 #include "console/Frm_ConnectUniDATA.h"
 #include "console/Frm_DiffereInstall.h"
@@ -45,6 +46,7 @@ class TstFenetresInstallation : public QObject
     std::unique_ptr<ClientUniDATALocal> m_client;
     std::unique_ptr<InstallationServeur> m_installation;
     std::unique_ptr<InstallationDifferee> m_differee;
+    std::unique_ptr<AccesServeurLocal> m_acces;
     std::unique_ptr<FenetresInstallation> m_fenetres;
     std::unique_ptr<InterlocuteurScripte> m_messages;
 
@@ -71,8 +73,8 @@ private slots:
         m_client = std::make_unique<ClientUniDATALocal>();
         m_installation = std::make_unique<InstallationServeur>(*m_reseau, *m_client);
         m_differee = std::make_unique<InstallationDifferee>(*m_reseau, *m_installation);
-        m_fenetres = std::make_unique<FenetresInstallation>(
-            ServicesInstallation{*m_reseau, *m_installation, *m_differee, nullptr});
+        m_acces = std::make_unique<AccesServeurLocal>(*m_reseau, nullptr, m_installation.get(), m_differee.get());
+        m_fenetres = std::make_unique<FenetresInstallation>(ServicesInstallation{*m_acces, nullptr});
         m_installation->FixerInterlocuteur(m_fenetres.get());
         m_messages = std::make_unique<InterlocuteurScripte>();
     }
@@ -81,6 +83,7 @@ private slots:
     {
         m_messages.reset();
         m_fenetres.reset();
+        m_acces.reset();
         m_differee.reset();
         m_installation.reset();
         m_client.reset();

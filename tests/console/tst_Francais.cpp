@@ -82,21 +82,21 @@ private slots:
         QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
         DossierTest dossier;
         Assemblage serveur;
-        const ServicesInstallation services{serveur.Reseau, serveur.Installation, serveur.Differee, nullptr};
+        const ServicesInstallation services{serveur.Acces, nullptr};
         const QString serveurMaj = QStringLiteral("Serveur de mises à jour QUENTARIS");
         std::vector<std::pair<std::unique_ptr<QWidget>, QString>> fenetres;
         auto ajouter = [&](QWidget* w, const QString& legende) {
             fenetres.emplace_back(w, legende);
         };
-        ajouter(new Frm_Params(serveur.Reseau), serveurMaj);
+        ajouter(new Frm_Params(serveur.Acces), serveurMaj);
         ajouter(new Frm_Proxy, serveurMaj);
-        ajouter(new Frm_TransfertMAJ(serveur.Reseau), serveurMaj);
+        ajouter(new Frm_TransfertMAJ(serveur.Acces), serveurMaj);
         ajouter(new Frm_ObsEvt, serveurMaj);
         ajouter(new Frm_DetailEvt, serveurMaj);
         ajouter(new Frm_NettoyageEvents, QStringLiteral("Nettoyage de la liste des évenements"));
-        ajouter(new Frm_SuiviMAJ(serveur.Postes), serveurMaj);
+        ajouter(new Frm_SuiviMAJ(serveur.Acces), serveurMaj);
         ajouter(new Frm_DetailMachine, QStringLiteral("Suivi des mises à jour"));
-        ajouter(new Frm_LstUsers(serveur.Postes), serveurMaj);
+        ajouter(new Frm_LstUsers(serveur.Acces), serveurMaj);
         ajouter(new Frm_MAJDispo, serveurMaj);
         ajouter(new Frm_MAJAttente(services), serveurMaj);
         ajouter(new Frm_DiffereInstall(services), QStringLiteral("Installation de la mise à jour serveur"));

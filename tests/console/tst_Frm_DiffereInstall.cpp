@@ -1,3 +1,4 @@
+#include "console/AccesServeurLocal.h"
 #include "console/Console.h"
 #include "console/Frm_DiffereInstall.h"
 #include "console/Frm_Menu.h"
@@ -14,6 +15,8 @@
 #include "support/SiteInstallation.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,6 +49,7 @@ class TstFrmDiffereInstall : public QObject
 
     std::unique_ptr<DossierTest> m_dossier;
     std::unique_ptr<Frm_Reseau> m_reseau;
+    std::unique_ptr<AccesServeurLocal> m_acces;
     std::unique_ptr<Console> m_console;
     std::unique_ptr<SiteInstallation> m_site;
     std::unique_ptr<ClientUniDATALocal> m_client;
@@ -73,11 +77,12 @@ private slots:
         m_reseau = std::make_unique<Frm_Reseau>();
         m_postes.postes = 0;
         m_reseau->Brancher(&m_postes, nullptr);
-        m_console = std::make_unique<Console>(*m_reseau);
         m_site = std::make_unique<SiteInstallation>(*m_dossier, m_reseau->Etat_());
         m_client = std::make_unique<ClientUniDATALocal>();
         m_installation = std::make_unique<InstallationServeur>(*m_reseau, *m_client);
         m_differee = std::make_unique<InstallationDifferee>(*m_reseau, *m_installation);
+        m_acces = std::make_unique<AccesServeurLocal>(*m_reseau, nullptr, m_installation.get(), m_differee.get());
+        m_console = std::make_unique<Console>(*m_acces);
         m_messages = std::make_unique<InterlocuteurScripte>();
         m_personne = InterlocuteurInstallationScripte();
         m_installation->FixerInterlocuteur(&m_personne);
@@ -85,8 +90,7 @@ private slots:
         const QString fichier = m_site->CreerArchive(QStringLiteral("512"));
         m_id = m_site->MettreEnAttente(QStringLiteral("512"), fichier);
 
-        m_dialogue = std::make_unique<Frm_DiffereInstall>(
-            ServicesInstallation{*m_reseau, *m_installation, *m_differee, m_console.get()});
+        m_dialogue = std::make_unique<Frm_DiffereInstall>(ServicesInstallation{*m_acces, m_console.get()});
         m_dialogue->Txt_NomFichier->setText(fichier);
         m_dialogue->Txt_NumVersion->setText(QStringLiteral("512"));
         m_dialogue->Txt_IdMaj->setText(QString::number(m_id));
@@ -98,11 +102,12 @@ private slots:
         Horloge::Reinitialiser();
         m_dialogue.reset();
         m_messages.reset();
+        m_console.reset();
+        m_acces.reset();
         m_differee.reset();
         m_installation.reset();
         m_client.reset();
         m_site.reset();
-        m_console.reset();
         m_reseau.reset();
         m_dossier.reset();
     }
@@ -239,6 +244,20 @@ private slots:
         m_messages->Repondre(Reponse::Oui);
         valider();
         QVERIFY(!m_differee->Plan().Vide());
+    }
+
+    // An installation the server refuses before it begins closes the window all the same.
+    void immediatRefuseParLeServeurFerme()
+    {
+        QVERIFY(QFile::remove(QDir(m_reseau->Etat_().EmplacementMaj).filePath(m_dialogue->Txt_NomFichier->text())));
+        valider();
+        QVERIFY(m_messages->Dernier().startsWith(
+            QStringLiteral("Le fichier de la mise à jour serveur 512 est introuvable")));
+        QCOMPARE(m_dialogue->result(), int(QDialog::Accepted));
+        QVERIFY(!m_dialogue->isVisible());
+        QCOMPARE(m_personne.demandes, 0);
+        QVERIFY(!m_site->Installee(m_id));
+        QVERIFY(!m_reseau->Etat_().InstallationEnCours);
     }
 
     void immediatInstalleEtFerme()

@@ -1,5 +1,6 @@
+#include "console/AccesServeurLocal.h"
 #include "console/Frm_LstUsers.h"
-#include "core/Etat.h"
+#include "core/Frm_Reseau.h"
 #include "core/Horloge.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
@@ -30,8 +31,9 @@ class TstFrmLstUsers : public QObject
     {
         DossierTest dossier;
         InterlocuteurScripte messages;
-        Etat etat;
-        ServeurPostes postes{etat};
+        Frm_Reseau reseau;
+        ServeurPostes postes{reseau.Etat_()};
+        AccesServeurLocal acces{reseau, &postes};
         std::vector<std::unique_ptr<QTcpSocket>> stations;
         QPointer<Frm_LstUsers> ecran;
         Banc()
@@ -65,7 +67,7 @@ class TstFrmLstUsers : public QObject
         }
         void ouvrir()
         {
-            ecran = new Frm_LstUsers(postes);
+            ecran = new Frm_LstUsers(acces);
             ecran->show();
         }
         QTreeWidget* liste() const { return ecran->findChild<QTreeWidget*>(QStringLiteral("Lst_Users")); }

@@ -1,3 +1,4 @@
+#include "console/AccesServeurLocal.h"
 #include "console/Frm_DiffereInstall.h"
 #include "console/Frm_MAJAttente.h"
 #include "core/BaseInterne.h"
@@ -57,12 +58,13 @@ class TstFrmMAJAttente : public QObject
     std::unique_ptr<ClientUniDATALocal> m_client;
     std::unique_ptr<InstallationServeur> m_installation;
     std::unique_ptr<InstallationDifferee> m_differee;
+    std::unique_ptr<AccesServeurLocal> m_acces;
     std::unique_ptr<InterlocuteurScripte> m_messages;
     QList<QUrl> m_ouverts;
 
     std::unique_ptr<Frm_MAJAttente> ouvrir()
     {
-        auto fenetre = std::make_unique<Frm_MAJAttente>(ServicesInstallation{*m_reseau, *m_installation, *m_differee});
+        auto fenetre = std::make_unique<Frm_MAJAttente>(ServicesInstallation{*m_acces});
         fenetre->setAttribute(Qt::WA_DeleteOnClose, false);
         fenetre->show();
         return fenetre;
@@ -101,6 +103,7 @@ private slots:
         m_client = std::make_unique<ClientUniDATALocal>();
         m_installation = std::make_unique<InstallationServeur>(*m_reseau, *m_client);
         m_differee = std::make_unique<InstallationDifferee>(*m_reseau, *m_installation);
+        m_acces = std::make_unique<AccesServeurLocal>(*m_reseau, nullptr, m_installation.get(), m_differee.get());
         m_messages = std::make_unique<InterlocuteurScripte>();
         m_ouverts.clear();
         Bureau::RemplacerOuverture([this](const QUrl& adresse) {
@@ -113,6 +116,7 @@ private slots:
     {
         Bureau::RemplacerOuverture([](const QUrl& url) { return QDesktopServices::openUrl(url); });
         m_messages.reset();
+        m_acces.reset();
         m_differee.reset();
         m_installation.reset();
         m_client.reset();

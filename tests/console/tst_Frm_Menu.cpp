@@ -1,3 +1,4 @@
+#include "console/AccesServeurLocal.h"
 #include "console/Console.h"
 #include "console/Frm_Menu.h"
 #include "core/Composants.h"
@@ -68,7 +69,8 @@ class TstFrmMenu : public QObject
         InterlocuteurScripte messages;
         PostesFactices postes;
         Frm_Reseau reseau;
-        Console console{reseau};
+        AccesServeurLocal acces{reseau};
+        Console console{acces};
         Banc() { reseau.Brancher(&postes, &console); }
         Frm_Menu* ouvrir()
         {

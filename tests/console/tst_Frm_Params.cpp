@@ -1,4 +1,5 @@
 #include "ServiceSimule.h"
+#include "console/AccesServeurLocal.h"
 #include "console/ChoixDossier.h"
 #include "console/Frm_Params.h"
 #include "console/Frm_Proxy.h"
@@ -28,6 +29,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <memory>
 
 namespace {
 
@@ -92,6 +94,7 @@ class TstFrmParams : public QObject
         DossierTest dossier;
         InterlocuteurScripte messages;
         Frm_Reseau reseau;
+        std::unique_ptr<AccesServeurLocal> acces = std::make_unique<AccesServeurLocal>(reseau);
         QPointer<Frm_Params> ecran;
         QString reponse = QStringLiteral("OK");
         QStringList demandes;
@@ -100,7 +103,7 @@ class TstFrmParams : public QObject
         {
             if (avecParametres)
                 dossier.EcrireParametres();
-            ecran = new Frm_Params(reseau);
+            ecran = new Frm_Params(*acces);
             ecran->DefinirVerification([this](const QString& utilisateur, const QString& motDePasse, QObject* contexte,
                                               std::function<void(const QString&)> fin) {
                 demandes.append(utilisateur + QLatin1Char('/') + motDePasse);
@@ -282,7 +285,7 @@ private slots:
         QVERIFY(!TableParametres::Lire().Configures());
         {
             // A restart at this point shows the first-start screen with the maker's defaults again.
-            Frm_Params apresRedemarrage(banc.reseau);
+            Frm_Params apresRedemarrage(*banc.acces);
             QVERIFY(apresRedemarrage.ChargerParametres());
             const auto texte = [&](const char* nom) {
                 return apresRedemarrage.findChild<QLineEdit*>(QLatin1String(nom))->text();
@@ -389,7 +392,8 @@ private slots:
         service.MotDePasse = QStringLiteral("TR918M");
         Frm_Reseau reseau;
         reseau.Etat_().Config.Service = service.Adresse();
-        Frm_Params ecran(reseau);
+        AccesServeurLocal acces{reseau};
+        Frm_Params ecran(acces);
         ecran.ChargerParametres();
         auto* verifier = ecran.findChild<QPushButton*>(QStringLiteral("Cmd_Verif"));
         QTest::mouseClick(verifier, Qt::LeftButton);
@@ -599,7 +603,9 @@ private slots:
         banc.w<QLineEdit>("Txt_Emplacement")->setText(nouveau);
         banc.cliquer("Cmd_OK");
         QTRY_VERIFY(banc.ecran->findChild<Frm_TransfertMAJ*>());
+        // Only the program's end takes the screen away; the waiting move ends with the server.
         delete banc.ecran;
+        banc.acces.reset();
         banc.reseau.Etat_().FixerVerificationEnCours(false);
         QVERIFY(!banc.reseau.Etat_().InstallationEnCours);
         QCOMPARE(TableParametres::Lire().EmplacementMaj, banc.dossier.DossierMaj());

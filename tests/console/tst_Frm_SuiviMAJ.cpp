@@ -1,7 +1,8 @@
+#include "console/AccesServeurLocal.h"
 #include "console/Frm_DetailMachine.h"
 #include "console/Frm_SuiviMAJ.h"
 #include "core/BaseInterne.h"
-#include "core/Etat.h"
+#include "core/Frm_Reseau.h"
 #include "core/TableMajDispo.h"
 #include "core/TablePostes.h"
 #include "support/AutreProgramme.h"
@@ -59,8 +60,9 @@ class TstFrmSuiviMAJ : public QObject
     {
         DossierTest dossier;
         InterlocuteurScripte messages;
-        Etat etat;
-        ServeurPostes postes{etat};
+        Frm_Reseau reseau;
+        ServeurPostes postes{reseau.Etat_()};
+        AccesServeurLocal acces{reseau, &postes};
         QPointer<Frm_SuiviMAJ> ecran;
         Banc()
         {
@@ -71,7 +73,7 @@ class TstFrmSuiviMAJ : public QObject
         ~Banc() { delete ecran; }
         void ouvrir()
         {
-            ecran = new Frm_SuiviMAJ(postes);
+            ecran = new Frm_SuiviMAJ(acces);
             ecran->show();
         }
         QTreeWidget* liste() const { return ecran->findChild<QTreeWidget*>(QStringLiteral("Lst_Machines")); }

@@ -1,5 +1,6 @@
+#include "console/AccesServeurLocal.h"
 #include "console/Frm_Telemaintenance.h"
-#include "core/Etat.h"
+#include "core/Frm_Reseau.h"
 #include "platform/bureau/Bureau.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
@@ -52,10 +53,11 @@ private slots:
 
     void ouvreLaPageEtSeFerme()
     {
-        Etat etat;
-        etat.Config.Service = QStringLiteral("http://127.0.0.1:8080/");
+        Frm_Reseau reseau;
+        reseau.Etat_().Config.Service = QStringLiteral("http://127.0.0.1:8080/");
+        AccesServeurLocal acces{reseau};
         for (int fois = 0; fois < 2; ++fois) {
-            QPointer<Frm_Telemaintenance> fenetre = new Frm_Telemaintenance(etat);
+            QPointer<Frm_Telemaintenance> fenetre = new Frm_Telemaintenance(acces);
             QCOMPARE(fenetre->windowTitle(), QStringLiteral("Connexion Télémaintenance"));
             QCOMPARE(fenetre->findChild<QLabel*>(QStringLiteral("Etq_Text"))->text(),
                      QStringLiteral("Ouverture de la page de maintenance en cours ..."));
@@ -73,9 +75,10 @@ private slots:
     {
         InterlocuteurScripte messages;
         Bureau::RemplacerOuverture([](const QUrl&) { return false; });
-        Etat etat;
-        etat.Config.Service = QStringLiteral("http://127.0.0.1:8080/");
-        QPointer<Frm_Telemaintenance> fenetre = new Frm_Telemaintenance(etat);
+        Frm_Reseau reseau;
+        reseau.Etat_().Config.Service = QStringLiteral("http://127.0.0.1:8080/");
+        AccesServeurLocal acces{reseau};
+        QPointer<Frm_Telemaintenance> fenetre = new Frm_Telemaintenance(acces);
         fenetre->show();
         QTRY_VERIFY(fenetre.isNull());
         QTRY_COMPARE(

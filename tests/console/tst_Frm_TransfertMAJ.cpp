@@ -1,5 +1,5 @@
+#include "console/AccesServeurLocal.h"
 #include "console/Frm_TransfertMAJ.h"
-#include "core/DeplacementMaj.h"
 #include "core/Frm_Reseau.h"
 #include "core/Journal.h"
 #include "core/TableMajDispo.h"
@@ -49,6 +49,7 @@ class TstFrmTransfertMAJ : public QObject
         InterlocuteurScripte messages;
         Frm_Reseau reseau;
         ServeurPostes postes{reseau.Etat_()};
+        AccesServeurLocal acces{reseau, &postes};
         QString nouveau;
         QPointer<Frm_TransfertMAJ> fenetre;
 
@@ -76,7 +77,7 @@ class TstFrmTransfertMAJ : public QObject
         }
         void ouvrir(const QString& ancien)
         {
-            fenetre = new Frm_TransfertMAJ(reseau);
+            fenetre = new Frm_TransfertMAJ(acces);
             fenetre->FixerEmplacements(ancien, nouveau);
             fenetre->show();
         }
@@ -98,9 +99,7 @@ private slots:
 
         QList<bool> occupeAChaquePas;
         banc.ouvrir(banc.dossier.DossierMaj() + QLatin1Char('/'));
-        auto* deplacement = banc.fenetre->findChild<DeplacementMaj*>();
-        QVERIFY(deplacement);
-        connect(deplacement, &DeplacementMaj::Progression, this,
+        connect(&banc.acces, &AccesServeur::DeplacementProgression, this,
                 [&] { occupeAChaquePas.append(banc.reseau.Etat_().InstallationEnCours); });
 
         QCOMPARE(banc.fenetre->windowTitle(), QStringLiteral("Serveur de mises à jour QUENTARIS"));

@@ -9,14 +9,14 @@ Assemblage::Assemblage(QObject* parent) : QObject(parent)
     Messages::Installer(&Messages_);
     Serveur.Brancher(&Console_, &FenetresInstallation_);
     // The menu shows how many workstations are connected.
-    connect(&Postes, &ServeurPostes::PostesConnectesChange, this, [this] {
+    connect(&Acces, &AccesServeur::PostesConnectesChange, this, [this] {
         if (Frm_Menu* menu = Console_.Menu())
             menu->EcrireNombrePostes();
     });
     Console_.DefinirAction(5, [this] { FenetresInstallation_.OuvrirMajAttente(); });
     Console_.DefinirAction(2, [this] {
         Console_.FermerMenu();
-        Verification.VerifierMAJ(true);
+        Acces.VerifierMaintenant();
     });
     Console_.DefinirAction(6, [] { Frm_ObsEvt::Afficher(); });
 }

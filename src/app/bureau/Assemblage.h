@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/serveur/ServeurAssemble.h"
+#include "console/AccesServeurLocal.h"
 #include "console/Console.h"
 #include "console/EcransConsole.h"
 #include "console/FenetresInstallation.h"
@@ -27,7 +28,9 @@ public:
     VerificationMaj& Verification = Serveur.Verification;
     InstallationServeur& Installation = Serveur.Installation;
     InstallationDifferee& Differee = Serveur.Differee;
-    Console Console_{Reseau};
-    EcransConsole Ecrans_{Reseau, Postes, Console_};
-    FenetresInstallation FenetresInstallation_{{Reseau, Installation, Differee, &Console_}};
+    // What every window reaches the server through.
+    AccesServeurLocal Acces{Reseau, &Postes, &Installation, &Differee, &Verification};
+    Console Console_{Acces};
+    EcransConsole Ecrans_{Acces, Console_};
+    FenetresInstallation FenetresInstallation_{{Acces, &Console_}};
 };
