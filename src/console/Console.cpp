@@ -47,13 +47,26 @@ void Console::AfficherIcone()
     if (!m_icone) {
         m_icone = new QSystemTrayIcon(Icones::Serveur(), this);
         m_icone->setObjectName(QStringLiteral("TrayIcon"));
-        m_icone->setToolTip(QStringLiteral("QUENTARIS Serveur"));
+        m_icone->setToolTip(TexteIcone());
         connect(m_icone, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason raison) {
             if (raison == QSystemTrayIcon::Trigger)
                 ClicIcone();
         });
     }
     essayerIcone();
+}
+
+QString Console::TexteIcone() const
+{
+    return m_serveurJoignable ? QStringLiteral("QUENTARIS Serveur")
+                              : QStringLiteral("QUENTARIS Serveur : le service de mise à jour ne fonctionne pas");
+}
+
+void Console::FixerServeurJoignable(bool joignable)
+{
+    m_serveurJoignable = joignable;
+    if (m_icone)
+        m_icone->setToolTip(TexteIcone());
 }
 
 // The panel may start after us: retry showing the icon for a while, and meanwhile keep the

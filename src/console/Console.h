@@ -38,6 +38,12 @@ public:
     void ClicIcone();
     static constexpr int DelaiApresPerteDeFocus = 400; // ms
 
+    // Attached to a service: whether it answers. The icon's text says so when it does not.
+    void FixerServeurJoignable(bool joignable);
+    bool ServeurJoignable() const { return m_serveurJoignable; }
+    // The text of the tray icon.
+    QString TexteIcone() const;
+
     Frm_Menu* Menu() const;
     void FermerMenu();
     int PostesConnectes() const;
@@ -61,5 +67,6 @@ private:
     std::array<std::function<void()>, 11> m_actions;
     std::function<void(std::function<void()>)> m_premierDemarrage;
     bool m_parametresOuverts = false;
+    bool m_serveurJoignable = true;
     int m_essaisIcone = 0;
 };

@@ -31,6 +31,12 @@ void Frm_Reseau::Brancher(ServicePostes* postes, ServiceConsole* console)
     m_console = console;
 }
 
+QString Frm_Reseau::MessagePremierDemarrage()
+{
+    return QStringLiteral("Vous ouvrez pour la première fois l'application de mise à jour automatique d'QUENTARIS, "
+                          "vous devez configurer celle-ci afin que les mises à jour soient effectuées correctement.");
+}
+
 void Frm_Reseau::FixerModeService()
 {
     m_service = true;
@@ -112,10 +118,7 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
         return;
     }
     if (!lus->Configures()) {
-        Messages::Afficher(this,
-                           QStringLiteral("Vous ouvrez pour la première fois l'application de mise à jour automatique "
-                                          "d'QUENTARIS, vous devez configurer celle-ci afin que les mises à jour "
-                                          "soient effectuées correctement."));
+        Messages::Afficher(this, MessagePremierDemarrage());
         if (m_console) {
             m_console->AfficherPremierDemarrage([this] { suiteDemarrage(); });
             return;

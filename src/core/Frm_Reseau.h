@@ -53,6 +53,9 @@ public:
 
     // Removes the tray icon and ends the program.
     void Arreter(int code = 0);
+    // Shown before the parameters screen of the very first start.
+    static QString MessagePremierDemarrage();
+
     // The end that asks to be started again: the updater has been started for a new server
     // program (the service manager brings the service back).
     static constexpr int CodeRedemarrage = 75;

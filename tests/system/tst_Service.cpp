@@ -1,15 +1,25 @@
 #include "ProgrammesTest.h"
+#include "app/bureau/ConsoleAttachee.h"
+#include "app/liaison/Liaison.h"
+#include "console/Frm_EtatDL.h"
+#include "console/Frm_ObsEvt.h"
 #include "core/BaseInterne.h"
 #include "core/TableMajDispo.h"
 #include "support/DossierTest.h"
+#include "support/Fenetres.h"
 #include "support/FichiersTest.h"
+#include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
+#include "support/SimulateurTest.h"
 
 #include <QDir>
+#include <QSignalSpy>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -119,6 +129,100 @@ private slots:
         QVERIFY(service.Erreurs().contains(QStringLiteral("Serveur de mise à jour arrêté.")));
         QVERIFY(notification.Recus().contains(QStringLiteral("STOPPING=1")));
         QVERIFY(!QFileInfo::exists(dossier.Fichier(QStringLiteral("console.sock"))));
+    }
+
+    // The console of the desktop program attached in this process to a real service: the
+    // menu's check runs in the service and the console shows its progress, then the event
+    // viewer; the quit entry is refused by the service while a workstation is connected.
+    void consoleAttachee()
+    {
+        DossierTest dossier;
+        SimulateurTest simulateur;
+        simulateur.Ajouter(1001, QStringLiteral("majs/MAJ1001.zip"), QStringLiteral("0"),
+                           SimulateurTest::Contenu(1001, 200000));
+        dossier.EcrireConfig(QStringLiteral("SERVICE=") + simulateur.Adresse() + QLatin1Char('\n'));
+        dossier.EcrireParametres();
+        BaseInterne::Fermer();
+        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
+                          environnementDuService(QString()));
+        QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
+
+        ConsoleAttachee console;
+        InterlocuteurScripte messages;
+        QSignalSpy attachee(&console, &ConsoleAttachee::Attachee);
+        QSignalSpy recus(&console.Lien, &LienService::Recu);
+        console.Connecter(Liaison::CheminDansLeDossier(dossier.Chemin()));
+        QVERIFY(attachee.wait(10000));
+        QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("Console attachée : l'utilisateur ")));
+
+        delete Frm_ObsEvt::Instance();
+        console.Console_.Executer(2);
+        const auto etapes = [&recus] {
+            QStringList quoi;
+            for (const QList<QVariant>& r : recus) {
+                const QJsonObject m = r.first().toJsonObject();
+                if (m.value(QStringLiteral("type")).toString() == QLatin1String("statut"))
+                    quoi.append(m.value(QStringLiteral("quoi")).toString());
+            }
+            quoi.removeDuplicates();
+            return quoi;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(etapes().contains(QStringLiteral("fermer")), 20000);
+        QCOMPARE(etapes(), (QStringList{QStringLiteral("ouvrir"), QStringLiteral("telechargement"),
+                                        QStringLiteral("progression"), QStringLiteral("fermer")}));
+        QTRY_VERIFY(Frm_ObsEvt::Instance() && Frm_ObsEvt::Instance()->isVisible());
+        QTRY_VERIFY(!Visible<Frm_EtatDL>());
+        QVERIFY(BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier())));
+        QCOMPARE(TableMajDispo::Compte(), 1);
+        BaseInterne::Fermer();
+        delete Frm_ObsEvt::Instance();
+
+        QTcpSocket poste;
+        poste.connectToHost(QHostAddress::LocalHost, dossier.portControle);
+        QVERIFY(poste.waitForConnected(2000));
+        QTRY_COMPARE(console.Acces.PostesConnectes(), 1);
+        console.Console_.Quitter();
+        QTRY_COMPARE(messages.Dernier(), QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont "
+                                                        "connectés sur celui-ci !"));
+        QCOMPARE(service.processus.state(), QProcess::Running);
+    }
+
+    // The desktop program started while the service runs becomes its console and serves
+    // nothing itself; a user who is not an administrator is refused by the service.
+    void programmeDeBureauDevientConsole()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        BaseInterne::Fermer();
+        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
+                          environnementDuService(QString()));
+        QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
+        {
+            Serveur bureau({QStringLiteral("--home"), dossier.Chemin()});
+            QTRY_VERIFY_WITH_TIMEOUT(service.Erreurs().contains(QStringLiteral("Console attachée")), 10000);
+            QVERIFY(!bureau.Erreurs().contains(QStringLiteral("démarré")));
+            QCOMPARE(bureau.processus.state(), QProcess::Running);
+        }
+        QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("Console détachée")));
+        QCOMPARE(echange(dossier.portControle, "VMAJ01#0"), QByteArray("MAJOK0"));
+
+        if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+            QSKIP("changer d'utilisateur demande root et setpriv");
+        // The folders on the way are opened to every user, as an installed program folder is.
+        for (QString d = dossier.Chemin(); d != QDir::rootPath(); d = QFileInfo(d).absolutePath())
+            QFile::setPermissions(d, QFile::permissions(d) | QFile::ExeOther | QFile::ReadOther);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), QStringLiteral("/tmp"));
+        Programme intrus(QStringLiteral(QUENTARIS_BINAIRE), {QStringLiteral("--home"), dossier.Chemin()},
+                         {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                          QStringLiteral("--clear-groups")},
+                         env);
+        QTRY_VERIFY_WITH_TIMEOUT(intrus.Erreurs().contains(QStringLiteral(
+                                     "Seuls root et les administrateurs (groupes sudo, wheel ou admin) peuvent "
+                                     "administrer le serveur de mise à jour : l'utilisateur nobody n'en fait pas "
+                                     "partie.")),
+                                 10000);
+        QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("Console refusée : l'utilisateur nobody")));
     }
 };
 

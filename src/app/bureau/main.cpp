@@ -1,17 +1,23 @@
 #include "app/bureau/Assemblage.h"
+#include "app/bureau/ConsoleAttachee.h"
 #include "app/bureau/DemandesArret.h"
+#include "app/liaison/Liaison.h"
 #include "console/PreparationApplication.h"
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/LigneDeCommande.h"
 #include "core/Messages.h"
 #include "core/SauvegardeBase.h"
+#include "core/Sortie.h"
+#include "platform/SignauxArret.h"
 #include "platform/Systeme.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -84,11 +90,54 @@ int main(int argc, char** argv)
 
     const QString dossier
         = QDir(ligne.Dossier.isEmpty() ? QCoreApplication::applicationDirPath() : ligne.Dossier).absolutePath();
-    Assemblage serveur;
-    QObject::connect(&serveur.Reseau, &Frm_Reseau::Fin, &app, [](int code) { QCoreApplication::exit(code); });
+    const bool autostart = ligne.Autostart;
+    const auto finir = [autostart](const QString& message) {
+        // A login autostart ends without a box.
+        if (autostart)
+            Sortie::Ecrire(message);
+        else
+            Messages::Afficher(nullptr, message);
+        QCoreApplication::exit(autostart ? 0 : 1);
+    };
 
-    DemandesArret arret(serveur.Reseau);
+    // The server and its console in this process, as long as no service runs on the folder.
+    std::unique_ptr<Assemblage> serveur;
+    std::unique_ptr<DemandesArret> arret;
+    const auto demarrerIci = [&] {
+        serveur = std::make_unique<Assemblage>();
+        QObject::connect(&serveur->Reseau, &Frm_Reseau::Fin, &app, [](int code) { QCoreApplication::exit(code); });
+        arret = std::make_unique<DemandesArret>(serveur->Reseau);
+        QTimer::singleShot(0, serveur.get(), [&] { serveur->Demarrer(dossier, autostart); });
+    };
 
-    QTimer::singleShot(0, &serveur, [&] { serveur.Demarrer(dossier, ligne.Autostart); });
+    // A service on this program folder: this program is its console, never a second server.
+    std::unique_ptr<ConsoleAttachee> console;
+    std::unique_ptr<SignauxArret> signaux;
+    const QString socket = Liaison::CheminDansLeDossier(dossier);
+    const QFileInfo infoSocket(socket);
+    if (!infoSocket.exists() && !infoSocket.isSymLink()) {
+        demarrerIci();
+        return app.exec();
+    }
+    console = std::make_unique<ConsoleAttachee>();
+    QObject::connect(console.get(), &ConsoleAttachee::Refusee, &app, finir);
+    QObject::connect(console.get(), &ConsoleAttachee::Fin, &app, [](int code) { QCoreApplication::exit(code); });
+    QObject::connect(console.get(), &ConsoleAttachee::Injoignable, &app, [&](const QString& raison) {
+        if (Systeme::InstanceUnique::DossierOccupe(dossier)) {
+            finir(QStringLiteral("Le service de mise à jour fonctionne sur ce dossier, mais sa console est "
+                                 "injoignable (")
+                  + socket + QStringLiteral(" : ") + raison + QStringLiteral(")."));
+            return;
+        }
+        // What a stopped service left behind: the server runs here.
+        QTimer::singleShot(0, &app, [&] {
+            console.reset();
+            demarrerIci();
+        });
+    });
+    // A console ends with the session or the system; the service goes on.
+    signaux = std::make_unique<SignauxArret>();
+    QObject::connect(signaux.get(), &SignauxArret::arretDemande, &app, [] { QCoreApplication::exit(0); });
+    console->Connecter(socket);
     return app.exec();
 }

@@ -97,15 +97,17 @@ void EcouteConsoles::accepter()
                     QStringLiteral("Console refusée : elle ne s'est pas présentée à temps."));
         });
         attente->start(PresentationMs);
-        connect(canal, &CanalLocal::Recu, this, [this, canal, attente](const QJsonObject& message) {
+        const QString qui = QStringLiteral("l'utilisateur ") + pair.Nom + QStringLiteral(" (processus ")
+            + QString::number(pair.Pid) + QLatin1Char(')');
+        connect(canal, &CanalLocal::Recu, this, [this, canal, attente, qui](const QJsonObject& message) {
             attente->stop();
             disconnect(canal, &CanalLocal::Recu, this, nullptr);
-            presentation(canal, message);
+            presentation(canal, message, qui);
         });
     }
 }
 
-void EcouteConsoles::presentation(CanalLocal* canal, const QJsonObject& message)
+void EcouteConsoles::presentation(CanalLocal* canal, const QJsonObject& message, const QString& qui)
 {
     const QString version = message.value(QStringLiteral("version")).toString();
     const int protocole = message.value(QStringLiteral("protocole")).toInt();
@@ -124,10 +126,14 @@ void EcouteConsoles::presentation(CanalLocal* canal, const QJsonObject& message)
     const int numero = m_suivante++;
     m_attachees.insert(numero, canal);
     connect(canal, &CanalLocal::Recu, this, [this, numero](const QJsonObject& m) { emit Recu(numero, m); });
-    connect(canal, &CanalLocal::Ferme, this, [this, numero] {
-        if (m_attachees.remove(numero))
-            emit Detachee(numero);
+    connect(canal, &CanalLocal::Ferme, this, [this, numero, qui](const QString& raison) {
+        if (!m_attachees.remove(numero))
+            return;
+        Sortie::Ecrire(QStringLiteral("Console détachée : ") + qui
+                       + (raison.isEmpty() ? QString() : QStringLiteral(", ") + raison) + QLatin1Char('.'));
+        emit Detachee(numero);
     });
+    Sortie::Ecrire(QStringLiteral("Console attachée : ") + qui + QLatin1Char('.'));
     canal->Envoyer(
         {{QStringLiteral("type"), QStringLiteral("bienvenue")}, {QStringLiteral("version"), Liaison::Version()}});
     emit Attachee(numero);

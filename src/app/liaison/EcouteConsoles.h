@@ -38,7 +38,7 @@ signals:
 
 private:
     void accepter();
-    void presentation(CanalLocal* canal, const QJsonObject& message);
+    void presentation(CanalLocal* canal, const QJsonObject& message, const QString& qui);
     void refuser(CanalLocal* canal, const QString& raisonConsole, const QString& raisonJournal);
 
     QLocalServer* m_serveur = nullptr;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "AccesServeurDistant.h"
+#include "app/liaison/LienService.h"
+#include "console/Console.h"
+#include "console/EcransConsole.h"
+#include "console/FenetresInstallation.h"
+#include "console/MessagesConsole.h"
+#include "console/StatutVerificationConsole.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QTimer>
+
+// The desktop program as the console of the system service running on its program folder: the
+// tray icon, the menu and every screen, the service's messages and what it asks of a person.
+// The server itself runs in the service; when the service stops or restarts, the icon says so
+// and the console attaches again by itself.
+class ConsoleAttachee : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ConsoleAttachee(QObject* parent = nullptr);
+    ~ConsoleAttachee() override;
+
+    // Connects to the service's socket; Attachee, Refusee or Injoignable follows.
+    void Connecter(const QString& chemin);
+
+    LienService Lien;
+    AccesServeurDistant Acces{Lien};
+    MessagesConsole Messages_;
+    StatutVerificationConsole StatutVerification_;
+    Console Console_{Acces};
+    EcransConsole Ecrans_{Acces, Console_};
+    FenetresInstallation FenetresInstallation_{{Acces, &Console_}};
+
+    // How often a console that lost its service tries again.
+    static constexpr int ReessaiMs = 2000;
+
+signals:
+    void Attachee();
+    void Refusee(const QString& raison);
+    void Injoignable(const QString& raison);
+    // The service was stopped from this console's menu: the console ends with it.
+    void Fin(int code);
+
+private:
+    void attachee();
+    void perdu();
+    void recu(const QJsonObject& message);
+    void repondre(const QString& question, QJsonObject reponse = {});
+
+    QString m_chemin;
+    QTimer m_reessai;
+    bool m_dejaAttachee = false;
+};
