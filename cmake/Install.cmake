@@ -58,7 +58,8 @@ quentaris_installer_gabarit(quentaris-serveur-autostart.desktop.in /etc/xdg/auto
 quentaris_installer_gabarit(prepare-site.sh.in ${CMAKE_INSTALL_LIBEXECDIR}/quentaris-serveur RENAME prepare-site
                             PROGRAMME)
 
-# Debian wants the copyright and a changelog compressed to the utmost, without a time stamp.
+# Debian wants a copyright file and a changelog, the latter compressed to the utmost without a
+# time stamp; the changelog names the version being built.
 file(STRINGS packaging/changelog entete LIMIT_COUNT 1)
 if(NOT entete MATCHES "^quentaris-serveur \\(${PROJECT_VERSION}\\) ")
     message(FATAL_ERROR "packaging/changelog does not start with version ${PROJECT_VERSION}: ${entete}")
