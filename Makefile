@@ -4,10 +4,12 @@ JOBS ?= 2
 PACKAGES := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite \
             libsodium-dev libarchive-dev libsqlite3-dev libgl-dev tinyproxy nginx-light curl \
             desktop-file-utils dpkg-dev file qt6-translations-l10n \
-            qt6-base-private-dev strace
+            qt6-base-private-dev strace libsystemd-dev
 # Only for `make captures`: a virtual X display, a window manager, a panel with a notification
 # area, and the tools that drive and photograph the windows.
 CAPTURES_PACKAGES := xvfb openbox tint2 xdotool imagemagick x11-utils zip
+# Only for `make package`: Debian's checker of packages.
+PACKAGE_PACKAGES := lintian
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps configure build run test bench captures install package clean
@@ -49,8 +51,12 @@ captures: build
 install: build
 	cmake --install $(BUILD_DIR)
 
+# The Debian package in $(BUILD_DIR), checked by lintian: any error fails the target.
 package: build
+	$(call installer,$(PACKAGE_PACKAGES))
+	rm -f $(BUILD_DIR)/*.deb $(BUILD_DIR)/*.ddeb
 	cd $(BUILD_DIR) && cpack -G DEB
+	lintian --fail-on error $(BUILD_DIR)/*.deb
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -46,6 +46,16 @@ QStringList fichiers(const QString& racine, const QStringList& sommets)
 
 const QString kPrefixe = QStringLiteral(QUENTARIS_PREFIXE);
 
+// Paths of an install under the configured prefix, as the package lays them under /usr.
+QStringList sousUsr(QStringList chemins)
+{
+    for (QString& chemin : chemins)
+        if (chemin.startsWith(kPrefixe + QLatin1Char('/')))
+            chemin.replace(0, kPrefixe.size(), QStringLiteral("/usr"));
+    chemins.sort();
+    return chemins;
+}
+
 } // namespace
 
 // The installed tree, as `cmake --install` lays it with DESTDIR, and the Debian package.
@@ -137,25 +147,75 @@ private slots:
         const QStringList debs = QDir(sortie.path()).entryList({QStringLiteral("*.deb")});
         QCOMPARE(debs.size(), 1);
         const QString deb = sortie.filePath(debs.first());
+        const bool service = QFileInfo::exists(m_racine.path() + kPrefixe + QStringLiteral("/bin/quentaris-service"));
 
         const Resultat infos = lancer(QStringLiteral("dpkg-deb"), {QStringLiteral("--info"), deb});
         QCOMPARE(infos.code, 0);
-        for (const char* dependance :
-             {"libqt6widgets6", "libqt6network6", "libqt6sql6", "libqt6sql6-sqlite", "libsodium23", "libarchive13"})
+        for (const char* dependance : {"libqt6widgets6", "libqt6network6", "libqt6sql6", "libqt6sql6-sqlite",
+                                       "libsodium23", "libarchive13", "adduser", "init-system-helpers"})
             QVERIFY2(infos.sortie.contains(QLatin1String(dependance)), qPrintable(infos.sortie));
-        QVERIFY(infos.sortie.contains(QStringLiteral("postinst")));
+        if (service)
+            QVERIFY2(infos.sortie.contains(QLatin1String("libsystemd0")), qPrintable(infos.sortie));
 
+        // Debian's places: the files of `make install` under /usr instead of its prefix, every
+        // file of /etc a conffile, the copyright and changelog, programs without their symbols.
         QTemporaryDir extrait;
         QCOMPARE(lancer(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), deb, extrait.path()}).code, 0);
-        const QStringList sommets = {kPrefixe.mid(1), QStringLiteral("etc")};
-        QCOMPARE(fichiers(extrait.path(), sommets), fichiers(m_racine.path(), sommets));
+        const QStringList sommets = {QStringLiteral("usr"), QStringLiteral("etc")};
+        const QStringList sommetsInstalles = {kPrefixe.mid(1), QStringLiteral("etc")};
+        QCOMPARE(fichiers(extrait.path(), sommets), sousUsr(fichiers(m_racine.path(), sommetsInstalles)));
+        QTemporaryDir controle;
+        QCOMPARE(lancer(QStringLiteral("dpkg-deb"), {QStringLiteral("-e"), deb, controle.path()}).code, 0);
+        for (const char* script : {"postinst", "prerm", "postrm"})
+            QVERIFY2(QFileInfo(controle.filePath(QLatin1String(script))).isExecutable(), script);
+        QFile conffiles(controle.filePath(QStringLiteral("conffiles")));
+        QVERIFY(conffiles.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(conffiles.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 fichiers(extrait.path(), {QStringLiteral("etc")}));
+        for (const char* document : {"copyright", "changelog.gz"})
+            QVERIFY2(QFileInfo::exists(extrait.path() + QStringLiteral("/usr/share/doc/quentaris-serveur/")
+                                       + QLatin1String(document)),
+                     document);
+        QFile autostart(extrait.path() + QStringLiteral("/etc/xdg/autostart/quentaris-serveur.desktop"));
+        QVERIFY(autostart.open(QIODevice::ReadOnly));
+        QVERIFY(autostart.readAll().contains("Exec=/usr/bin/quentaris-serveur "));
+        const QStringList programmes = QDir(extrait.path() + QStringLiteral("/usr/bin")).entryList(QDir::Files);
+        QCOMPARE(programmes.size(), service ? 2 : 1);
+        for (const QString& programme : programmes) {
+            const Resultat nature
+                = lancer(QStringLiteral("file"),
+                         {QStringLiteral("-b"), extrait.path() + QStringLiteral("/usr/bin/") + programme});
+            QVERIFY2(nature.sortie.contains(QStringLiteral(", stripped")), qPrintable(nature.sortie));
+        }
+
         // The package never carries a site's settings or database: its postinst makes them.
         const QStringList site = {QStringLiteral("var"), QStringLiteral("srv"), QStringLiteral("opt")};
         QCOMPARE(fichiers(extrait.path(), site), QStringList());
-        const Resultat preparation = lancer(
-            extrait.path() + kPrefixe + QStringLiteral("/libexec/quentaris-serveur/prepare-site"), {extrait.path()});
+        const Resultat preparation
+            = lancer(extrait.path() + QStringLiteral("/usr/libexec/quentaris-serveur/prepare-site"), {extrait.path()});
         QVERIFY2(preparation.code == 0, qPrintable(preparation.sortie));
-        QCOMPARE(fichiers(extrait.path(), site + sommets), fichiers(m_racine.path(), site + sommets));
+        QCOMPARE(fichiers(extrait.path(), site), fichiers(m_racine.path(), site));
+
+        if (!service)
+            QSKIP("quentaris-service is not built: the package holds no unit");
+        const QString unite = extrait.path() + QStringLiteral("/usr/lib/systemd/system/quentaris-serveur.service");
+        QVERIFY(QFileInfo::exists(unite));
+        if (QStandardPaths::findExecutable(QStringLiteral("systemd-analyze")).isEmpty())
+            QSKIP("systemd-analyze absent: the unit is not verified");
+        // Verified as installed, its program taken from the package; any warning is a fault.
+        QFile source(unite);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QByteArray texte = source.readAll();
+        texte.replace("ExecStart=/usr/bin/",
+                      QByteArray("ExecStart=" + QFile::encodeName(extrait.path()) + "/usr/bin/"));
+        QTemporaryDir systeme;
+        QFile copie(systeme.filePath(QStringLiteral("quentaris-serveur.service")));
+        QVERIFY(copie.open(QIODevice::WriteOnly));
+        copie.write(texte);
+        copie.close();
+        const Resultat verification
+            = lancer(QStringLiteral("systemd-analyze"), {QStringLiteral("verify"), copie.fileName()});
+        QVERIFY2(verification.code == 0 && verification.sortie.isEmpty(), qPrintable(verification.sortie));
     }
 };
 
