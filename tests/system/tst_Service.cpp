@@ -3,6 +3,8 @@
 #include "app/liaison/Liaison.h"
 #include "console/Frm_EtatDL.h"
 #include "console/Frm_ObsEvt.h"
+#include "console/Frm_Params.h"
+#include "core/Frm_Reseau.h"
 #include "core/BaseInterne.h"
 #include "core/TableMajDispo.h"
 #include "support/DossierTest.h"
@@ -13,6 +15,8 @@
 #include "support/SimulateurTest.h"
 
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QFileInfo>
@@ -151,7 +155,7 @@ private slots:
         InterlocuteurScripte messages;
         QSignalSpy attachee(&console, &ConsoleAttachee::Attachee);
         QSignalSpy recus(&console.Lien, &LienService::Recu);
-        console.Connecter(Liaison::CheminDansLeDossier(dossier.Chemin()));
+        console.Connecter(dossier.Chemin());
         QVERIFY(attachee.wait(10000));
         QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("Console attachée : l'utilisateur ")));
 
@@ -185,6 +189,34 @@ private slots:
         QTRY_COMPARE(messages.Dernier(), QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont "
                                                         "connectés sur celui-ci !"));
         QCOMPARE(service.processus.state(), QProcess::Running);
+    }
+
+    // Without settings the service tells the service manager it runs, says once that it waits
+    // for a console, and serves no workstation until a console has filled the first-start screen.
+    void premierDemarrageAttendUneConsole()
+    {
+        DossierTest dossier;
+        SimulateurTest simulateur;
+        dossier.EcrireConfig(QStringLiteral("SERVICE=") + simulateur.Adresse() + QLatin1Char('\n'));
+        BaseInterne::Fermer();
+        PriseNotification notification;
+        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
+                          environnementDuService(notification.Chemin()));
+        QTRY_VERIFY_WITH_TIMEOUT(notification.Recus().contains(QStringLiteral("READY=1")), 10000);
+        QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("En attente d'une console d'administration")));
+        QVERIFY(!accepte(dossier.portControle));
+
+        ConsoleAttachee console;
+        InterlocuteurScripte messages;
+        console.Connecter(dossier.Chemin());
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_Params>(), 10000);
+        QCOMPARE(messages.Textes(), QStringList{Frm_Reseau::MessagePremierDemarrage()});
+        Frm_Params* ecran = Visible<Frm_Params>();
+        Enfant<QLineEdit>(ecran, "Txt_Emplacement")->setText(dossier.DossierMaj());
+        Enfant<QPushButton>(ecran, "Cmd_OK")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
+        QTRY_COMPARE(console.Acces.Etat_().W_User, QStringLiteral("61742"));
+        QCOMPARE(service.Erreurs().count(QStringLiteral("En attente d'une console d'administration")), 1);
     }
 
     // The desktop program started while the service runs becomes its console and serves

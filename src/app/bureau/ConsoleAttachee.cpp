@@ -1,9 +1,12 @@
 #include "ConsoleAttachee.h"
 
+#include "app/liaison/Liaison.h"
 #include "console/Frm_ObsEvt.h"
+#include "core/BaseInterne.h"
 #include "core/Frm_Reseau.h"
 #include "core/Messages.h"
 
+#include <QDir>
 #include <QJsonArray>
 
 ConsoleAttachee::ConsoleAttachee(QObject* parent) : QObject(parent)
@@ -37,10 +40,11 @@ ConsoleAttachee::~ConsoleAttachee()
     Messages::Installer(nullptr);
 }
 
-void ConsoleAttachee::Connecter(const QString& chemin)
+void ConsoleAttachee::Connecter(const QString& dossierProgramme)
 {
-    m_chemin = chemin;
-    Lien.Connecter(chemin);
+    m_dossier = dossierProgramme;
+    m_chemin = Liaison::CheminDansLeDossier(dossierProgramme);
+    Lien.Connecter(m_chemin);
 }
 
 void ConsoleAttachee::attachee()
@@ -50,6 +54,15 @@ void ConsoleAttachee::attachee()
     if (m_dejaAttachee)
         return;
     m_dejaAttachee = true;
+    // The screens read and write the service's database themselves, as its administrators.
+    QString raison;
+    if (!BaseInterne::Ouvrir(QDir(m_dossier).filePath(BaseInterne::NomFichier()), &raison)) {
+        Lien.Fermer();
+        emit Refusee(QStringLiteral("La base de données interne du service de mise à jour ne peut pas être ouverte "
+                                    "par cette console : ")
+                     + raison);
+        return;
+    }
     Console_.AfficherIcone();
     Console_.OuvrirMenu();
     emit Attachee();

@@ -23,8 +23,9 @@ public:
     explicit ConsoleAttachee(QObject* parent = nullptr);
     ~ConsoleAttachee() override;
 
-    // Connects to the service's socket; Attachee, Refusee or Injoignable follows.
-    void Connecter(const QString& chemin);
+    // Connects to the socket of the service running on that program folder; Attachee, Refusee
+    // or Injoignable follows. Once attached, the screens read and write the folder's database.
+    void Connecter(const QString& dossierProgramme);
 
     LienService Lien;
     AccesServeurDistant Acces{Lien};
@@ -51,6 +52,7 @@ private:
     void repondre(const QString& question, QJsonObject reponse = {});
 
     QString m_chemin;
+    QString m_dossier;
     QTimer m_reessai;
     bool m_dejaAttachee = false;
 };

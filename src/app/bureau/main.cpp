@@ -138,6 +138,6 @@ int main(int argc, char** argv)
     // A console ends with the session or the system; the service goes on.
     signaux = std::make_unique<SignauxArret>();
     QObject::connect(signaux.get(), &SignauxArret::arretDemande, &app, [] { QCoreApplication::exit(0); });
-    console->Connecter(socket);
+    console->Connecter(dossier);
     return app.exec();
 }

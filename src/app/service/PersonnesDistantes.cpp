@@ -143,5 +143,6 @@ void PersonnesDistantes::AfficherRapport(const QVector<ResultatBase>& resultats,
 
 void PersonnesDistantes::AfficherPremierDemarrage(std::function<void()> ensuite)
 {
+    emit PremierDemarrageEnAttente();
     poser(QStringLiteral("premierDemarrage"), {}, [ensuite = std::move(ensuite)](const QJsonObject&) { ensuite(); });
 }

@@ -53,6 +53,10 @@ public:
     void OuvrirMenu() override { }
     void VerifConnectes() override { }
 
+signals:
+    // The very first start waits for a console to fill in the settings.
+    void PremierDemarrageEnAttente();
+
 private:
     // The question waiting for an answer, sent again to each console that attaches.
     struct Question

@@ -32,6 +32,12 @@ Service::Service(QObject* parent) : QObject(parent)
         emit Fin(code);
     });
     connect(&reseau, &Frm_Reseau::Demarre, this, &Service::demarre);
+    // Waiting for a person is no failure to start: the service manager is told it runs, and why
+    // it does not serve yet.
+    connect(&m_personnes, &PersonnesDistantes::PremierDemarrageEnAttente, this, [this] {
+        m_systemd.Pret();
+        m_systemd.Etat(QStringLiteral("En attente de la configuration depuis une console d'administration"));
+    });
     connect(&m_consoles, &EcouteConsoles::Attachee, this, &Service::envoyerEtat);
     connect(&m_consoles, &EcouteConsoles::Recu, this, &Service::recu);
     connect(&m_signaux, &SignauxArret::arretDemande, this, &Service::arretDemande);
