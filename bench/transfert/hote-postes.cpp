@@ -1,12 +1,15 @@
 // Runs the workstation channels of the server on a program folder, as the server does, so that
 // benchmarks measure them alone.
 //
-//   hote-postes DOSSIER [--remplir N] [--publier VERSION FICHIER] [--ecouter PORT_CONTROLE PORT_TRANSFERT]
+//   hote-postes DOSSIER [--remplir N] [--publier VERSION FICHIER] [--compte UTILISATEUR]
+//               [--ecouter PORT_CONTROLE PORT_TRANSFERT]
 //
 // --remplir N: N workstation updates, versions 1 to N; version N-5 waits for the server update of
 // the same version, which is installed. --publier: one workstation update served from the file
-// FICHIER of the update folder DOSSIER/maj. --ecouter: serves until SIGTERM; once listening,
-// prints "pret" and the two ports (useful with port 0).
+// FICHIER of the update folder DOSSIER/maj. --compte: the service account of the settings row,
+// which then counts as configured, so that the server started on DOSSIER skips its first-start
+// screen (no weekday is ticked: no scheduled check comes to disturb a measure). --ecouter: serves
+// until SIGTERM; once listening, prints "pret" and the two ports (useful with port 0).
 
 #include "core/BaseInterne.h"
 #include "core/Etat.h"
@@ -39,7 +42,7 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage : hote-postes DOSSIER [--remplir N] [--publier VERSION FICHIER] "
-                 "[--ecouter PORT_CONTROLE PORT_TRANSFERT]\n");
+                 "[--compte UTILISATEUR] [--ecouter PORT_CONTROLE PORT_TRANSFERT]\n");
     return 2;
 }
 
@@ -85,6 +88,13 @@ int main(int argc, char** argv)
         } else if (a == QLatin1String("--publier") && i + 2 < arguments.size()) {
             ajouter(arguments.at(i + 1).toLongLong(), arguments.at(i + 2), 0, false);
             i += 2;
+        } else if (a == QLatin1String("--compte") && i + 1 < arguments.size()) {
+            Parametres p = TableParametres::LireLigne1();
+            p.UtilisateurMaj = arguments.at(++i);
+            if (!TableParametres::MettreAJour(p)) {
+                std::fprintf(stderr, "base : la ligne de paramètres n'a pas pu être écrite\n");
+                return 1;
+            }
         } else if (a == QLatin1String("--ecouter") && i + 2 < arguments.size()) {
             portControle = quint16(arguments.at(i + 1).toUInt());
             portTransfert = quint16(arguments.at(i + 2).toUInt());
