@@ -189,6 +189,18 @@ private slots:
         QTRY_COMPARE(messages.Dernier(), QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont "
                                                         "connectés sur celui-ci !"));
         QCOMPARE(service.processus.state(), QProcess::Running);
+
+        // The service stops, then starts again: the console says so, then attaches by itself.
+        poste.abort();
+        ::kill(pid_t(service.processus.processId()), SIGTERM);
+        QVERIFY(service.processus.waitForFinished(10000));
+        QTRY_VERIFY(!console.Console_.ServeurJoignable());
+        QCOMPARE(console.Console_.TexteIcone(),
+                 QStringLiteral("QUENTARIS Serveur : le service de mise à jour ne fonctionne pas"));
+        Programme encore(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
+                         environnementDuService(QString()));
+        QTRY_VERIFY_WITH_TIMEOUT(console.Console_.ServeurJoignable(), 20000);
+        QTRY_VERIFY(encore.Erreurs().contains(QStringLiteral("Console attachée")));
     }
 
     // Without settings the service tells the service manager it runs, says once that it waits
@@ -237,6 +249,24 @@ private slots:
         }
         QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("Console détachée")));
         QCOMPARE(echange(dossier.portControle, "VMAJ01#0"), QByteArray("MAJOK0"));
+
+        // The service's socket cannot be reached: said, with the socket and the reason, and the
+        // desktop program never serves on the service's folder.
+        const QString socket = Liaison::CheminDansLeDossier(dossier.Chemin());
+        const QString deplace = socket + QStringLiteral(".cache");
+        QVERIFY(QFile::rename(socket, deplace));
+        dossier.EcrireFichier(QStringLiteral("console.sock"), "pas une prise");
+        {
+            Serveur bureau({QStringLiteral("--home"), dossier.Chemin()});
+            QTRY_VERIFY_WITH_TIMEOUT(bureau.Erreurs().contains(
+                                         QStringLiteral("Le service de mise à jour fonctionne sur ce dossier, mais sa "
+                                                        "console est injoignable (")
+                                         + socket + QStringLiteral(" : ")),
+                                     10000);
+            QVERIFY(!bureau.Erreurs().contains(QStringLiteral("démarré")));
+        }
+        QVERIFY(QFile::remove(socket));
+        QVERIFY(QFile::rename(deplace, socket));
 
         if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
             QSKIP("changer d'utilisateur demande root et setpriv");
