@@ -41,6 +41,8 @@ FenetresInstallation::FenetresInstallation(ServicesInstallation services, QObjec
 
 FenetresInstallation::~FenetresInstallation()
 {
+    // A question still open goes with the windows that asked it.
+    delete m_identifiants;
     delete m_progression;
     delete m_attente;
 }
@@ -69,6 +71,7 @@ QWidget* FenetresInstallation::proprietaire()
 void FenetresInstallation::DemanderIdentifiants(std::function<void(const Identifiants&)> fin)
 {
     auto* dialogue = new Frm_ConnectUniDATA(m_attente && m_attente->isVisible() ? m_attente.data() : nullptr);
+    m_identifiants = dialogue;
     dialogue->setAttribute(Qt::WA_DeleteOnClose);
     dialogue->setWindowModality(Qt::ApplicationModal);
     auRetour<Frm_ConnectUniDATA>(dialogue, this, [fin](Frm_ConnectUniDATA* d) {

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 
+class Frm_ConnectUniDATA;
 class Frm_MAJAttente;
 class Frm_MajEnCours;
 class QWidget;
@@ -36,4 +37,5 @@ private:
     ServicesInstallation m_services;
     QPointer<Frm_MAJAttente> m_attente;
     QPointer<Frm_MajEnCours> m_progression;
+    QPointer<Frm_ConnectUniDATA> m_identifiants;
 };

@@ -1,11 +1,15 @@
 #include "ProgrammesTest.h"
 #include "app/bureau/ConsoleAttachee.h"
 #include "app/liaison/Liaison.h"
+#include "console/Frm_ConnectUniDATA.h"
 #include "console/Frm_EtatDL.h"
+#include "console/Frm_MajBases.h"
 #include "console/Frm_ObsEvt.h"
 #include "console/Frm_Params.h"
-#include "core/Frm_Reseau.h"
 #include "core/BaseInterne.h"
+#include "core/Etat.h"
+#include "core/Frm_Reseau.h"
+#include "core/Messages.h"
 #include "core/TableMajDispo.h"
 #include "support/DossierTest.h"
 #include "support/Fenetres.h"
@@ -13,15 +17,17 @@
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
 #include "support/SimulateurTest.h"
+#include "support/SiteInstallation.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <csignal>
 #include <cstring>
 #include <sys/socket.h>
@@ -172,8 +178,9 @@ private slots:
             return quoi;
         };
         QTRY_VERIFY_WITH_TIMEOUT(etapes().contains(QStringLiteral("fermer")), 20000);
-        QCOMPARE(etapes(), (QStringList{QStringLiteral("ouvrir"), QStringLiteral("telechargement"),
-                                        QStringLiteral("progression"), QStringLiteral("fermer")}));
+        QCOMPARE(etapes(),
+                 (QStringList{QStringLiteral("ouvrir"), QStringLiteral("telechargement"), QStringLiteral("progression"),
+                              QStringLiteral("fermer")}));
         QTRY_VERIFY(Frm_ObsEvt::Instance() && Frm_ObsEvt::Instance()->isVisible());
         QTRY_VERIFY(!Visible<Frm_EtatDL>());
         QVERIFY(BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier())));
@@ -186,8 +193,9 @@ private slots:
         QVERIFY(poste.waitForConnected(2000));
         QTRY_COMPARE(console.Acces.PostesConnectes(), 1);
         console.Console_.Quitter();
-        QTRY_COMPARE(messages.Dernier(), QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont "
-                                                        "connectés sur celui-ci !"));
+        QTRY_COMPARE(messages.Dernier(),
+                     QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont "
+                                    "connectés sur celui-ci !"));
         QCOMPARE(service.processus.state(), QProcess::Running);
 
         // The service stops, then starts again: the console says so, then attaches by itself.
@@ -231,6 +239,56 @@ private slots:
         QCOMPARE(service.Erreurs().count(QStringLiteral("En attente d'une console d'administration")), 1);
     }
 
+    // A server installation asked from a console runs in the service. The console that asked
+    // is gone before the credentials are typed: the question waits for the next console, the
+    // installation goes on and its report is closed there.
+    void installationParUneConsole()
+    {
+        DossierTest dossier;
+        Etat etat;
+        SiteInstallation site(dossier, etat);
+        site.Declarer({QStringLiteral("COMPTA")});
+        dossier.EcrireConfig(QStringLiteral("DOSSIER_SERVEUR=") + site.DossierServeur()
+                             + QStringLiteral("\nPARTAGE_UNIDATA=") + site.Partage() + QLatin1Char('\n'));
+        dossier.EcrireParametres();
+        const QString fichier = site.CreerArchive(QStringLiteral("512"));
+        const qint64 id = site.MettreEnAttente(QStringLiteral("512"), fichier);
+        BaseInterne::Fermer();
+        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
+                          environnementDuService(QString()));
+        QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
+        InterlocuteurScripte messages;
+        {
+            ConsoleAttachee premiere;
+            Messages::Installer(&messages);
+            QSignalSpy attachee(&premiere, &ConsoleAttachee::Attachee);
+            premiere.Connecter(dossier.Chemin());
+            QVERIFY(attachee.wait(10000));
+            premiere.Acces.InstallerMajServeur(fichier, QStringLiteral("512"), QString::number(id));
+            QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_ConnectUniDATA>(), 10000);
+        }
+        QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("Console détachée")));
+        QVERIFY(!QFile::exists(site.Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt")));
+
+        ConsoleAttachee seconde;
+        Messages::Installer(&messages);
+        QSignalSpy terminee(&seconde.Acces, &AccesServeur::InstallationTerminee);
+        seconde.Connecter(dossier.Chemin());
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_ConnectUniDATA>(), 10000);
+        Frm_ConnectUniDATA* identifiants = Visible<Frm_ConnectUniDATA>();
+        QTest::keyClicks(Enfant<QLineEdit>(identifiants, "Txt_MotDePasse"), QStringLiteral("pw"));
+        Enfant<QPushButton>(identifiants, "Cmd_OK")->click();
+        QTRY_VERIFY2_WITH_TIMEOUT(Visible<Frm_MajBases>(), qPrintable(service.Erreurs()), 20000);
+        Frm_MajBases* rapport = Visible<Frm_MajBases>();
+        QCOMPARE(Enfant<QTreeWidget>(rapport, "Lst_InstallMaj")->topLevelItem(0)->text(2), QStringLiteral("Installée"));
+        Enfant<QPushButton>(rapport, "Cmd_Fermer")->click();
+        QTRY_COMPARE(terminee.size(), 1);
+        QVERIFY(terminee.first().first().toBool());
+        QVERIFY(BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier())));
+        QVERIFY(site.Installee(id));
+        BaseInterne::Fermer();
+    }
+
     // The desktop program started while the service runs becomes its console and serves
     // nothing itself; a user who is not an administrator is refused by the service.
     void programmeDeBureauDevientConsole()
@@ -258,11 +316,11 @@ private slots:
         dossier.EcrireFichier(QStringLiteral("console.sock"), "pas une prise");
         {
             Serveur bureau({QStringLiteral("--home"), dossier.Chemin()});
-            QTRY_VERIFY_WITH_TIMEOUT(bureau.Erreurs().contains(
-                                         QStringLiteral("Le service de mise à jour fonctionne sur ce dossier, mais sa "
-                                                        "console est injoignable (")
-                                         + socket + QStringLiteral(" : ")),
-                                     10000);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                bureau.Erreurs().contains(QStringLiteral("Le service de mise à jour fonctionne sur ce dossier, mais sa "
+                                                         "console est injoignable (")
+                                          + socket + QStringLiteral(" : ")),
+                10000);
             QVERIFY(!bureau.Erreurs().contains(QStringLiteral("démarré")));
         }
         QVERIFY(QFile::remove(socket));

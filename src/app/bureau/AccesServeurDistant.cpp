@@ -61,7 +61,6 @@ void AccesServeurDistant::DeplacerMaj(const QString& ancien, const QString& nouv
 
 void AccesServeurDistant::Quitter()
 {
-    m_arretDemande.start();
     envoyer(QStringLiteral("arreter"));
 }
 

@@ -3,7 +3,6 @@
 #include "console/AccesServeur.h"
 #include "core/Etat.h"
 
-#include <QElapsedTimer>
 #include <QJsonObject>
 
 class LienService;
@@ -30,9 +29,6 @@ public:
     void DeplacerMaj(const QString& ancien, const QString& nouveau) override;
     void Quitter() override;
 
-    // The menu's quit entry was chosen here.
-    bool ArretDemande() const { return m_arretDemande.isValid() && m_arretDemande.elapsed() < 10000; }
-
     // A message of the service about its state, an installation's end or a move's course;
     // false when it is about something else.
     bool Recevoir(const QJsonObject& message);
@@ -45,5 +41,4 @@ private:
     Etat m_etat;
     int m_postes = 0;
     QVector<ServeurPostes::Session> m_sessions;
-    QElapsedTimer m_arretDemande;
 };

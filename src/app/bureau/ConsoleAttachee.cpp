@@ -70,13 +70,14 @@ void ConsoleAttachee::attachee()
 
 void ConsoleAttachee::perdu()
 {
-    if (Acces.ArretDemande()) {
+    if (m_arretAccepte) {
         Console_.RetirerIcone();
         emit Fin(0);
         return;
     }
     Console_.FixerServeurJoignable(false);
     StatutVerification_.Fermer(false);
+    m_progression = false;
     FenetresInstallation_.FermerProgression();
     m_reessai.start();
 }
@@ -93,7 +94,14 @@ void ConsoleAttachee::recu(const QJsonObject& m)
     if (Acces.Recevoir(m))
         return;
     const QString type = m.value(QStringLiteral("type")).toString();
-    const auto texte = [&m](const char* cle) { return m.value(QLatin1String(cle)).toString(); };
+    const auto texte = [&m](const char* cle) {
+        return m.value(QLatin1String(cle)).toString();
+    };
+    if (type == QLatin1String("arretAccepte")) {
+        // The service stops because this console's quit entry asked it to: the console ends too.
+        m_arretAccepte = true;
+        return;
+    }
     if (type == QLatin1String("statut")) {
         const QString quoi = texte("quoi");
         const bool manuelle = m.value(QStringLiteral("manuelle")).toBool();
@@ -114,18 +122,23 @@ void ConsoleAttachee::recu(const QJsonObject& m)
         const QString titre = texte("titre");
         const QString corps = texte("texte");
         const Icone icone = Icone(m.value(QStringLiteral("icone")).toInt());
-        QTimer::singleShot(0, this, [titre, corps, icone] { Messages::Afficher(nullptr, corps, icone, Boutons::Ok, titre); });
+        QTimer::singleShot(0, this,
+                           [titre, corps, icone] { Messages::Afficher(nullptr, corps, icone, Boutons::Ok, titre); });
     } else if (type == QLatin1String("identifiants")) {
         FenetresInstallation_.DemanderIdentifiants([this](const Identifiants& i) {
-            repondre(QStringLiteral("identifiants"), {{QStringLiteral("utilisateur"), i.Utilisateur},
-                                                      {QStringLiteral("motDePasse"), i.MotDePasse},
-                                                      {QStringLiteral("conserver"), i.Conserver},
-                                                      {QStringLiteral("annule"), i.Annule}});
+            repondre(QStringLiteral("identifiants"),
+                     {{QStringLiteral("utilisateur"), i.Utilisateur},
+                      {QStringLiteral("motDePasse"), i.MotDePasse},
+                      {QStringLiteral("conserver"), i.Conserver},
+                      {QStringLiteral("annule"), i.Annule}});
         });
     } else if (type == QLatin1String("progressionInstallation")) {
-        FenetresInstallation_.OuvrirProgression();
+        if (!m_progression)
+            FenetresInstallation_.OuvrirProgression();
+        m_progression = true;
         FenetresInstallation_.AfficherProgression(texte("texte"));
     } else if (type == QLatin1String("finProgressionInstallation")) {
+        m_progression = false;
         FenetresInstallation_.FermerProgression();
     } else if (type == QLatin1String("rapport")) {
         QVector<ResultatBase> resultats;

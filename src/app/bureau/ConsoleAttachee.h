@@ -55,4 +55,6 @@ private:
     QString m_dossier;
     QTimer m_reessai;
     bool m_dejaAttachee = false;
+    bool m_arretAccepte = false;
+    bool m_progression = false; // the installation's progress window is open
 };

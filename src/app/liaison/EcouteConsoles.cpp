@@ -48,8 +48,12 @@ bool EcouteConsoles::Ecouter(const QString& chemin, const QString& lien, QString
 
 void EcouteConsoles::Arreter()
 {
-    for (CanalLocal* canal : std::as_const(m_attachees))
+    // What was last said to the consoles leaves before the service does.
+    for (CanalLocal* canal : std::as_const(m_attachees)) {
+        if (canal->Socket())
+            canal->Socket()->flush();
         canal->deleteLater();
+    }
     m_attachees.clear();
     if (m_serveur) {
         m_serveur->close();

@@ -141,8 +141,10 @@ void Service::recu(int console, const QJsonObject& m)
     } else if (type == QLatin1String("fermerSession")) {
         m_serveur.Postes.RetirerSession(m.value(QStringLiteral("index")).toInt());
     } else if (type == QLatin1String("arreter")) {
-        if (m_serveur.Reseau.DemandeFermeture(Frm_Reseau::Demandeur::Menu))
-            m_serveur.Reseau.Arreter(0);
+        if (!m_serveur.Reseau.DemandeFermeture(Frm_Reseau::Demandeur::Menu))
+            return;
+        m_consoles.Envoyer(console, message(QStringLiteral("arretAccepte")));
+        m_serveur.Reseau.Arreter(0);
     }
 }
 
