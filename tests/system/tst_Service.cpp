@@ -240,8 +240,9 @@ private slots:
     }
 
     // A server installation asked from a console runs in the service. The console that asked
-    // is gone before the credentials are typed: the question waits for the next console, the
-    // installation goes on and its report is closed there.
+    // is gone before the credentials are typed: the question waits for the next console and the
+    // installation goes on. A stop asked by the system meanwhile waits for the database command,
+    // and no longer once only the report waits.
     void installationParUneConsole()
     {
         DossierTest dossier;
@@ -272,18 +273,28 @@ private slots:
 
         ConsoleAttachee seconde;
         Messages::Installer(&messages);
-        QSignalSpy terminee(&seconde.Acces, &AccesServeur::InstallationTerminee);
         seconde.Connecter(dossier.Chemin());
         QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_ConnectUniDATA>(), 10000);
+        // The database command keeps running while ATTENTE is there.
+        QFile attente(site.Base(QStringLiteral("COMPTA")) + QStringLiteral("/ATTENTE"));
+        QVERIFY(attente.open(QIODevice::WriteOnly));
         Frm_ConnectUniDATA* identifiants = Visible<Frm_ConnectUniDATA>();
         QTest::keyClicks(Enfant<QLineEdit>(identifiants, "Txt_MotDePasse"), QStringLiteral("pw"));
         Enfant<QPushButton>(identifiants, "Cmd_OK")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            site.Lire(site.Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt")).contains("debut"), 10000);
+
+        // The system's stop waits for the database command; the report alone does not hold it.
+        ::kill(pid_t(service.processus.processId()), SIGTERM);
+        QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("Arrêt demandé : il attend la fin")));
+        QCOMPARE(service.processus.state(), QProcess::Running);
+        attente.remove();
         QTRY_VERIFY2_WITH_TIMEOUT(Visible<Frm_MajBases>(), qPrintable(service.Erreurs()), 20000);
-        Frm_MajBases* rapport = Visible<Frm_MajBases>();
-        QCOMPARE(Enfant<QTreeWidget>(rapport, "Lst_InstallMaj")->topLevelItem(0)->text(2), QStringLiteral("Installée"));
-        Enfant<QPushButton>(rapport, "Cmd_Fermer")->click();
-        QTRY_COMPARE(terminee.size(), 1);
-        QVERIFY(terminee.first().first().toBool());
+        QCOMPARE(Enfant<QTreeWidget>(Visible<Frm_MajBases>(), "Lst_InstallMaj")->topLevelItem(0)->text(2),
+                 QStringLiteral("Installée"));
+        QVERIFY(service.processus.waitForFinished(10000));
+        QCOMPARE(service.processus.exitCode(), 0);
+        QVERIFY(site.Lire(site.Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt")).contains("fin"));
         QVERIFY(BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier())));
         QVERIFY(site.Installee(id));
         BaseInterne::Fermer();
