@@ -93,7 +93,7 @@ void Service::envoyerEtat(int console)
 
 QJsonObject Service::etat() const
 {
-    const Etat& e = const_cast<ServeurAssemble&>(m_serveur).Reseau.Etat_();
+    const Etat& e = m_serveur.Reseau.Etat_();
     QJsonArray sessions;
     for (const ServeurPostes::Session& s : m_serveur.Postes.Sessions())
         sessions.append(QJsonObject{{QStringLiteral("index"), s.Index},
