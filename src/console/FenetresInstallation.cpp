@@ -39,6 +39,16 @@ FenetresInstallation::FenetresInstallation(ServicesInstallation services, QObjec
     });
 }
 
+void FenetresInstallation::RetirerIdentifiants()
+{
+    delete m_identifiants;
+}
+
+void FenetresInstallation::RetirerRapport()
+{
+    delete m_rapport;
+}
+
 FenetresInstallation::~FenetresInstallation()
 {
     // A question still open goes with the windows that asked it.
@@ -112,6 +122,7 @@ void FenetresInstallation::FermerProgression()
 void FenetresInstallation::AfficherRapport(const QVector<ResultatBase>& resultats, std::function<void()> ferme)
 {
     auto* rapport = new Frm_MajBases(proprietaire());
+    m_rapport = rapport;
     rapport->setAttribute(Qt::WA_DeleteOnClose);
     rapport->setWindowModality(Qt::ApplicationModal);
     QPointer<FenetresInstallation> moi(this);

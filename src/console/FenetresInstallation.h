@@ -8,6 +8,7 @@
 
 class Frm_ConnectUniDATA;
 class Frm_MAJAttente;
+class Frm_MajBases;
 class Frm_MajEnCours;
 class QWidget;
 
@@ -31,6 +32,11 @@ public:
     void FermerProgression() override;
     void AfficherRapport(const QVector<ResultatBase>& resultats, std::function<void()> ferme) override;
 
+    // The question was answered elsewhere (at another console of the service): its window goes,
+    // whatever it showed.
+    void RetirerIdentifiants();
+    void RetirerRapport();
+
 private:
     QWidget* proprietaire();
 
@@ -38,4 +44,5 @@ private:
     QPointer<Frm_MAJAttente> m_attente;
     QPointer<Frm_MajEnCours> m_progression;
     QPointer<Frm_ConnectUniDATA> m_identifiants;
+    QPointer<Frm_MajBases> m_rapport;
 };

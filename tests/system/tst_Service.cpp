@@ -19,6 +19,7 @@
 #include "support/SimulateurTest.h"
 #include "support/SiteInstallation.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -271,16 +272,26 @@ private slots:
         QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("Console détachée")));
         QVERIFY(!QFile::exists(site.Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt")));
 
+        // Two consoles now: both are asked; once one answers, the other's dialog goes.
         ConsoleAttachee seconde;
+        ConsoleAttachee temoin;
         Messages::Installer(&messages);
         seconde.Connecter(dossier.Chemin());
-        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_ConnectUniDATA>(), 10000);
+        temoin.Connecter(dossier.Chemin());
+        const auto dialogues = [] {
+            int n = 0;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                n += qobject_cast<Frm_ConnectUniDATA*>(w) && w->isVisible();
+            return n;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(dialogues(), 2, 10000);
         // The database command keeps running while ATTENTE is there.
         QFile attente(site.Base(QStringLiteral("COMPTA")) + QStringLiteral("/ATTENTE"));
         QVERIFY(attente.open(QIODevice::WriteOnly));
         Frm_ConnectUniDATA* identifiants = Visible<Frm_ConnectUniDATA>();
         QTest::keyClicks(Enfant<QLineEdit>(identifiants, "Txt_MotDePasse"), QStringLiteral("pw"));
         Enfant<QPushButton>(identifiants, "Cmd_OK")->click();
+        QTRY_COMPARE(dialogues(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(
             site.Lire(site.Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt")).contains("debut"), 10000);
 

@@ -2,6 +2,7 @@
 
 #include "app/liaison/Liaison.h"
 #include "console/Frm_ObsEvt.h"
+#include "console/Frm_Params.h"
 #include "core/BaseInterne.h"
 #include "core/Frm_Reseau.h"
 #include "core/Messages.h"
@@ -149,6 +150,15 @@ void ConsoleAttachee::recu(const QJsonObject& m)
                               r.value(QStringLiteral("code")).toString()});
         }
         FenetresInstallation_.AfficherRapport(resultats, [this] { repondre(QStringLiteral("rapport")); });
+    } else if (type == QLatin1String("repondu")) {
+        // Another console answered: the same question open here goes.
+        const QString question = texte("question");
+        if (question == QLatin1String("identifiants"))
+            FenetresInstallation_.RetirerIdentifiants();
+        else if (question == QLatin1String("rapport"))
+            FenetresInstallation_.RetirerRapport();
+        else if (question == QLatin1String("premierDemarrage"))
+            delete Ecrans_.Parametres();
     } else if (type == QLatin1String("premierDemarrage")) {
         QTimer::singleShot(0, this, [this] {
             Messages::Afficher(this, Frm_Reseau::MessagePremierDemarrage());
