@@ -4,6 +4,7 @@
 #include "Icones.h"
 #include "ListeIllisible.h"
 #include "OuvertureBureau.h"
+#include "RaccourcisClavier.h"
 #include "core/BaseInterne.h"
 #include "core/Messages.h"
 #include "core/TableMajDispo.h"
@@ -103,6 +104,7 @@ Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
     racine->addWidget(m_liste, 1);
     racine->addLayout(bas);
     resize(720, 380);
+    FermerParEchap(this);
 
     ChargerMajDispo();
 }
