@@ -72,7 +72,7 @@ Frm_SuiviMAJ::Frm_SuiviMAJ(const AccesServeur& serveur, QWidget* parent)
     for (const auto& l : kLegende) {
         auto* image = new QLabel;
         image->setObjectName(QLatin1String(l.image));
-        image->setPixmap(Image(l.numero));
+        image->setPixmap(Image(l.numero).pixmap(16, 16));
         legende->addWidget(image);
         legende->addWidget(Controle<QLabel>(QLatin1String(l.etiquette), QString::fromUtf8(l.texte)));
         legende->addSpacing(12);
@@ -102,7 +102,7 @@ Frm_SuiviMAJ::Frm_SuiviMAJ(const AccesServeur& serveur, QWidget* parent)
     ChargerPostes();
 }
 
-QPixmap Frm_SuiviMAJ::Image(int numero)
+QIcon Frm_SuiviMAJ::Image(int numero)
 {
     switch (numero) {
     case 1:
