@@ -5,7 +5,9 @@
 # the check's status windows (manual and scheduled), every screen of the menu and the dialogs
 # behind their buttons (Qt's folder browser and calendar, the proxy screen), installs the
 # server update twice (a database that fails locks the report, then all goes well), stops the
-# server through the menu and shows the first-run screen. One PNG per window goes to OUT_DIR
+# server through the menu and shows the first-run screen. Then two passes: keys only on a
+# desktop without a notification area (the menu and each screen opened and closed with the
+# keyboard), and QT_SCALE_FACTOR=2 on a 2048 x 1536 screen. One PNG per window goes to OUT_DIR
 # (the whole 1024 x 768 screen, panel included). What it checks on the way (the menu's place,
 # the second click on the tray icon, the captions the window manager shows, windows that must
 # not move or grow, the lock message's place) is written to OUT_DIR/verifications.txt.
@@ -46,7 +48,8 @@ for _ in $(seq 1 50); do xdpyinfo > /dev/null 2>&1 && break; sleep 0.1; done
 openbox > "$travail/openbox.log" 2>&1 &
 pids+=($!)
 tint2 -c "$racine/scripts/captures/tint2rc" > "$travail/tint2.log" 2>&1 &
-pids+=($!)
+pid_tint2=$!
+pids+=($pid_tint2)
 sleep 2
 
 # The service: the demo updates, made larger so that their downloads can be seen. The server
@@ -307,7 +310,131 @@ else
     noter "ÉCHEC : le serveur du premier démarrage ne s'est pas arrêté par SIGTERM"
 fi
 
-grep -h "" "$travail/serveur.log" "$travail/premier.log" | grep -v '^[0-9]\{4\}-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9] ' \
+# 10. Keys only, on a desktop without a notification area: the window that stands for the tray
+#     icon opens the menu (Space), the menu's keys open each screen, Escape closes it, Return
+#     opens a row's detail; the parameters screen, which only its buttons close, closes by
+#     Return ("OK", once the account is checked). "Quitter le serveur" stops the server.
+noter "--- Passage au clavier, sans zone de notification ---"
+kill "$pid_tint2" 2> /dev/null || true
+attendre_fin "$pid_tint2" 5 || true
+"$bin/quentaris-serveur" --home "$demo" > "$travail/clavier.log" 2>&1 &
+pid_serveur=$!
+pids+=($pid_serveur)
+menu=$(attendre_fenetre "QUENTARIS - Serveur")
+sleep 0.7
+verifier 'actif_est "$menu"' "Clavier : le menu ouvert au démarrage a le clavier"
+capturer 29-clavier-menu
+touches Down Down
+capturer 30-clavier-menu-deux-entrees-plus-bas
+touches Escape
+if attendre_absence "$menu"; then noter "Clavier : menu fermé par Échap"; else noter "ÉCHEC : menu non fermé par Échap"; fi
+menu_au_clavier
+ecran_au_clavier 31-clavier-historique-telechargements Down Down Return
+menu_au_clavier
+ecran_au_clavier 32-clavier-utilisateurs-connectes Return
+menu_au_clavier
+ecran_au_clavier 33-clavier-mises-a-jour-en-attente Down Down Down Down Return
+for ecran_detail in "3 34-clavier-suivi 35-clavier-detail-poste Suivi des mises à jour" \
+    "5 36-clavier-observateur 37-clavier-detail-evenement $ecran"; do
+    read -r descentes capture_ecran capture_detail titre_detail <<< "$ecran_detail"
+    menu_au_clavier
+    touches $(printf 'Down %.0s' $(seq 1 "$descentes")) Return
+    liste=$(attendre_fenetre "$ecran")
+    sleep 0.7
+    verifier 'actif_est "$liste"' "Clavier : $capture_ecran ouvert au clavier, il a le clavier"
+    capturer "$capture_ecran"
+    touches Return
+    detail=$(attendre_fenetre "$titre_detail" "$liste")
+    sleep 0.5
+    verifier 'actif_est "$detail"' "Clavier : Entrée sur la première ligne de $capture_ecran ouvre son détail"
+    capturer "$capture_detail"
+    touches Escape
+    verifier 'attendre_absence "$detail"' "Clavier : détail fermé par Échap"
+    verifier 'actif_est "$liste"' "Clavier : $capture_ecran a de nouveau le clavier"
+    touches Escape
+    verifier 'attendre_absence "$liste"' "Clavier : $capture_ecran fermé par Échap"
+done
+# The manual check: its status window, then the event viewer it opens, closed by Escape.
+menu_au_clavier
+touches Down Return
+obs=$(attendre_observateur)
+sleep 0.5
+verifier 'actif_est "$obs"' "Clavier : la vérification manuelle (↓ Entrée) ouvre l'observateur, qui a le clavier"
+touches Escape
+verifier 'attendre_absence "$obs"' "Clavier : observateur fermé par Échap"
+# Remote maintenance: without a browser, its message, closed by Return.
+menu_au_clavier
+touches End Up Up Up Return
+message=$(attendre_fenetre "Message QUENTARIS")
+sleep 0.3
+capturer 38-clavier-telemaintenance-sans-navigateur
+touches Return
+verifier 'attendre_absence "$message"' "Clavier : message de la télémaintenance fermé par Entrée"
+menu_au_clavier
+touches End Up Up Return
+params=$(attendre_fenetre "$ecran")
+sleep 0.7
+capturer 39-clavier-parametres
+touches Escape
+verifier 'fenetre_visible "$ecran"' "Clavier : Échap laisse l'écran des paramètres ouvert (seuls ses boutons le ferment)"
+touches Return
+verifier 'attendre_absence "$params"' "Clavier : Entrée (« OK ») vérifie le compte, enregistre et ferme les paramètres"
+menu_au_clavier
+touches End Return
+if attendre_fin "$pid_serveur" 10; then
+    noter "Clavier : serveur arrêté par Fin puis Entrée (« Quitter le serveur »)"
+else
+    noter "ÉCHEC : le serveur ne s'est pas arrêté au clavier"
+    kill -KILL "$pid_serveur" 2> /dev/null || true
+fi
+
+# 11. At scale 2 (QT_SCALE_FACTOR=2) on a screen twice as large, with a panel twice as high:
+#     the menu and the screens with pictures, to look at their sharpness.
+noter "--- Passage à l'échelle 2 (QT_SCALE_FACTOR=2), écran de 2048 x 1536 ---"
+n=$((n + 1))
+while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+export DISPLAY=":$n"
+Xvfb "$DISPLAY" -screen 0 2048x1536x24 -nolisten tcp > "$travail/xvfb-echelle2.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 1 50); do xdpyinfo > /dev/null 2>&1 && break; sleep 0.1; done
+openbox > "$travail/openbox-echelle2.log" 2>&1 &
+pids+=($!)
+sed -e 's/^panel_size = .*/panel_size = 100% 60/' -e 's/^systray_icon_size = .*/systray_icon_size = 44/' \
+    -e 's/^task_maximum_size = .*/task_maximum_size = 360 60/' "$racine/scripts/captures/tint2rc" > "$travail/tint2rc-echelle2"
+tint2 -c "$travail/tint2rc-echelle2" > "$travail/tint2-echelle2.log" 2>&1 &
+pids+=($!)
+sleep 2
+QT_SCALE_FACTOR=2 "$bin/quentaris-serveur" --home "$demo" > "$travail/echelle2.log" 2>&1 &
+pid_serveur=$!
+pids+=($pid_serveur)
+menu=$(attendre_fenetre "QUENTARIS - Serveur")
+sleep 0.7
+capturer 40-echelle2-menu
+eval "$(geometrie "$menu")"
+verifier '[ "${WIDTH}x$HEIGHT" = 466x930 ]' "Échelle 2 : menu de ${WIDTH}x$HEIGHT pixels (attendu 466x930, deux fois 233x465)"
+convert "$sortie/40-echelle2-menu.png" -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$sortie/41-echelle2-menu-seul.png"
+noter "41-echelle2-menu-seul.png : le menu seul, à regarder en taille réelle (icônes des entrées, telnet grisé)"
+ecran_au_clavier 42-echelle2-suivi Down Down Down Return
+cliquer_icone
+attendre_fenetre "QUENTARIS - Serveur" > /dev/null
+sleep 0.3
+ecran_au_clavier 43-echelle2-observateur Down Down Down Down Down Return
+cliquer_icone
+attendre_fenetre "QUENTARIS - Serveur" > /dev/null
+sleep 0.3
+ecran_au_clavier 44-echelle2-historique-telechargements Down Down Return
+cliquer_icone
+attendre_fenetre "QUENTARIS - Serveur" > /dev/null
+sleep 0.3
+touches End Return
+if attendre_fin "$pid_serveur" 10; then
+    noter "Échelle 2 : serveur arrêté par « Quitter le serveur »"
+else
+    noter "ÉCHEC : le serveur à l'échelle 2 ne s'est pas arrêté"
+    kill -KILL "$pid_serveur" 2> /dev/null || true
+fi
+
+grep -h "" "$travail/serveur.log" "$travail/premier.log" "$travail/clavier.log" "$travail/echelle2.log" | grep -v '^[0-9]\{4\}-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9] ' \
     | sed 's/^/Ligne sans horodatage : /' >> "$verifications" || true
 echo "Captures dans $sortie"
 cat "$verifications"

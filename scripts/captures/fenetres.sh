@@ -35,6 +35,22 @@ attendre_absence() {
     return 1
 }
 
+# After a manual check: the event viewer it opens, wider than the status window of the same
+# caption that comes first (and may already be gone). Prints its id.
+attendre_observateur() {
+    local id
+    for _ in $(seq 1 300); do
+        for id in $(fenetres "$ecran"); do
+            WIDTH=0
+            eval "$(geometrie "$id")"
+            [ "$WIDTH" -ge 700 ] && { echo "$id"; return 0; }
+        done
+        sleep 0.1
+    done
+    echo "l'observateur d'évènements n'est pas apparu" >&2
+    return 1
+}
+
 # The balloon has no caption, so the window manager names it after the program; it lies
 # against the right edge of the screen, beside the panel. Waits until the given time
 # (seconds since the epoch).
@@ -128,12 +144,51 @@ fermer_par_clavier() {
     attendre_absence "$1" || true
 }
 
+# touches KEY...: keys typed one after the other, as a person does, nothing else.
+touches() {
+    xdotool key --delay 200 "$@"
+    sleep 0.4
+}
+
+# actif_est ID: whether the window manager gives the keyboard to that window.
+actif_est() { [ "$(xdotool getactivewindow 2> /dev/null)" = "$1" ]; }
+
+# ecran_au_clavier NAME KEYS...: the menu is open with the keyboard; the keys choose an entry,
+# the screen that opens must have the keyboard, is captured as NAME and closed by Escape.
+ecran_au_clavier() {
+    local nom=$1 id
+    shift
+    touches "$@"
+    id=$(attendre_fenetre "$ecran")
+    sleep 0.7
+    verifier 'actif_est "$id"' "Clavier : $nom ouvert par « $* », il a le clavier"
+    capturer "$nom"
+    touches Escape
+    if attendre_absence "$id"; then noter "Clavier : $nom fermé par Échap"
+    else noter "ÉCHEC : $nom n'est pas fermé par Échap"; fi
+}
+
+# menu_au_clavier: without a notification area, the window that stands for the icon gets the
+# keyboard (the window manager's Alt+Tab when it is not given it) and Space opens the menu.
+menu_au_clavier() {
+    local acces menu
+    acces=$(attendre_fenetre "QUENTARIS Serveur")
+    for _ in 1 2 3 4; do
+        actif_est "$acces" && break
+        touches alt+Tab
+    done
+    touches space
+    menu=$(attendre_fenetre "QUENTARIS - Serveur")
+    sleep 0.3
+    verifier 'actif_est "$menu"' "Clavier : menu ouvert par Espace sur la fenêtre « QUENTARIS Serveur », il a le clavier"
+}
+
 # The tray icon: the small window of the server embedded in the panel.
 cliquer_icone() {
     local id
     for id in $(xdotool search --class "^quentaris-serveur\$" 2> /dev/null); do
         eval "$(geometrie "$id")"
-        if [ "$WIDTH" -le 32 ] && [ "$WIDTH" -gt 8 ] && [ "$Y" -ge 0 ]; then
+        if [ "$WIDTH" -le 64 ] && [ "$WIDTH" -gt 8 ] && [ "$Y" -ge 0 ]; then
             pointer $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
             xdotool click 1
             return 0

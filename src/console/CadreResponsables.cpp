@@ -3,6 +3,8 @@
 #include "Controles.h"
 #include "Icones.h"
 #include "ListeIllisible.h"
+#include "NonParDefaut.h"
+#include "RaccourcisClavier.h"
 #include "core/BaseInterne.h"
 #include "core/Messages.h"
 #include "core/TableResponsables.h"
@@ -57,6 +59,7 @@ CadreResponsables::CadreResponsables(QWidget* parent)
     connect(m_ok, &QPushButton::clicked, this, &CadreResponsables::valider);
     connect(m_annuler, &QPushButton::clicked, this, &CadreResponsables::DebloquerAjoutResponsable);
     connect(m_liste, &QTreeWidget::itemDoubleClicked, this, &CadreResponsables::modifier);
+    OuvrirParEntree(m_liste, [this] { modifier(m_liste->currentItem()); });
     // Names are written in capitals as they are typed.
     connect(m_nom, &QLineEdit::textEdited, this, [this](const QString& texte) {
         const QString majuscules = texte.toUpper();
@@ -146,6 +149,7 @@ void CadreResponsables::supprimer()
     if (!item || !item->isSelected())
         return;
     const qint64 id = item->data(0, Qt::UserRole).toLongLong();
+    NonParDefaut nonParDefaut;
     const Reponse r = Messages::Afficher(this,
                                          QStringLiteral("Voulez-vous vraiment supprimer l'utilisateur ") + item->text(0)
                                              + QStringLiteral(" de la liste des responsables de la mise à jour ?"),
@@ -163,6 +167,8 @@ void CadreResponsables::BloquerAjoutResponsable()
 {
     for (QWidget* w : std::initializer_list<QWidget*>{m_nom, m_ok, m_annuler})
         w->setEnabled(true);
+    // Return in the name box stores the name, while the screen's own "OK" waits.
+    m_ok->setDefault(true);
     for (QWidget* w : std::initializer_list<QWidget*>{m_ajouter, m_supprimer, m_liste})
         w->setEnabled(false);
     emit Edition(true);

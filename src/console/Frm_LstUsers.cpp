@@ -4,6 +4,8 @@
 #include "AnimationAttente.h"
 #include "Controles.h"
 #include "Icones.h"
+#include "NonParDefaut.h"
+#include "RaccourcisClavier.h"
 #include "core/Messages.h"
 #include "core/Sortie.h"
 
@@ -87,6 +89,7 @@ Frm_LstUsers::Frm_LstUsers(AccesServeur& serveur, QWidget* parent) : QWidget(par
     racine->addWidget(m_liste, 1);
     racine->addLayout(bas);
     resize(600, 360);
+    FermerParEchap(this);
 
     ChargerUtilisateurs();
 }
@@ -142,6 +145,7 @@ void Frm_LstUsers::casserSession()
     if (!item || !item->isSelected())
         return;
     m_liste->setEnabled(false);
+    NonParDefaut nonParDefaut;
     const Reponse r = Messages::Afficher(
         this,
         QStringLiteral("Cette action va entrainer la fermeture de la session de l'utilisateur ")

@@ -5,6 +5,7 @@
 #include "Icones.h"
 #include "ListeIllisible.h"
 #include "OuvertureBureau.h"
+#include "RaccourcisClavier.h"
 #include "core/BaseInterne.h"
 #include "core/Messages.h"
 #include "core/TableMajAttente.h"
@@ -83,6 +84,7 @@ Frm_MAJAttente::Frm_MAJAttente(ServicesInstallation services, QWidget* parent)
     racine->addWidget(m_liste, 1);
     racine->addLayout(boutons);
     resize(620, 340);
+    FermerParEchap(this);
 
     connect(actualiser, &QPushButton::clicked, this, &Frm_MAJAttente::ChargerMajEnAttente);
     connect(m_visuInfos, &QPushButton::clicked, this, &Frm_MAJAttente::visualiserInfos);

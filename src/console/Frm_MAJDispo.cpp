@@ -4,6 +4,7 @@
 #include "Icones.h"
 #include "ListeIllisible.h"
 #include "OuvertureBureau.h"
+#include "RaccourcisClavier.h"
 #include "core/BaseInterne.h"
 #include "core/Messages.h"
 #include "core/TableMajDispo.h"
@@ -28,12 +29,12 @@ enum Colonne
     Infos
 };
 
-QPixmap imagePoste()
+QIcon imagePoste()
 {
     return Icones::Pastille(QColor(0, 102, 204), QStringLiteral("P"));
 }
 
-QPixmap imageServeur()
+QIcon imageServeur()
 {
     return Icones::Pastille(QColor(0, 128, 0), QStringLiteral("S"));
 }
@@ -74,10 +75,10 @@ Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
 
     auto* imgServeur = new QLabel;
     imgServeur->setObjectName(QStringLiteral("Img_Serveur"));
-    imgServeur->setPixmap(imageServeur());
+    imgServeur->setPixmap(imageServeur().pixmap(16, 16));
     auto* imgPoste = new QLabel;
     imgPoste->setObjectName(QStringLiteral("Img_Poste"));
-    imgPoste->setPixmap(imagePoste());
+    imgPoste->setPixmap(imagePoste().pixmap(16, 16));
 
     m_visuInfos = new QPushButton(QStringLiteral("Visualiser informations de version"));
     m_visuInfos->setObjectName(QStringLiteral("Cmd_VisuInfos"));
@@ -103,6 +104,7 @@ Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
     racine->addWidget(m_liste, 1);
     racine->addLayout(bas);
     resize(720, 380);
+    FermerParEchap(this);
 
     ChargerMajDispo();
 }

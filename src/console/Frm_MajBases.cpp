@@ -19,10 +19,10 @@ namespace {
 QIcon iconeCode(const QString& code)
 {
     if (code == QLatin1String("1"))
-        return QIcon(Icones::Pastille(QColor(0, 150, 70), QStringLiteral("✓")));
+        return Icones::Pastille(QColor(0, 150, 70), QStringLiteral("✓"));
     if (code == QLatin1String("2"))
-        return QIcon(Icones::Pastille(QColor(204, 0, 0), QStringLiteral("!")));
-    return QIcon(Icones::Pastille(QColor(230, 150, 0), QStringLiteral("–")));
+        return Icones::Pastille(QColor(204, 0, 0), QStringLiteral("!"));
+    return Icones::Pastille(QColor(230, 150, 0), QStringLiteral("–"));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QVBoxLayout>
@@ -28,6 +29,8 @@ const char* const kLegendes[Frm_Menu::NombreEntrees] = {"Quitter le serveur",
 
 // Entries from top to bottom; -1 and -2 are the two separators.
 const int kOrdre[] = {7, -1, 2, 8, 3, 5, 6, -2, 10, 9, 1, 4, 0};
+// The entries alone, as the keyboard goes through them.
+const int kEntreesAffichees[Frm_Menu::NombreEntrees] = {7, 2, 8, 3, 5, 6, 10, 9, 1, 4, 0};
 
 QFrame* separateur(const QString& nom)
 {
@@ -47,6 +50,8 @@ Frm_Menu::Frm_Menu(Console& console, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("QUENTARIS - Serveur"));
     setMouseTracking(true);
+    // No control of its own takes the focus: the window does, for the keys of the entries.
+    setFocusPolicy(Qt::StrongFocus);
     QFont police(QStringLiteral("Trebuchet MS"));
     setFont(police);
 
@@ -204,6 +209,71 @@ void Frm_Menu::survol(int index)
     }
 }
 
+int Frm_Menu::EntreeSurlignee() const
+{
+    for (int i = 0; i < NombreEntrees; ++i) {
+        if (EstSurligne(i))
+            return i;
+    }
+    return -1;
+}
+
+void Frm_Menu::deplacerSurlignage(int pas)
+{
+    const int actuelle = EntreeSurlignee();
+    int place = -1;
+    for (int p = 0; p < NombreEntrees; ++p) {
+        if (kEntreesAffichees[p] == actuelle)
+            place = p;
+    }
+    if (place < 0)
+        place = pas > 0 ? -1 : NombreEntrees;
+    for (int essai = 0; essai < NombreEntrees; ++essai) {
+        place = ((place + pas) % NombreEntrees + NombreEntrees) % NombreEntrees;
+        const int index = kEntreesAffichees[place];
+        if (Etq_Menu(index)->isEnabled() && Sel_Menu(index)->isEnabled()) {
+            survol(index);
+            return;
+        }
+    }
+}
+
+void Frm_Menu::keyPressEvent(QKeyEvent* evenement)
+{
+    switch (evenement->key()) {
+    case Qt::Key_Down:
+        deplacerSurlignage(1);
+        break;
+    case Qt::Key_Up:
+        deplacerSurlignage(-1);
+        break;
+    case Qt::Key_Home:
+        for (int i = 0; i < NombreEntrees; ++i)
+            DesactiveMenu(i);
+        deplacerSurlignage(1);
+        break;
+    case Qt::Key_End:
+        for (int i = 0; i < NombreEntrees; ++i)
+            DesactiveMenu(i);
+        deplacerSurlignage(-1);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (EntreeSurlignee() >= 0)
+            ActionClick(EntreeSurlignee());
+        break;
+    case Qt::Key_Escape:
+        // As "Réduire le menu".
+        ActionClick(4);
+        break;
+    default:
+        QDialog::keyPressEvent(evenement);
+        return;
+    }
+    evenement->accept();
+}
+
 int Frm_Menu::entreeDe(QObject* objet) const
 {
     for (int i = 0; i < NombreEntrees; ++i) {
@@ -297,6 +367,10 @@ void Frm_Menu::showEvent(QShowEvent* evenement)
 {
     QDialog::showEvent(evenement);
     Actualiser();
+    // Ready for the keyboard: the first enabled entry is highlighted as the pointer would.
+    if (EntreeSurlignee() < 0)
+        deplacerSurlignage(1);
+    setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void Frm_Menu::paintEvent(QPaintEvent* evenement)

@@ -9,6 +9,8 @@ class QFrame;
 class QLabel;
 
 // The tray menu: the count of connected workstations and eleven entries, beside the panel.
+// It takes the keyboard when it opens: Up, Down, Home and End move the highlight over the
+// enabled entries, Return or Space chooses the highlighted one, Escape closes the menu.
 class Frm_Menu : public QDialog
 {
     Q_OBJECT
@@ -27,6 +29,8 @@ public:
     void ActiveMenu(int index);
     void DesactiveMenu(int index);
     bool EstSurligne(int index) const;
+    // The highlighted entry, or -1.
+    int EntreeSurlignee() const;
     QLabel* Etq_Menu(int index) const { return m_labels.at(static_cast<std::size_t>(index)); }
     QFrame* Sel_Menu(int index) const { return m_bandes.at(static_cast<std::size_t>(index)); }
 
@@ -39,6 +43,7 @@ signals:
 protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
     void mouseMoveEvent(QMouseEvent* evenement) override;
+    void keyPressEvent(QKeyEvent* evenement) override;
     void changeEvent(QEvent* evenement) override;
     void showEvent(QShowEvent* evenement) override;
     void closeEvent(QCloseEvent* evenement) override;
@@ -47,6 +52,9 @@ protected:
 private:
     QFrame* creerEntree(int index, const QString& legende);
     void survol(int index);
+    // Highlights the enabled entry `pas` places from the highlighted one in the order shown,
+    // going round; from none, the first (forwards) or the last (backwards).
+    void deplacerSurlignage(int pas);
     int entreeDe(QObject* objet) const;
 
     Console& m_console;

@@ -31,7 +31,8 @@ Frm_NettoyageEvents::Frm_NettoyageEvents(QWidget* parent) : QDialog(parent)
     nettoyer->setObjectName(QStringLiteral("Cmd_Nettoyer"));
     auto* annuler = new QPushButton(QStringLiteral("Annuler"), this);
     annuler->setObjectName(QStringLiteral("Cmd_Annuler"));
-    annuler->setAutoDefault(false);
+    // Return alone deletes nothing: the events are gone for good once cleaned.
+    annuler->setDefault(true);
     connect(nettoyer, &QPushButton::clicked, this, &Frm_NettoyageEvents::nettoyer);
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
 

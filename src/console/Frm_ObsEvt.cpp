@@ -5,12 +5,16 @@
 #include "Frm_NettoyageEvents.h"
 #include "Icones.h"
 #include "ModeleEvenements.h"
+#include "RaccourcisClavier.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
+#include <QToolTip>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -71,6 +75,8 @@ Frm_ObsEvt::Frm_ObsEvt(QWidget* parent) : QWidget(parent, Qt::Window)
     m_liste->header()->resizeSection(0, 26);
     m_liste->header()->resizeSection(1, 170);
     connect(m_liste, &QTreeView::doubleClicked, this, &Frm_ObsEvt::detail);
+    OuvrirParEntree(m_liste, [this] { detail(m_liste->currentIndex()); });
+    m_liste->viewport()->installEventFilter(this);
 
     auto* legendes = new QHBoxLayout;
     legende(legendes, this, 2, Icones::Information(), QStringLiteral("Information"));
@@ -93,6 +99,7 @@ Frm_ObsEvt::Frm_ObsEvt(QWidget* parent) : QWidget(parent, Qt::Window)
     colonne->addWidget(m_liste, 1);
     colonne->addLayout(legendes);
     resize(780, 480);
+    FermerParEchap(this);
 
     ChargerEvt();
 }
@@ -132,6 +139,30 @@ void Frm_ObsEvt::detail(const QModelIndex& index)
     fenetre->Fixer(m_modele->index(index.row(), 1).data().toString(),
                    m_modele->index(index.row(), 2).data().toString());
     fenetre->open();
+}
+
+bool Frm_ObsEvt::messageCoupe(int ligne) const
+{
+    const QString message = m_modele->index(ligne, 2).data().toString();
+    // The item view leaves this margin on each side of a text.
+    const int marges = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_liste) + 1);
+    return message.contains(QLatin1Char('\n'))
+        || m_liste->fontMetrics().horizontalAdvance(message) + marges > m_liste->columnWidth(2);
+}
+
+// A message cut off by its column is read whole in the row's tooltip.
+bool Frm_ObsEvt::eventFilter(QObject* objet, QEvent* evenement)
+{
+    if (objet != m_liste->viewport() || evenement->type() != QEvent::ToolTip)
+        return QWidget::eventFilter(objet, evenement);
+    const auto* aide = static_cast<QHelpEvent*>(evenement);
+    const QModelIndex index = m_liste->indexAt(aide->pos());
+    if (index.isValid() && m_modele->Lisible() && messageCoupe(index.row()))
+        QToolTip::showText(aide->globalPos(), m_modele->index(index.row(), 2).data().toString(), m_liste->viewport(),
+                           m_liste->visualRect(index));
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 void Frm_ObsEvt::nettoyer()

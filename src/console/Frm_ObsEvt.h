@@ -25,9 +25,14 @@ public:
     QTreeView* Lst_Evt() const { return m_liste; }
     ModeleEvenements* Modele() const { return m_modele; }
 
+protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
 private:
     void detail(const QModelIndex& index);
     void nettoyer();
+    // Whether the message column shows only the start of that row's message.
+    bool messageCoupe(int ligne) const;
 
     QTreeView* m_liste = nullptr;
     ModeleEvenements* m_modele = nullptr;

@@ -141,6 +141,7 @@ void Frm_Params::construire()
 
     m_proxy = bouton(QStringLiteral("Cmd_Proxy"), QStringLiteral("Configuration proxy"));
     m_ok = bouton(QStringLiteral("Cmd_OK"), QStringLiteral("OK"));
+    m_ok->setDefault(true);
     m_fermer = bouton(QStringLiteral("Cmd_Fermer"), QStringLiteral("Fermer"));
     auto* boutons = new QHBoxLayout;
     boutons->addWidget(m_proxy);
@@ -469,6 +470,8 @@ void Frm_Params::attendreResponsable(bool enCours)
         w->setEnabled(!enCours);
     for (std::size_t i = 0; i < 5; ++i)
         m_jours[i]->setEnabled(!enCours);
+    if (!enCours)
+        m_ok->setDefault(true);
 }
 
 bool Frm_Params::eventFilter(QObject* objet, QEvent* evenement)

@@ -90,6 +90,7 @@ Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
     auto* ok = new QPushButton(QStringLiteral("OK"));
     ok->setObjectName(QStringLiteral("Cmd_OK"));
     ok->setAutoDefault(false);
+    ok->setDefault(true);
     auto* fermer = new QPushButton(QStringLiteral("Fermer"));
     fermer->setObjectName(QStringLiteral("Cmd_Fermer"));
     fermer->setAutoDefault(false);

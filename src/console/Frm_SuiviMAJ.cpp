@@ -5,6 +5,8 @@
 #include "Frm_DetailMachine.h"
 #include "Icones.h"
 #include "ListeIllisible.h"
+#include "NonParDefaut.h"
+#include "RaccourcisClavier.h"
 #include "core/BaseInterne.h"
 #include "core/Messages.h"
 #include "core/TablePostes.h"
@@ -55,6 +57,7 @@ Frm_SuiviMAJ::Frm_SuiviMAJ(const AccesServeur& serveur, QWidget* parent)
     // The hardware address is held but not seen.
     m_liste->setColumnHidden(MAC, true);
     connect(m_liste, &QTreeWidget::itemDoubleClicked, this, &Frm_SuiviMAJ::ouvrirDetail);
+    OuvrirParEntree(m_liste, [this] { ouvrirDetail(m_liste->currentItem()); });
 
     auto* legende = new QHBoxLayout;
     const struct
@@ -69,7 +72,7 @@ Frm_SuiviMAJ::Frm_SuiviMAJ(const AccesServeur& serveur, QWidget* parent)
     for (const auto& l : kLegende) {
         auto* image = new QLabel;
         image->setObjectName(QLatin1String(l.image));
-        image->setPixmap(Image(l.numero));
+        image->setPixmap(Image(l.numero).pixmap(16, 16));
         legende->addWidget(image);
         legende->addWidget(Controle<QLabel>(QLatin1String(l.etiquette), QString::fromUtf8(l.texte)));
         legende->addSpacing(12);
@@ -94,11 +97,12 @@ Frm_SuiviMAJ::Frm_SuiviMAJ(const AccesServeur& serveur, QWidget* parent)
     racine->addLayout(legende);
     racine->addLayout(boutons);
     resize(640, 400);
+    FermerParEchap(this);
 
     ChargerPostes();
 }
 
-QPixmap Frm_SuiviMAJ::Image(int numero)
+QIcon Frm_SuiviMAJ::Image(int numero)
 {
     switch (numero) {
     case 1:
@@ -167,6 +171,7 @@ void Frm_SuiviMAJ::supprimer()
     const QTreeWidgetItem* item = m_liste->currentItem();
     if (m_liste->topLevelItemCount() == 0 || !item || !item->isSelected())
         return;
+    NonParDefaut nonParDefaut;
     const Reponse r = Messages::Afficher(this,
                                          QStringLiteral("Voulez-vous vraiment supprimer la machine \"")
                                              + item->text(Nom) + QStringLiteral("\" de la liste ?"),

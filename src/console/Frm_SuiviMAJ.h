@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QWidget>
 
 class AccesServeur;
@@ -21,7 +22,7 @@ public:
     void ChargerPostes();
     bool PosteConnecte(const QString& adresse) const;
 
-    static QPixmap Image(int numero);
+    static QIcon Image(int numero);
 
 private:
     void supprimer();

@@ -1,5 +1,7 @@
 #include "MessagesConsole.h"
 
+#include "NonParDefaut.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -17,6 +19,14 @@ Reponse MessagesConsole::Afficher(QObject* proprietaire, const QString& titre, c
     if (!parent)
         parent = QApplication::activeWindow();
     QMessageBox boite(parent);
+    Preparer(boite, titre, texte, icone, boutons);
+    boite.exec();
+    return Lire(boite, boutons);
+}
+
+void MessagesConsole::Preparer(QMessageBox& boite, const QString& titre, const QString& texte, Icone icone,
+                               Boutons boutons)
+{
     boite.setObjectName(QStringLiteral("MessageQUENTARIS"));
     boite.setWindowTitle(titre);
     boite.setText(QString(texte).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -33,32 +43,31 @@ Reponse MessagesConsole::Afficher(QObject* proprietaire, const QString& titre, c
     case Icone::Aucune:
         break;
     }
-    QPushButton* ok = nullptr;
-    QPushButton* oui = nullptr;
-    QPushButton* non = nullptr;
-    QPushButton* annuler = nullptr;
     if (boutons == Boutons::Ok) {
-        ok = boite.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-        boite.setDefaultButton(ok);
-    } else {
-        oui = boite.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
-        non = boite.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
-        boite.setDefaultButton(oui);
-        if (boutons == Boutons::OuiNonAnnuler) {
-            annuler = boite.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
-            boite.setEscapeButton(annuler);
-        } else {
-            boite.setEscapeButton(non);
-        }
+        boite.setDefaultButton(boite.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
+        return;
     }
-    boite.exec();
-    QAbstractButton* choisi = boite.clickedButton();
-    if (choisi && choisi == oui)
+    QPushButton* oui = boite.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+    QPushButton* non = boite.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+    boite.setDefaultButton(boutons == Boutons::OuiNon && NonParDefaut::Actif() ? non : oui);
+    if (boutons == Boutons::OuiNonAnnuler)
+        boite.setEscapeButton(boite.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole));
+    else
+        boite.setEscapeButton(non);
+}
+
+Reponse MessagesConsole::Lire(const QMessageBox& boite, Boutons boutons)
+{
+    switch (boite.clickedButton() ? boite.buttonRole(boite.clickedButton()) : QMessageBox::InvalidRole) {
+    case QMessageBox::YesRole:
         return Reponse::Oui;
-    if (choisi && choisi == non)
+    case QMessageBox::NoRole:
         return Reponse::Non;
-    if (choisi && choisi == annuler)
+    case QMessageBox::RejectRole:
         return Reponse::Annuler;
+    default:
+        break;
+    }
     if (boutons == Boutons::Ok)
         return Reponse::Ok;
     return boutons == Boutons::OuiNonAnnuler ? Reponse::Annuler : Reponse::Non;

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -84,6 +85,31 @@ private slots:
         QTRY_COMPARE(fenetres("Frm_MAJDispo"), 0);
         banc.choisir(8);
         QTRY_COMPARE(fenetres("Frm_MAJDispo"), 1);
+    }
+
+    // Keys alone: the menu opens each list screen (Down to its entry, then Return), and Escape
+    // closes it.
+    void ecransAuClavier()
+    {
+        Banc banc;
+        const struct
+        {
+            int descentes;
+            const char* nom;
+        } ecrans[]
+            = {{0, "Frm_LstUsers"}, {2, "Frm_MAJDispo"}, {3, "Frm_SuiviMAJ"}, {4, "Frm_MAJAttente"}, {5, "Frm_ObsEvt"}};
+        for (const auto& e : ecrans) {
+            banc.serveur.Console_.OuvrirMenu();
+            Frm_Menu* menu = banc.serveur.Console_.Menu();
+            QVERIFY(QTest::qWaitForWindowActive(menu));
+            for (int i = 0; i < e.descentes; ++i)
+                QTest::keyClick(menu->windowHandle(), Qt::Key_Down);
+            QTest::keyClick(menu->windowHandle(), Qt::Key_Return);
+            QTRY_VERIFY2(fenetre(e.nom), e.nom);
+            QVERIFY2(QTest::qWaitForWindowActive(fenetre(e.nom)), e.nom);
+            QTest::keyClick(fenetre(e.nom)->windowHandle(), Qt::Key_Escape);
+            QTRY_COMPARE(fenetres(e.nom), 0);
+        }
     }
 
     void parametresGriseLEntreeTantQuIlsSontOuverts()

@@ -8,12 +8,14 @@
 #include "support/Textes.h"
 #include "workstations/ServeurPostes.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTreeWidget>
+#include <QWindow>
 #include <memory>
 
 namespace {
@@ -169,6 +171,33 @@ private slots:
         QCOMPARE(banc.messages.Dernier(), kPlusConnectee);
         QCOMPARE(banc.liste()->topLevelItemCount(), 1);
         QCOMPARE(banc.ligne(0).first(), QStringLiteral("En cours de connexion ..."));
+    }
+
+    // From the keyboard: Alt+F asks to close the selected session, and Return alone does not
+    // close it ("Non" is the default button); Escape closes the screen.
+    void clavier()
+    {
+        Banc banc;
+        QTcpSocket* dupont = banc.connecter();
+        banc.annoncer(dupont, "dupont");
+        banc.ouvrir();
+        QVERIFY(QTest::qWaitForWindowActive(banc.ecran));
+        banc.liste()->setFocus();
+        QTest::keyClick(banc.ecran->windowHandle(), Qt::Key_Space);
+        QVERIFY(banc.liste()->currentItem() && banc.liste()->currentItem()->isSelected());
+        banc.messages.RepondreAuClavier(Qt::Key_Return);
+        // An access key presses its button a moment later, as it shows it pressed.
+        QTest::keyClick(banc.ecran->windowHandle(), Qt::Key_F, Qt::AltModifier);
+        QTRY_COMPARE(banc.messages.affiches.size(), 1);
+        QCOMPARE(banc.postes.PostesConnectes(), 1);
+        QCOMPARE(dupont->state(), QAbstractSocket::ConnectedState);
+        // "&Oui" is there all the same, by its own key.
+        QVERIFY(banc.liste()->isEnabled());
+        banc.messages.RepondreAuClavier(Qt::Key_O);
+        QTest::keyClick(banc.ecran->windowHandle(), Qt::Key_F, Qt::AltModifier);
+        QTRY_COMPARE(banc.postes.PostesConnectes(), 0);
+        QTest::keyClick(banc.ecran->windowHandle(), Qt::Key_Escape);
+        QTRY_VERIFY(!banc.ecran);
     }
 
     // Numbers start again at 1 once every workstation has left: a row shown before names

@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -138,6 +139,65 @@ private slots:
         survoler(menu->Sel_Menu(10));
         for (int i = 0; i < 11; ++i)
             QVERIFY(!menu->EstSurligne(i));
+    }
+
+    // The menu from the keyboard alone: it opens with the keys and its first entry highlighted;
+    // the arrows go round the enabled entries in the order shown, from wherever the pointer
+    // left the highlight; Return and Space choose, Escape closes without acting.
+    void clavier()
+    {
+        CheminProgrammes chemin(false);
+        Banc banc;
+        QList<int> actions;
+        for (int entree : {3, 8})
+            banc.console.DefinirAction(entree, [&actions, entree] { actions.append(entree); });
+        Frm_Menu* menu = banc.ouvrir();
+        QVERIFY(QTest::qWaitForWindowActive(menu));
+        QCOMPARE(QApplication::focusWidget(), menu);
+        QCOMPARE(menu->EntreeSurlignee(), 7);
+        QVERIFY(menu->Etq_Menu(7)->font().bold());
+        const auto touche = [&menu](Qt::Key cle) {
+            QTest::keyClick(menu->windowHandle(), cle);
+        };
+        touche(Qt::Key_Up);
+        QCOMPARE(menu->EntreeSurlignee(), 0);
+        QVERIFY(!menu->EstSurligne(7));
+        // A workstation connects: "Quitter le serveur" is greyed and passed over, as is telnet.
+        banc.postes.postes = 1;
+        menu->Actualiser();
+        touche(Qt::Key_End);
+        QCOMPARE(menu->EntreeSurlignee(), 4);
+        const QList<int> montee = {1, 9, 6, 5};
+        for (int attendue : montee) {
+            touche(Qt::Key_Up);
+            QCOMPARE(menu->EntreeSurlignee(), attendue);
+        }
+        touche(Qt::Key_Down);
+        touche(Qt::Key_Down);
+        QCOMPARE(menu->EntreeSurlignee(), 9);
+        touche(Qt::Key_Home);
+        QCOMPARE(menu->EntreeSurlignee(), 7);
+        survoler(menu->Etq_Menu(8));
+        touche(Qt::Key_Down);
+        QCOMPARE(menu->EntreeSurlignee(), 3);
+        QVERIFY(!menu->Etq_Menu(8)->font().bold());
+        touche(Qt::Key_Return);
+        QCOMPARE(actions, QList<int>{3});
+        QTRY_VERIFY(!banc.console.Menu());
+
+        menu = banc.ouvrir();
+        QVERIFY(QTest::qWaitForWindowActive(menu));
+        touche(Qt::Key_Escape);
+        QTRY_VERIFY(!banc.console.Menu());
+        QCOMPARE(actions, QList<int>{3});
+
+        menu = banc.ouvrir();
+        QVERIFY(QTest::qWaitForWindowActive(menu));
+        touche(Qt::Key_Down);
+        touche(Qt::Key_Down);
+        touche(Qt::Key_Space);
+        QCOMPARE(actions, (QList<int>{3, 8}));
+        QTRY_VERIFY(!banc.console.Menu());
     }
 
     void telnetGriseQuandAbsent()

@@ -19,7 +19,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
+#include <QWindow>
 #include <memory>
 
 namespace {
@@ -220,6 +222,59 @@ private slots:
         cliquer(detail, "Cmd_Fermer");
         QTRY_VERIFY(!dialogue(f, "Frm_DetailEvt"));
         QVERIFY(f->isVisible());
+    }
+
+    // From the keyboard: Return on the selected row opens its detail, Escape closes it, then
+    // the viewer; Return alone in the cleanup dialog deletes nothing. A message cut off by its
+    // column is read whole in its row's tooltip.
+    void clavierEtInfobulle()
+    {
+        const QString longMessage = QStringLiteral("Le téléchargement de la mise à jour 12 n'a pas pu être effectué : ")
+            + QStringLiteral("la réponse du service ne correspond pas à la taille annoncée. ").repeated(4);
+        evenement(QDateTime(QDate(2024, 12, 8), QTime(14, 5, 33)), Anomalie, longMessage);
+        evenement(QDateTime(QDate(2024, 12, 8), QTime(14, 6, 0)), Information, QStringLiteral("court"));
+        Frm_ObsEvt* f = ouvrir();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        const auto touche = [](Qt::Key cle) {
+            QTest::keyClick(QApplication::activeWindow()->windowHandle(), cle);
+        };
+        // The focus comes on the first row; the second holds the long message.
+        f->Lst_Evt()->setFocus();
+        touche(Qt::Key_Down);
+        touche(Qt::Key_Return);
+        QDialog* detail = nullptr;
+        QTRY_VERIFY(detail = dialogue(f, "Frm_DetailEvt"));
+        QCOMPARE(Enfant<QPlainTextEdit>(detail, "Txt_Message")->toPlainText(), longMessage);
+        QVERIFY(QTest::qWaitForWindowActive(detail));
+        touche(Qt::Key_Escape);
+        QTRY_VERIFY(!dialogue(f, "Frm_DetailEvt"));
+
+        const auto survol = [f](int ligne) {
+            QTreeView* liste = f->Lst_Evt();
+            const QPoint point = liste->visualRect(liste->model()->index(ligne, 1)).center();
+            QHelpEvent aide(QEvent::ToolTip, point, liste->viewport()->mapToGlobal(point));
+            QApplication::sendEvent(liste->viewport(), &aide);
+        };
+        survol(1);
+        QTRY_COMPARE(QToolTip::text(), longMessage);
+        survol(0);
+        QTRY_VERIFY(!QToolTip::isVisible());
+
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        cliquer(f, "Command1");
+        QDialog* nettoyage = nullptr;
+        QTRY_VERIFY(nettoyage = dialogue(f, "Frm_NettoyageEvents"));
+        nettoyage->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), nettoyage);
+        touche(Qt::Key_Return);
+        QTRY_VERIFY(!dialogue(f, "Frm_NettoyageEvents"));
+        QCOMPARE(TableJournal::Tous().size(), 2);
+
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        touche(Qt::Key_Escape);
+        QTRY_VERIFY(!Frm_ObsEvt::Instance());
     }
 
     // The cleanup deletes the chosen day and every earlier one; whatever the choice, the

@@ -749,6 +749,45 @@ private slots:
         QCOMPARE(banc.messages.affiches.first().boutons, Boutons::OuiNon);
     }
 
+    // From the keyboard: Return on a person renames it, and in the name box stores the name;
+    // the question before a deletion is not answered by Return alone; Escape does not close
+    // the screen; Return elsewhere is "OK", which checks the account, saves and closes.
+    void clavier()
+    {
+        Banc banc(true);
+        QVERIFY(TableResponsables::Ajouter(QStringLiteral("DUPONT")));
+        banc.ecran->ChargerResponsables();
+        auto* liste = banc.w<QTreeWidget>("Lst_Responsables");
+        auto* boite = banc.w<QLineEdit>("Txt_Responsable");
+        const auto touche = [&banc](Qt::Key cle) {
+            QTest::keyClick(banc.ecran->windowHandle(), cle);
+        };
+        liste->setFocus();
+        touche(Qt::Key_Return);
+        QVERIFY(boite->isEnabled() && boite->hasFocus());
+        QCOMPARE(boite->text(), QStringLiteral("DUPONT"));
+        boite->selectAll();
+        QTest::keyClicks(boite, QStringLiteral("durand"));
+        touche(Qt::Key_Return);
+        QCOMPARE(TableResponsables::Tous().first().NomResponsable, QStringLiteral("DURAND"));
+        QVERIFY(!boite->isEnabled());
+        QVERIFY(banc.demandes.isEmpty());
+
+        liste->setCurrentItem(liste->topLevelItem(0));
+        banc.messages.RepondreAuClavier(Qt::Key_Return);
+        banc.cliquer("Cmd_Supprimer");
+        QCOMPARE(banc.messages.affiches.size(), 1);
+        QCOMPARE(TableResponsables::Compte(), 1);
+
+        touche(Qt::Key_Escape);
+        QVERIFY(banc.ecran && banc.ecran->isVisible());
+        banc.heure()->setFocus();
+        touche(Qt::Key_Return);
+        QTRY_VERIFY(!banc.ecran);
+        QCOMPARE(banc.demandes.size(), 1);
+        QCOMPARE(banc.messages.affiches.size(), 1);
+    }
+
     // An empty name is stored nowhere; a name the database refuses stays in its open box.
     void responsableVideOuNonEnregistre()
     {

@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -297,6 +298,25 @@ private slots:
         QCOMPARE(p.UtilisateurProxyMaj, QStringLiteral("jean"));
         QCOMPARE(ChiffrementMotDePasse::Dechiffrer(p.MotDePasseProxyMaj, ChiffrementMotDePasse::Cle()),
                  QStringLiteral("s3cret"));
+    }
+
+    // From the keyboard: Escape closes without saving; Return is "OK", which saves and closes.
+    void clavier()
+    {
+        const Parametres ligne = proxyEnregistre(true, false);
+        {
+            Banc banc(&ligne);
+            banc.activer();
+            QTest::keyClick(banc.ecran->windowHandle(), Qt::Key_Escape);
+            QTRY_VERIFY(banc.ecran.isNull());
+            QVERIFY(TableParametres::LireLigne1().ProxyActifMaj);
+        }
+        Banc banc(&ligne);
+        banc.activer();
+        banc.w<QLineEdit>(QStringLiteral("Txt_PortProxy"))->setFocus();
+        QTest::keyClick(banc.ecran->windowHandle(), Qt::Key_Return);
+        QTRY_VERIFY(banc.ecran.isNull());
+        QVERIFY(!TableParametres::LireLigne1().ProxyActifMaj);
     }
 
     void fermerNEnregistreRien()

@@ -12,6 +12,7 @@
 #include "support/Textes.h"
 #include "workstations/ServeurPostes.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -19,6 +20,7 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTreeWidget>
+#include <QWindow>
 
 namespace {
 
@@ -173,6 +175,38 @@ private slots:
         QVERIFY(TablePostes::Tous().isEmpty());
         // Its history stays.
         QCOMPARE(TablePostes::Historique(id).size(), 1);
+    }
+
+    // From the keyboard: Return on the selected row opens its detail, Escape closes the detail
+    // and then the screen; the question before a deletion is not answered by Return alone.
+    void clavier()
+    {
+        Banc banc;
+        poste("PC01", "10.0.0.5", {{121, QDate(2026, 2, 5)}});
+        banc.ouvrir();
+        QVERIFY(QTest::qWaitForWindowActive(banc.ecran));
+        const auto touche = [&banc](Qt::Key cle) {
+            QTest::keyClick(QApplication::activeWindow()->windowHandle(), cle);
+        };
+        banc.liste()->setFocus();
+        touche(Qt::Key_Return);
+        QDialog* detail = nullptr;
+        QTRY_VERIFY((detail = banc.ecran->findChild<QDialog*>(QStringLiteral("Frm_DetailMachine"))));
+        QVERIFY(QTest::qWaitForWindowActive(detail));
+        QCOMPARE(detail->findChild<QLineEdit*>(QStringLiteral("Txt_NomPoste"))->text(), QStringLiteral("PC01"));
+        QPointer<QDialog> garde(detail);
+        touche(Qt::Key_Escape);
+        QTRY_VERIFY(!garde);
+        QVERIFY(banc.ecran->isVisible());
+
+        banc.ecran->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(banc.ecran));
+        banc.messages.RepondreAuClavier(Qt::Key_Return);
+        banc.cliquer("Cmd_Supprimer");
+        QCOMPARE(banc.messages.affiches.size(), 1);
+        QCOMPARE(TablePostes::Tous().size(), 1);
+        QTest::keyClick(banc.ecran->windowHandle(), Qt::Key_Escape);
+        QTRY_VERIFY(!banc.ecran);
     }
 
     // A table that cannot be read never shows a workstation as up to date, without history or
