@@ -348,13 +348,8 @@ private slots:
         dossier.EcrireParametres();
         Banc banc;
         banc.reseau.Demarrer(dossier.Chemin(), false);
-        for (qint64 version : {121, 122}) {
-            MajDispo maj;
-            maj.NumVersionDispo = version;
-            maj.NomFichierMaj = QStringLiteral("maj%1.zip").arg(version);
-            TableMajDispo::Inserer(maj);
-            dossier.EcrireFichier(QStringLiteral("maj/maj%1.zip").arg(version), "archive");
-        }
+        for (qint64 version : {121, 122})
+            QVERIFY(dossier.PublierMaj(version, QStringLiteral("maj%1.zip").arg(version), "archive"));
         const QString nouveau = dossier.Fichier(QStringLiteral("nouveau"));
         QVERIFY(QDir().mkpath(nouveau));
         DeplacementMaj deplacement(banc.reseau.Etat_(), [&banc] { return banc.reseau.TransfertsOuverts(); });

@@ -2,6 +2,7 @@
 
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
+#include "core/TableMajDispo.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,6 +58,19 @@ void DossierTest::EcrireParametres(const QString& heure, const QString& utilisat
     p.UtilisateurMaj = utilisateur;
     p.MotDePasseMaj = ChiffrementMotDePasse::Chiffrer(motDePasse, ChiffrementMotDePasse::Cle());
     TableParametres::Inserer(p);
+}
+
+bool DossierTest::PublierMaj(qint64 version, const QString& fichier, const QByteArray& contenu,
+                             const QByteArray& documentation) const
+{
+    MajDispo maj;
+    maj.NumVersionDispo = version;
+    maj.NomFichierMaj = fichier;
+    maj.DocAssociee = !documentation.isNull();
+    EcrireFichier(QStringLiteral("maj/") + fichier, contenu);
+    if (maj.DocAssociee)
+        EcrireFichier(QStringLiteral("maj/%1.pdf").arg(version), documentation);
+    return TableMajDispo::Inserer(maj) > 0;
 }
 
 quint16 PortLibre()

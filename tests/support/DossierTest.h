@@ -31,6 +31,11 @@ public:
                           const QString& utilisateur = QStringLiteral("61742"),
                           const QString& motDePasse = QStringLiteral("TR918M"), std::array<bool, 7> jours = {true});
 
+    // A downloaded workstation update: its MajDispo row and its file in the update folder (the
+    // documentation file too when one is given). False when the row could not be written.
+    bool PublierMaj(qint64 version, const QString& fichier, const QByteArray& contenu,
+                    const QByteArray& documentation = QByteArray()) const;
+
 private:
     QTemporaryDir m_dossier;
 };

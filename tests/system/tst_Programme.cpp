@@ -219,11 +219,7 @@ private slots:
     {
         DossierTest dossier;
         dossier.EcrireParametres();
-        MajDispo maj;
-        maj.NumVersionDispo = 121;
-        maj.NomFichierMaj = QStringLiteral("p121.zip");
-        QVERIFY(TableMajDispo::Inserer(maj) > 0);
-        dossier.EcrireFichier(QStringLiteral("maj/p121.zip"), QByteArray(5000, 'z'));
+        QVERIFY(dossier.PublierMaj(121, QStringLiteral("p121.zip"), QByteArray(5000, 'z')));
         BaseInterne::Fermer();
         Serveur serveur({QStringLiteral("--home"), dossier.Chemin()},
                         {QStringLiteral("prlimit"), QStringLiteral("--nofile=96")});
@@ -296,15 +292,12 @@ private slots:
                                                  {QStringLiteral("121.pdf"), "documentation"},
                                                  {QStringLiteral("maj122.zip"), QByteArray(5000, 'b')},
                                                  {QStringLiteral("maj123.zip"), QByteArray(3000, 'c')}};
-        for (qint64 version : {121, 122, 123}) {
-            MajDispo maj;
-            maj.NumVersionDispo = version;
-            maj.NomFichierMaj = QStringLiteral("maj%1.zip").arg(version);
-            maj.DocAssociee = version == 121;
-            QVERIFY(TableMajDispo::Inserer(maj) > 0);
+        QVERIFY(dossier.PublierMaj(121, QStringLiteral("maj121.zip"), fichiers.value(QStringLiteral("maj121.zip")),
+                                   fichiers.value(QStringLiteral("121.pdf"))));
+        for (qint64 version : {122, 123}) {
+            const QString nom = QStringLiteral("maj%1.zip").arg(version);
+            QVERIFY(dossier.PublierMaj(version, nom, fichiers.value(nom)));
         }
-        for (auto f = fichiers.cbegin(); f != fichiers.cend(); ++f)
-            dossier.EcrireFichier(QStringLiteral("maj/") + f.key(), f.value());
         BaseInterne::Fermer();
         std::unique_ptr<PetitDisque> disque;
         if (autreDisque) {

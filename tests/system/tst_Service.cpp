@@ -98,12 +98,8 @@ private slots:
     {
         DossierTest dossier;
         dossier.EcrireParametres();
-        MajDispo maj;
-        maj.NumVersionDispo = 121;
-        maj.NomFichierMaj = QStringLiteral("p121.zip");
-        QVERIFY(TableMajDispo::Inserer(maj) > 0);
         const QByteArray archive(70000, 'z');
-        dossier.EcrireFichier(QStringLiteral("maj/p121.zip"), archive);
+        QVERIFY(dossier.PublierMaj(121, QStringLiteral("p121.zip"), archive));
         BaseInterne::Fermer();
         PriseNotification notification;
         QVERIFY(notification.Liee());
