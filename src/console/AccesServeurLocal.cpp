@@ -8,8 +8,6 @@
 #include "installation/InstallationDifferee.h"
 #include "installation/InstallationServeur.h"
 
-#include <QPointer>
-
 AccesServeurLocal::AccesServeurLocal(Frm_Reseau& reseau, ServeurPostes* postes, InstallationServeur* installation,
                                      InstallationDifferee* differee, VerificationMaj* verification, QObject* parent)
     : AccesServeur(parent)
@@ -23,10 +21,7 @@ AccesServeurLocal::AccesServeurLocal(Frm_Reseau& reseau, ServeurPostes* postes, 
     if (m_postes)
         connect(m_postes, &ServeurPostes::PostesConnectesChange, this, &AccesServeur::PostesConnectesChange);
     if (m_installation) {
-        connect(m_installation, &InstallationServeur::Terminee, this, [this](bool installee) {
-            ++m_terminees;
-            emit InstallationTerminee(installee);
-        });
+        connect(m_installation, &InstallationServeur::Terminee, this, &AccesServeur::InstallationTerminee);
     }
 }
 
@@ -64,16 +59,8 @@ void AccesServeurLocal::RetirerSession(int index)
 
 void AccesServeurLocal::InstallerMajServeur(const QString& fichier, const QString& version, const QString& id)
 {
-    if (!m_installation)
-        return;
-    // An installation that ran has told its end through Terminee already; one refused before
-    // it began is told here.
-    QPointer<AccesServeurLocal> moi(this);
-    const quint64 avant = m_terminees;
-    m_installation->InstallerMajServeur(fichier, version, id, [moi, avant](bool installee) {
-        if (moi && moi->m_terminees == avant)
-            emit moi->InstallationTerminee(installee);
-    });
+    if (m_installation)
+        m_installation->InstallerMajServeur(fichier, version, id);
 }
 
 void AccesServeurLocal::PlanifierInstallation(const QDateTime& depart, const QString& fichier, const QString& version,

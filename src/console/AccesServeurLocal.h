@@ -40,5 +40,4 @@ private:
     InstallationDifferee* m_differee;
     VerificationMaj* m_verification;
     // Ends of installations told so far: a refusal ends without the installation's own signal.
-    quint64 m_terminees = 0;
 };

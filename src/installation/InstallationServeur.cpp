@@ -103,8 +103,11 @@ void InstallationServeur::InstallerMajServeur(const QString& fichier, const QStr
                                               const QString& idMajAttente, std::function<void(bool)> fin)
 {
     Etat& etat = m_reseau.Etat_();
-    auto refuser = [&fin](const QString& message) {
+    // A refusal ends the request as an installation that did not install: whoever follows the
+    // ends (a window, a console of the service) hears of it.
+    auto refuser = [this, &fin](const QString& message) {
         Messages::Afficher(nullptr, message);
+        emit Terminee(false);
         if (fin)
             fin(false);
     };

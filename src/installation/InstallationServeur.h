@@ -48,6 +48,8 @@ public:
 signals:
     // The queue row was marked installed (the deferred plan is then emptied).
     void MajInstallee(const QString& idMajAttente);
+    // The request has ended: installed or not, refused before it began included (not sent when
+    // the server restarts).
     void Terminee(bool installee);
 
 private:
