@@ -38,18 +38,23 @@ nettoyer() {
 trap nettoyer EXIT
 trap 'echo "Tour interrompu à la ligne $LINENO de $(basename "${BASH_SOURCE[0]}") (captures dans $sortie)" >&2' ERR
 
-# The virtual desktop.
-n=90
-while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-export DISPLAY=":$n"
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp > "$travail/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 1 50); do xdpyinfo > /dev/null 2>&1 && break; sleep 0.1; done
-openbox > "$travail/openbox.log" 2>&1 &
-pids+=($!)
-tint2 -c "$racine/scripts/captures/tint2rc" > "$travail/tint2.log" 2>&1 &
-pid_tint2=$!
-pids+=($pid_tint2)
+# A virtual desktop on the next free display: screen size, name of its logs, panel settings.
+n=89
+bureau_virtuel() {
+    n=$((n + 1))
+    while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    export DISPLAY=":$n"
+    Xvfb "$DISPLAY" -screen 0 "$1" -nolisten tcp > "$travail/xvfb$2.log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 1 50); do xdpyinfo > /dev/null 2>&1 && break; sleep 0.1; done
+    openbox > "$travail/openbox$2.log" 2>&1 &
+    pids+=($!)
+    tint2 -c "$3" > "$travail/tint2$2.log" 2>&1 &
+    pid_tint2=$!
+    pids+=($pid_tint2)
+}
+
+bureau_virtuel 1024x768x24 "" "$racine/scripts/captures/tint2rc"
 sleep 2
 
 # The service: the demo updates, made larger so that their downloads can be seen. The server
@@ -391,18 +396,9 @@ fi
 # 11. At scale 2 (QT_SCALE_FACTOR=2) on a screen twice as large, with a panel twice as high:
 #     the menu and the screens with pictures, to look at their sharpness.
 noter "--- Passage à l'échelle 2 (QT_SCALE_FACTOR=2), écran de 2048 x 1536 ---"
-n=$((n + 1))
-while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-export DISPLAY=":$n"
-Xvfb "$DISPLAY" -screen 0 2048x1536x24 -nolisten tcp > "$travail/xvfb-echelle2.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 1 50); do xdpyinfo > /dev/null 2>&1 && break; sleep 0.1; done
-openbox > "$travail/openbox-echelle2.log" 2>&1 &
-pids+=($!)
 sed -e 's/^panel_size = .*/panel_size = 100% 60/' -e 's/^systray_icon_size = .*/systray_icon_size = 44/' \
     -e 's/^task_maximum_size = .*/task_maximum_size = 360 60/' "$racine/scripts/captures/tint2rc" > "$travail/tint2rc-echelle2"
-tint2 -c "$travail/tint2rc-echelle2" > "$travail/tint2-echelle2.log" 2>&1 &
-pids+=($!)
+bureau_virtuel 2048x1536x24 -echelle2 "$travail/tint2rc-echelle2"
 sleep 2
 QT_SCALE_FACTOR=2 "$bin/quentaris-serveur" --home "$demo" > "$travail/echelle2.log" 2>&1 &
 pid_serveur=$!
