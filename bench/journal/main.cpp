@@ -1,7 +1,7 @@
 // Opens the event viewer on a journal of N events and prints how long the opening (creation,
 // reading of the journal, first full drawing) and a reload take. Usage: bench_journal [N]
 
-#include "console/Frm_ObsEvt.h"
+#include "console/journal/Frm_ObsEvt.h"
 #include "core/BaseInterne.h"
 #include "core/Journal.h"
 

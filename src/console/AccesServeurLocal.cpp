@@ -1,4 +1,4 @@
-#include "AccesServeurLocal.h"
+#include "console/AccesServeurLocal.h"
 
 #include "acquisition/VerificationMaj.h"
 #include "core/Chiffrement.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AccesServeur.h"
+#include "console/AccesServeur.h"
 
 class DeplacementMaj;
 class Frm_Reseau;

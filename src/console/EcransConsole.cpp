@@ -1,13 +1,13 @@
-#include "EcransConsole.h"
+#include "console/EcransConsole.h"
 
-#include "AccesServeur.h"
-#include "AmenerDevant.h"
-#include "Console.h"
-#include "Frm_LstUsers.h"
-#include "Frm_MAJDispo.h"
-#include "Frm_Params.h"
-#include "Frm_SuiviMAJ.h"
-#include "Frm_Telemaintenance.h"
+#include "console/AccesServeur.h"
+#include "console/commun/AmenerDevant.h"
+#include "console/menu/Console.h"
+#include "console/menu/Frm_Telemaintenance.h"
+#include "console/parametres/Frm_Params.h"
+#include "console/postes/Frm_LstUsers.h"
+#include "console/postes/Frm_SuiviMAJ.h"
+#include "console/verification/Frm_MAJDispo.h"
 #include "core/Messages.h"
 
 #include <QTimer>

@@ -1,7 +1,7 @@
-#include "PreparationApplication.h"
+#include "console/PreparationApplication.h"
 
-#include "Icones.h"
-#include "StyleConsole.h"
+#include "console/commun/Icones.h"
+#include "console/commun/StyleConsole.h"
 #include "core/Sortie.h"
 
 #include <QApplication>

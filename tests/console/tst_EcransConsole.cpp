@@ -1,6 +1,6 @@
 #include "app/bureau/Assemblage.h"
-#include "console/Frm_Menu.h"
-#include "console/Frm_Params.h"
+#include "console/menu/Frm_Menu.h"
+#include "console/parametres/Frm_Params.h"
 #include "core/BaseInterne.h"
 #include "core/TableParametres.h"
 #include "platform/bureau/Bureau.h"

@@ -1,6 +1,6 @@
 #include "InterlocuteurScripte.h"
 
-#include "console/MessagesConsole.h"
+#include "console/commun/MessagesConsole.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 #include "Assemblage.h"
 
-#include "console/Frm_Menu.h"
-#include "console/Frm_ObsEvt.h"
+#include "console/journal/Frm_ObsEvt.h"
+#include "console/menu/Frm_Menu.h"
 #include "core/Messages.h"
 
 Assemblage::Assemblage(QObject* parent) : QObject(parent)

@@ -1,8 +1,8 @@
 #include "ConsoleAttachee.h"
 
 #include "app/liaison/Liaison.h"
-#include "console/Frm_ObsEvt.h"
-#include "console/Frm_Params.h"
+#include "console/journal/Frm_ObsEvt.h"
+#include "console/parametres/Frm_Params.h"
 #include "core/BaseInterne.h"
 #include "core/Frm_Reseau.h"
 #include "core/Messages.h"

@@ -2,11 +2,11 @@
 
 #include "AccesServeurDistant.h"
 #include "app/liaison/LienService.h"
-#include "console/Console.h"
 #include "console/EcransConsole.h"
-#include "console/FenetresInstallation.h"
-#include "console/MessagesConsole.h"
-#include "console/StatutVerificationConsole.h"
+#include "console/commun/MessagesConsole.h"
+#include "console/installation/FenetresInstallation.h"
+#include "console/menu/Console.h"
+#include "console/verification/StatutVerificationConsole.h"
 
 #include <QJsonObject>
 #include <QObject>
