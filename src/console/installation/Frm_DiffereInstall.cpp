@@ -160,12 +160,7 @@ void Frm_DiffereInstall::valider()
 void Frm_DiffereInstall::demarrerMaintenant()
 {
     if (PostesOuverts()) {
-        Messages::Afficher(this,
-                           Messages::Joindre(QStringLiteral("Cette mise à jour serveur ne peut pas être installée car "
-                                                            "tous les menus QUENTARIS doivent être fermés sur tous "
-                                                            "les postes du réseau."),
-                                             QStringLiteral("Veuillez demander la fermeture de tous les menus sur les "
-                                                            "postes de travail et essayez à nouveau.")));
+        Messages::Afficher(this, InstallationServeur::MessagePostesConnectes());
         return;
     }
     if (m_services.Serveur.Etat_().InstallationEnCours) {
