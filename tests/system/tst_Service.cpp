@@ -207,7 +207,10 @@ private slots:
         poste.connectToHost(QHostAddress::LocalHost, dossier.portControle);
         QVERIFY(poste.waitForConnected(2000));
         QTRY_COMPARE(console.Acces.PostesConnectes(), 1);
+        // The quit entry of a console asks first, with "Non" as its default: the service stops
+        // for the whole site.
         console.Console_.Quitter();
+        QTRY_VERIFY(messages.Textes().contains(ConsoleAttachee::QuestionArret()));
         QTRY_COMPARE(messages.Dernier(),
                      QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont "
                                     "connectés sur celui-ci !"));
@@ -224,6 +227,8 @@ private slots:
                          environnementDuService(QString()));
         QTRY_VERIFY_WITH_TIMEOUT(console.Console_.ServeurJoignable(), 20000);
         QTRY_VERIFY(encore.Erreurs().contains(QStringLiteral("Console attachée")));
+        QVERIFY(console.Avis() && console.Avis()->isVisible());
+        QCOMPARE(console.Avis()->text(), ConsoleAttachee::MessageServiceRevenu());
     }
 
     // Without settings the service tells the service manager it runs, says once that it waits
