@@ -7,6 +7,7 @@
 #include "core/DeplacementMaj.h"
 #include "core/Messages.h"
 #include "core/Sortie.h"
+#include "core/TableMajAttente.h"
 #include "core/TableParametres.h"
 
 #include <QDir>
@@ -216,6 +217,8 @@ void Service::installer(int console, DemandeConsole& demande)
         refuser(console, demande, refus);
         return;
     }
+    // Started now, once the service has agreed: the row no longer shows as planned.
+    TableMajAttente::FixerDiffere(id.toLongLong(), false);
     const QJsonValue identifiant = demande.Identifiant();
     QPointer<EcouteConsoles> consoles(&m_consoles);
     m_serveur.Installation.InstallerMajServeur(fichier, version, id, [consoles, console, identifiant](bool installee) {

@@ -8,7 +8,6 @@
 #include "core/Etat.h"
 #include "core/Horloge.h"
 #include "core/Messages.h"
-#include "core/TableMajAttente.h"
 #include "installation/InstallationDifferee.h"
 #include "installation/InstallationServeur.h"
 
@@ -167,7 +166,6 @@ void Frm_DiffereInstall::demarrerMaintenant()
         Messages::Afficher(this, InstallationServeur::MessageOccupe());
         return;
     }
-    TableMajAttente::FixerDiffere(Txt_IdMaj->text().toLongLong(), false);
     hide();
     // The window closes once this installation has ended, or was refused.
     connect(&m_services.Serveur, &AccesServeur::InstallationTerminee, this, &QDialog::accept, Qt::SingleShotConnection);
