@@ -31,6 +31,11 @@ public:
     // Within an installation, only its report is left, waiting for the person to close it (or
     // to unlock it): nothing runs that a stop would cut.
     bool RapportEnAttente = false;
+    // Within an installation, the database credentials are asked and nothing runs yet.
+    bool IdentifiantsEnAttente = false;
+    // The installation waits for a person, not for work: a stop asked by the system need not
+    // wait (the update stays pending, as when the report's lock ends with the process).
+    bool AttendUnePersonne() const { return RapportEnAttente || IdentifiantsEnAttente; }
 
     bool VerificationEnCours() const { return m_verificationEnCours; }
     void FixerVerificationEnCours(bool enCours)

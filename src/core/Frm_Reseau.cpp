@@ -202,7 +202,7 @@ QString Frm_Reseau::RefusFermeture(Demandeur demandeur) const
 {
     // Stopping half way would leave a server update half installed, or the update files split
     // between two folders.
-    const bool occupe = m_etat.InstallationEnCours && (demandeur == Demandeur::Menu || !m_etat.RapportEnAttente);
+    const bool occupe = m_etat.InstallationEnCours && (demandeur == Demandeur::Menu || !m_etat.AttendUnePersonne());
     if (occupe)
         return QStringLiteral("Le serveur ne peut pas être arrêté pendant une installation ou un déplacement des "
                               "mises à jour.");

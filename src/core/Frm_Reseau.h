@@ -43,8 +43,9 @@ public:
     };
 
     // A close request: refused while workstations are connected, and while an extraction, a
-    // database command or a move of the update folder runs. The menu also refuses while the
-    // report of an installation waits; the system ends the server then, and the report with it.
+    // database command or a move of the update folder runs. The menu also refuses while an
+    // installation waits for its credentials or its report; the system ends the server then,
+    // and what waited with it.
     // True when the close may proceed; a refusal is shown to the person.
     bool DemandeFermeture(Demandeur demandeur = Demandeur::Menu);
     // The refusal DemandeFermeture would show, without showing it; empty when the close may

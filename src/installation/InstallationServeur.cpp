@@ -26,8 +26,10 @@ bool numeroValide(const QString& version)
 }
 
 // Where the queued update stands now: an installation asked for earlier (a dialog left open,
-// a planned start) may find it installed meanwhile, or no longer the oldest.
-QString refusFile(const QString& version, const QString& idMajAttente)
+// a planned start) may find it installed meanwhile, or no longer the oldest. The file and the
+// version must be those of that row: the databases are updated with the version, and the row
+// is the one marked installed.
+QString refusFile(const QString& fichier, const QString& version, const QString& idMajAttente)
 {
     bool nombre = false;
     const qint64 id = idMajAttente.toLongLong(&nombre);
@@ -43,6 +45,12 @@ QString refusFile(const QString& version, const QString& idMajAttente)
     for (qsizetype i = 0; nombre && i < attente.size(); ++i) {
         if (attente.at(i).IdMajAttente != id)
             continue;
+        const MajDispo& dispo = attente.at(i).Dispo;
+        if (QString::number(dispo.NumVersionDispo) != version || dispo.NomFichierMaj != fichier)
+            return QStringLiteral("La demande d'installation ne correspond pas à la mise à jour serveur en attente ")
+                + idMajAttente + QStringLiteral(" (version ") + QString::number(dispo.NumVersionDispo)
+                + QStringLiteral(", fichier « ") + dispo.NomFichierMaj + QStringLiteral(" ») : la version ") + version
+                + QStringLiteral(" et le fichier « ") + fichier + QStringLiteral(" » ne sont pas installés.");
         if (i == 0)
             return QString();
         return Messages::Joindre(QStringLiteral("La mise à jour serveur ") + version
@@ -60,16 +68,70 @@ QString refusFile(const QString& version, const QString& idMajAttente)
 
 } // namespace
 
+// Passes on what the databases' update asks of the person; while the credentials are asked,
+// the state says that the installation waits for a person, not for work.
+class InstallationServeur::Relais : public InterlocuteurInstallation
+{
+public:
+    Relais(Etat& etat, InterlocuteurInstallation& cible) : m_etat(etat), m_cible(cible) { }
+
+    void DemanderIdentifiants(std::function<void(const Identifiants&)> fin) override
+    {
+        m_etat.IdentifiantsEnAttente = true;
+        Etat* etat = &m_etat;
+        m_cible.DemanderIdentifiants([etat, fin = std::move(fin)](const Identifiants& reponse) {
+            etat->IdentifiantsEnAttente = false;
+            fin(reponse);
+        });
+    }
+    void OuvrirProgression() override { m_cible.OuvrirProgression(); }
+    void AfficherProgression(const QString& texte) override { m_cible.AfficherProgression(texte); }
+    void FermerProgression() override { m_cible.FermerProgression(); }
+    void AfficherRapport(const QVector<ResultatBase>& resultats, std::function<void()> ferme) override
+    {
+        m_cible.AfficherRapport(resultats, std::move(ferme));
+    }
+
+private:
+    Etat& m_etat;
+    InterlocuteurInstallation& m_cible;
+};
+
 InstallationServeur::InstallationServeur(Frm_Reseau& reseau, ClientUniDATA& client, QObject* parent)
     : QObject(parent), m_reseau(reseau), m_bases(reseau.Etat_(), client)
 {
     setObjectName(QStringLiteral("InstallationServeur"));
 }
 
+InstallationServeur::~InstallationServeur() = default;
+
 void InstallationServeur::FixerInterlocuteur(InterlocuteurInstallation* interlocuteur)
 {
     m_interlocuteur = interlocuteur;
-    m_bases.FixerInterlocuteur(interlocuteur);
+    m_relais = interlocuteur ? std::make_unique<Relais>(m_reseau.Etat_(), *interlocuteur) : nullptr;
+    m_bases.FixerInterlocuteur(m_relais.get());
+}
+
+QString InstallationServeur::MessagePostesConnectes()
+{
+    return Messages::Joindre(QStringLiteral("Cette mise à jour serveur ne peut pas être installée car tous les menus "
+                                            "QUENTARIS doivent être fermés sur tous les postes du réseau."),
+                             QStringLiteral("Veuillez demander la fermeture de tous les menus sur les postes de "
+                                            "travail et essayez à nouveau."));
+}
+
+QString InstallationServeur::MessageDeverrouillageRefuse()
+{
+    return QStringLiteral("Déverouillage du serveur refusé ! Seul l'équipe technique d'QUENTARIS est en mesure de "
+                          "déverouiller votre serveur.");
+}
+
+QString InstallationServeur::RefusDemande(const QString& fichier, const QString& version, const QString& idMajAttente)
+{
+    if (!numeroValide(version))
+        return QStringLiteral("Le numéro de version « ") + version
+            + QStringLiteral(" » n'est pas valide : la mise à jour serveur ne peut pas être installée.");
+    return refusFile(fichier, version, idMajAttente);
 }
 
 QString InstallationServeur::MessageOccupe()
@@ -115,12 +177,7 @@ void InstallationServeur::InstallerMajServeur(const QString& fichier, const QStr
         refuser(MessageOccupe());
         return;
     }
-    if (!numeroValide(version)) {
-        refuser(QStringLiteral("Le numéro de version « ") + version
-                + QStringLiteral(" » n'est pas valide : la mise à jour serveur ne peut pas être installée."));
-        return;
-    }
-    const QString refus = refusFile(version, idMajAttente);
+    const QString refus = RefusDemande(fichier, version, idMajAttente);
     if (!refus.isEmpty()) {
         refuser(refus);
         return;

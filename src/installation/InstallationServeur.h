@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <functional>
+#include <memory>
 
 class ClientUniDATA;
 class Frm_Reseau;
@@ -19,6 +20,7 @@ class InstallationServeur : public QObject
     Q_OBJECT
 public:
     InstallationServeur(Frm_Reseau& reseau, ClientUniDATA& client, QObject* parent = nullptr);
+    ~InstallationServeur() override;
 
     void FixerInterlocuteur(InterlocuteurInstallation* interlocuteur);
 
@@ -39,6 +41,16 @@ public:
 
     // Refusal of a second installation while one, or a relocation of the update folder, runs.
     static QString MessageOccupe();
+    // Refusal of an immediate installation while workstations are connected.
+    static QString MessagePostesConnectes();
+    // Why an installation of that file, version and queue row is refused now: each must name
+    // the oldest pending update, the same row. Empty when it may go on.
+    static QString RefusDemande(const QString& fichier, const QString& version, const QString& idMajAttente);
+
+    // The password that unlocks the report of a failed database update, and the refusal of
+    // any other.
+    static QString MotDePasseDeverrouillage() { return QStringLiteral("@v7rumbex"); }
+    static QString MessageDeverrouillageRefuse();
     // Refusal of an archive of which some entry could not be extracted, naming each one.
     static QString MessageExtractionIncomplete(const QString& archive, const QString& version,
                                                const QStringList& anomalies);
@@ -53,6 +65,7 @@ signals:
     void Terminee(bool installee);
 
 private:
+    class Relais;
     void apresBases(int resultat);
     void apresRapport();
     bool redemarrer();
@@ -61,6 +74,7 @@ private:
     Frm_Reseau& m_reseau;
     MiseAJourBases m_bases;
     InterlocuteurInstallation* m_interlocuteur = nullptr;
+    std::unique_ptr<Relais> m_relais; // what the databases' update asks, passed on to m_interlocuteur
 
     QString m_fichier;
     QString m_version;

@@ -2,6 +2,7 @@
 #include "app/liaison/EcouteConsoles.h"
 #include "app/liaison/Liaison.h"
 #include "app/liaison/LienService.h"
+#include "support/ConsoleBrute.h"
 #include "support/Registre.h"
 #include "support/SortieCapturee.h"
 
@@ -12,35 +13,6 @@
 #include <QTest>
 #include <memory>
 #include <unistd.h>
-
-namespace {
-
-// A peer that speaks the socket's bytes itself, whatever they are.
-struct PairBrut
-{
-    QLocalSocket socket;
-    explicit PairBrut(const QString& chemin)
-    {
-        socket.connectToServer(chemin);
-        socket.waitForConnected(2000);
-    }
-    void Ecrire(const QByteArray& octets)
-    {
-        socket.write(octets);
-        socket.flush();
-    }
-    void Presenter(const QString& version)
-    {
-        Ecrire(QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("bonjour")},
-                                         {QStringLiteral("version"), version},
-                                         {QStringLiteral("protocole"), Liaison::Protocole}})
-                   .toJson(QJsonDocument::Compact)
-               + '\n');
-    }
-    bool Ferme() { return socket.state() == QLocalSocket::UnconnectedState; }
-};
-
-} // namespace
 
 // The local socket between the service and its consoles, with real sockets: who is let in, and
 // a peer that sends garbage, floods or never reads changes nothing for the others.
@@ -97,22 +69,40 @@ private slots:
         QVERIFY(perdu.wait());
     }
 
-    void consoleDUneAutreVersionRefusee()
+    // A console of another build or protocol is told what differs on both sides. Refusals are
+    // journalled once a minute per user at most, and the refusals between two lines are counted.
+    void consolesRefusees()
     {
         SortieCapturee sortie;
-        PairBrut pair(m_chemin);
-        pair.Presenter(QStringLiteral("0.9"));
-        QTRY_VERIFY(pair.Ferme() || pair.socket.bytesAvailable() > 0);
-        const QByteArray reponse = pair.socket.readAll();
-        const QString attendu = QStringLiteral("La console (version 0.9) ne correspond pas au service de mise à jour "
-                                               "(version ")
-            + Liaison::Version() + QStringLiteral(") : installez la même version des deux.");
-        QCOMPARE(QJsonDocument::fromJson(reponse.trimmed()).object().value(QStringLiteral("raison")).toString(),
-                 attendu);
-        QTRY_VERIFY(pair.Ferme());
-        QCOMPARE(sortie.Contenant(QStringLiteral("Console refusée")),
-                 QStringList{QStringLiteral("Console refusée : ") + attendu});
+        const QString attendu = QStringLiteral("La console (version 0.9, protocole 1) ne correspond pas au service de "
+                                               "mise à jour (version ")
+            + Liaison::Version() + QStringLiteral(", protocole ") + QString::number(Liaison::Protocole)
+            + QStringLiteral(") : installez la même version des deux.");
+        constexpr int Tentatives = 40;
+        for (int i = 0; i < Tentatives; ++i) {
+            ConsoleBrute pair(m_chemin);
+            pair.Presenter(QStringLiteral("0.9"), 1);
+            QTRY_VERIFY(!pair.DeType(QStringLiteral("refus")).isEmpty());
+            QCOMPARE(pair.DeType(QStringLiteral("refus")).first().value(QStringLiteral("raison")).toString(), attendu);
+            QTRY_VERIFY(pair.Ferme());
+        }
         QCOMPARE(m_ecoute->Consoles(), 0);
+        const QStringList lignes = sortie.Contenant(QStringLiteral("Console refusée"));
+        QCOMPARE(lignes.size(), 1);
+        QVERIFY2(lignes.first().endsWith(QStringLiteral(") : ") + attendu), qPrintable(lignes.first()));
+
+        // Past the interval, what was refused meanwhile is told once, with its count.
+        ConsoleBrute encore(m_chemin);
+        encore.Presenter(QStringLiteral("0.9"), 1);
+        QTRY_VERIFY(encore.Ferme());
+        QCOMPARE(sortie.Contenant(QStringLiteral("Console refusée")).size(), 1);
+        m_ecoute->Refus().FixerIntervalle(50);
+        QTRY_COMPARE(sortie.Contenant(QStringLiteral("Console refusée")).size(), 2);
+        QVERIFY2(
+            sortie.Contenant(QStringLiteral("Console refusée"))
+                .last()
+                .contains(QStringLiteral(" (") + QString::number(Tentatives) + QStringLiteral(" refus de consoles")),
+            qPrintable(sortie.Lignes().join(QLatin1Char('\n'))));
     }
 
     // Garbage, a line without end and a peer that never reads are each cut off; an attached
@@ -125,9 +115,9 @@ private slots:
         QVERIFY(lien);
         QSignalSpy versConsole(lien.get(), &LienService::Recu);
 
-        PairBrut illisible(m_chemin);
+        ConsoleBrute illisible(m_chemin);
         illisible.Ecrire("ceci n'est pas du JSON\n");
-        PairBrut sansFin(m_chemin);
+        ConsoleBrute sansFin(m_chemin);
         sansFin.Presenter(Liaison::Version());
         QTRY_COMPARE(m_ecoute->Consoles(), 2);
         const QByteArray morceau(1024 * 1024, 'x');
@@ -140,7 +130,7 @@ private slots:
         QCOMPARE(m_ecoute->Consoles(), 1);
 
         // A console that stops reading is let go once too much waits for it.
-        PairBrut sourd(m_chemin);
+        ConsoleBrute sourd(m_chemin);
         sourd.socket.setReadBufferSize(1); // takes nothing more off the socket
         sourd.Presenter(Liaison::Version());
         QTRY_COMPARE(m_ecoute->Consoles(), 2);

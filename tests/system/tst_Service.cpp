@@ -1,16 +1,22 @@
 #include "ProgrammesTest.h"
 #include "app/bureau/ConsoleAttachee.h"
+#include "app/liaison/EcouteConsoles.h"
 #include "app/liaison/Liaison.h"
 #include "console/installation/Frm_ConnectUniDATA.h"
 #include "console/installation/Frm_MajBases.h"
 #include "console/journal/Frm_ObsEvt.h"
+#include "console/menu/Frm_Menu.h"
 #include "console/parametres/Frm_Params.h"
+#include "console/parametres/Frm_TransfertMAJ.h"
 #include "console/verification/Frm_EtatDL.h"
 #include "core/BaseInterne.h"
 #include "core/Etat.h"
 #include "core/Frm_Reseau.h"
 #include "core/Messages.h"
 #include "core/TableMajDispo.h"
+#include "core/TableParametres.h"
+#include "installation/InstallationServeur.h"
+#include "support/ConsoleBrute.h"
 #include "support/DossierTest.h"
 #include "support/Fenetres.h"
 #include "support/FichiersTest.h"
@@ -22,7 +28,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -83,6 +93,14 @@ QProcessEnvironment environnementDuService(const QString& notification)
     env.insert(QStringLiteral("NOTIFY_SOCKET"), notification);
     env.insert(QStringLiteral("WATCHDOG_USEC"), QStringLiteral("300000"));
     return env;
+}
+
+// A console of this process attached to the service of that program folder.
+bool attacher(ConsoleAttachee& console, const QString& dossier)
+{
+    QSignalSpy attachee(&console, &ConsoleAttachee::Attachee);
+    console.Connecter(dossier);
+    return attachee.wait(10000);
 }
 
 } // namespace
@@ -189,7 +207,10 @@ private slots:
         poste.connectToHost(QHostAddress::LocalHost, dossier.portControle);
         QVERIFY(poste.waitForConnected(2000));
         QTRY_COMPARE(console.Acces.PostesConnectes(), 1);
+        // The quit entry of a console asks first, with "Non" as its default: the service stops
+        // for the whole site.
         console.Console_.Quitter();
+        QTRY_VERIFY(messages.Textes().contains(ConsoleAttachee::QuestionArret()));
         QTRY_COMPARE(messages.Dernier(),
                      QStringLiteral("Vous ne pouvez pas quitter le serveur car des postes sont "
                                     "connectés sur celui-ci !"));
@@ -206,6 +227,8 @@ private slots:
                          environnementDuService(QString()));
         QTRY_VERIFY_WITH_TIMEOUT(console.Console_.ServeurJoignable(), 20000);
         QTRY_VERIFY(encore.Erreurs().contains(QStringLiteral("Console attachée")));
+        QVERIFY(console.Avis() && console.Avis()->isVisible());
+        QCOMPARE(console.Avis()->text(), ConsoleAttachee::MessageServiceRevenu());
     }
 
     // Without settings the service tells the service manager it runs, says once that it waits
@@ -228,9 +251,12 @@ private slots:
         console.Connecter(dossier.Chemin());
         QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_Params>(), 10000);
         QCOMPARE(messages.Textes(), QStringList{Frm_Reseau::MessagePremierDemarrage()});
+        // The message and the screen come first; the menu opens once the screen is filled.
+        QVERIFY(!console.Console_.Menu());
         Frm_Params* ecran = Visible<Frm_Params>();
         Enfant<QLineEdit>(ecran, "Txt_Emplacement")->setText(dossier.DossierMaj());
         Enfant<QPushButton>(ecran, "Cmd_OK")->click();
+        QTRY_VERIFY(Visible<Frm_Menu>());
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
         QTRY_COMPARE(console.Acces.Etat_().W_User, QStringLiteral("61742"));
         QCOMPARE(service.Erreurs().count(QStringLiteral("En attente d'une console d'administration")), 1);
@@ -355,12 +381,269 @@ private slots:
                          {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                           QStringLiteral("--clear-groups")},
                          env);
-        QTRY_VERIFY_WITH_TIMEOUT(intrus.Erreurs().contains(QStringLiteral(
-                                     "Seuls root et les administrateurs (groupes sudo, wheel ou admin) peuvent "
-                                     "administrer le serveur de mise à jour : l'utilisateur nobody n'en fait pas "
-                                     "partie.")),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            intrus.Erreurs().contains(QString(EcouteConsoles::MessageNonAdministrateur(QStringLiteral("nobody")))
+                                          .replace(QStringLiteral("\r\n"), QStringLiteral(" "))),
+            10000);
+        QVERIFY(intrus.Erreurs().contains(
+            QStringLiteral("Le serveur de mise à jour ne peut pas être démarré sur une session utilisateur qui n'est "
+                           "pas administrateur. Veuillez vous connecter sur la session administrateur et relancez le "
+                           "serveur de mise à jour.")));
         QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("Console refusée : l'utilisateur nobody")));
+    }
+
+    // Two consoles at once: a move refused to one (the other's move runs) ends there with the
+    // reason, and only the console that asked receives its move's end; the other sees the folder
+    // change.
+    void deuxConsoles()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        QVERIFY(dossier.PublierMaj(121, QStringLiteral("p121.zip"), QByteArray(70000, 'z')));
+        BaseInterne::Fermer();
+        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
+                          environnementDuService(QString()));
+        QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
+        ConsoleAttachee premiere;
+        ConsoleAttachee seconde;
+        InterlocuteurScripte messages;
+        QVERIFY(attacher(premiere, dossier.Chemin()));
+        QVERIFY(attacher(seconde, dossier.Chemin()));
+
+        // A workstation fetching a file holds the first move back.
+        QTcpSocket transfert;
+        transfert.connectToHost(QHostAddress::LocalHost, dossier.portTransfert);
+        QVERIFY(transfert.waitForConnected(2000));
+        transfert.write("RCPMAJ#121");
+        QVERIFY(transfert.waitForReadyRead(5000));
+
+        QTemporaryDir cible;
+        QTemporaryDir autre;
+        QSignalSpy attente(&premiere.Acces, &AccesServeur::DeplacementAttente);
+        QSignalSpy finPremiere(&premiere.Acces, &AccesServeur::DeplacementTermine);
+        QSignalSpy finSeconde(&seconde.Acces, &AccesServeur::DeplacementTermine);
+        QSignalSpy echecSeconde(&seconde.Acces, &AccesServeur::DeplacementEchec);
+        premiere.Acces.DeplacerMaj(dossier.DossierMaj(), cible.path());
+        QTRY_COMPARE(attente.size(), 1);
+        seconde.Acces.DeplacerMaj(dossier.DossierMaj(), autre.path());
+        QTRY_COMPARE(finSeconde.size(), 1);
+        QCOMPARE(finSeconde.first().first().toBool(), false);
+        QCOMPARE(echecSeconde.first().first().toString(), InstallationServeur::MessageOccupe());
+
+        transfert.abort();
+        QTRY_COMPARE_WITH_TIMEOUT(finPremiere.size(), 1, 10000);
+        QCOMPARE(finPremiere.first().first().toBool(), true);
+        QTRY_COMPARE(seconde.Acces.Etat_().EmplacementMaj, cible.path());
+        QCOMPARE(finSeconde.size(), 1);
+        QVERIFY(QFile::exists(QDir(cible.path()).filePath(QStringLiteral("p121.zip"))));
+        QVERIFY(QDir(autre.path()).isEmpty());
+    }
+
+    // A console that sends what a real one never would: each request that does not match the
+    // service's own state is refused to that console, with the reason and one line on standard
+    // error, and changes nothing. The locked report is released only by the unlock password.
+    void demandesRefusees()
+    {
+        DossierTest dossier;
+        Etat etat;
+        SiteInstallation site(dossier, etat);
+        site.Declarer({QStringLiteral("COMPTA")});
+        // The version's record is never written: the report locks.
+        QFile refusBase(site.CreerBase(QStringLiteral("COMPTA")) + QStringLiteral("/REFUS"));
+        QVERIFY(refusBase.open(QIODevice::WriteOnly));
+        dossier.EcrireConfig(QStringLiteral("DOSSIER_SERVEUR=") + site.DossierServeur()
+                             + QStringLiteral("\nPARTAGE_UNIDATA=") + site.Partage() + QLatin1Char('\n'));
+        dossier.EcrireParametres();
+        const QString fichier512 = site.CreerArchive(QStringLiteral("512"));
+        const QString fichier513 = site.CreerArchive(QStringLiteral("513"));
+        const qint64 id512 = site.MettreEnAttente(QStringLiteral("512"), fichier512);
+        site.MettreEnAttente(QStringLiteral("513"), fichier513);
+        BaseInterne::Fermer();
+        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
+                          environnementDuService(QString()));
+        QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
+        if (::geteuid() != 0)
+            QSKIP("les consoles ne sont admises que pour root et les administrateurs");
+        ConsoleBrute console(Liaison::CheminDansLeDossier(dossier.Chemin()));
+        console.Presenter();
+        QTRY_VERIFY(!console.DeType(QStringLiteral("bienvenue")).isEmpty());
+        const auto postes = [&console] {
+            const QList<QJsonObject> etats = console.DeType(QStringLiteral("etat"));
+            return etats.isEmpty() ? -1 : etats.last().value(QStringLiteral("postes")).toInt();
+        };
+        const auto refus = [&console](qint64 demande) {
+            const QList<QJsonObject> r = console.DeType(QStringLiteral("refusDemande"), demande);
+            return r.isEmpty() ? QString() : r.first().value(QStringLiteral("raison")).toString();
+        };
+        QTemporaryDir ailleurs;
+        const QString id = QString::number(id512);
+        QTcpSocket poste;
+        struct Cas
+        {
+            qint64 demande;
+            QString type;
+            QJsonObject champs;
+            QString raison; // the start of the refusal
+        };
+        const QList<Cas> cas{
+            {1,
+             QStringLiteral("deplacer"),
+             {{QStringLiteral("ancien"), ailleurs.path()}, {QStringLiteral("nouveau"), ailleurs.path()}},
+             QStringLiteral("Le dossier « ") + ailleurs.path()
+                 + QStringLiteral(" » n'est pas le dossier des mises à jour du serveur")},
+            {2,
+             QStringLiteral("deplacer"),
+             {{QStringLiteral("ancien"), 5}, {QStringLiteral("nouveau"), QJsonValue()}},
+             QStringLiteral("La demande « deplacer » est refusée par le service de mise à jour : le champ « ancien » "
+                            "doit être un texte.")},
+            {3,
+             QStringLiteral("installer"),
+             {{QStringLiteral("fichier"), fichier513},
+              {QStringLiteral("version"), QStringLiteral("513")},
+              {QStringLiteral("id"), id}},
+             QStringLiteral("La demande d'installation ne correspond pas à la mise à jour serveur en attente ")},
+            {4,
+             QStringLiteral("planifier"),
+             {{QStringLiteral("depart"), QStringLiteral("2030-01-01T22:00:00")},
+              {QStringLiteral("fichier"), fichier512},
+              {QStringLiteral("version"), QStringLiteral("512")},
+              {QStringLiteral("id"), QStringLiteral("9999")}},
+             QStringLiteral("La mise à jour serveur 512 n'est plus dans la liste")},
+            {5,
+             QStringLiteral("fermerSession"),
+             {{QStringLiteral("index"), 1.5}},
+             QStringLiteral("La demande « fermerSession » est refusée par le service de mise à jour : le champ « index "
+                            "» doit être un nombre entier")},
+            {6, QStringLiteral("effacerTout"), {}, QStringLiteral("La demande « effacerTout » n'est pas connue")},
+        };
+        for (const Cas& c : cas) {
+            console.Demander(c.demande, c.type, c.champs);
+            QTRY_VERIFY2(!refus(c.demande).isEmpty(), qPrintable(c.type));
+            QVERIFY2(refus(c.demande).startsWith(c.raison), qPrintable(refus(c.demande)));
+        }
+        // Without an identifier, the refusal answers nobody's request.
+        console.Envoyer({{QStringLiteral("type"), QStringLiteral("verifier")}});
+        QTRY_VERIFY(!console.DeType(QStringLiteral("refusDemande")).isEmpty()
+                    && console.DeType(QStringLiteral("refusDemande")).last().value(QStringLiteral("demande")).isNull());
+
+        // "Install now" is checked against the workstations connected at that moment.
+        poste.connectToHost(QHostAddress::LocalHost, dossier.portControle);
+        QVERIFY(poste.waitForConnected(2000));
+        QTRY_COMPARE(postes(), 1);
+        const QJsonObject installer{{QStringLiteral("fichier"), fichier512},
+                                    {QStringLiteral("version"), QStringLiteral("512")},
+                                    {QStringLiteral("id"), id}};
+        console.Demander(7, QStringLiteral("installer"), installer);
+        QTRY_COMPARE(refus(7), InstallationServeur::MessagePostesConnectes());
+        QCOMPARE(service.Erreurs().count(QStringLiteral(" de la console de l'utilisateur ")), cas.size() + 2);
+
+        // The right request installs; the database's check fails and the report locks.
+        poste.abort();
+        QTRY_COMPARE(postes(), 0);
+        console.Demander(8, QStringLiteral("installer"), installer);
+        QTRY_VERIFY_WITH_TIMEOUT(!console.DeType(QStringLiteral("identifiants")).isEmpty(), 10000);
+        console.Demander(9, QStringLiteral("reponse"),
+                         {{QStringLiteral("question"), QStringLiteral("identifiants")},
+                          {QStringLiteral("utilisateur"), QStringLiteral("udt")},
+                          {QStringLiteral("motDePasse"), QStringLiteral("pw")}});
+        QTRY_VERIFY_WITH_TIMEOUT(!console.DeType(QStringLiteral("rapport")).isEmpty(), 20000);
+        console.Demander(10, QStringLiteral("reponse"), {{QStringLiteral("question"), QStringLiteral("rapport")}});
+        QTRY_VERIFY(!refus(10).isEmpty());
+        console.Demander(11, QStringLiteral("reponse"),
+                         {{QStringLiteral("question"), QStringLiteral("rapport")},
+                          {QStringLiteral("motDePasse"), QStringLiteral("@V7RUMBEX")}});
+        QTRY_COMPARE(refus(11), InstallationServeur::MessageDeverrouillageRefuse());
+        QVERIFY(console.DeType(QStringLiteral("repondu")).size() == 1); // the credentials only
+        QCOMPARE(console.DeType(QStringLiteral("installationTerminee")).size(), 0);
+        console.Demander(12, QStringLiteral("reponse"),
+                         {{QStringLiteral("question"), QStringLiteral("rapport")},
+                          {QStringLiteral("motDePasse"), InstallationServeur::MotDePasseDeverrouillage()}});
+        QTRY_COMPARE(console.DeType(QStringLiteral("installationTerminee"), 8).size(), 1);
+        QCOMPARE(console.DeType(QStringLiteral("installationTerminee"), 8).first().value(QStringLiteral("installee")),
+                 QJsonValue(false));
+
+        // Nothing moved, nothing installed.
+        QVERIFY(BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier())));
+        QCOMPARE(TableParametres::LireSur()->EmplacementMaj, dossier.DossierMaj());
+        QVERIFY(!site.Installee(id512));
+        BaseInterne::Fermer();
+        QVERIFY(QFile::exists(QDir(dossier.DossierMaj()).filePath(fichier512)));
+    }
+
+    // A stop asked by the system while the credentials question waits ends the service at once;
+    // the update stays pending. The console left alone says so, ends what waited for the service
+    // (the credentials, a move, the check's status and busy pointer), refuses visibly what is
+    // asked meanwhile, and its quit entry ends it at once.
+    void arretPendantLesIdentifiants()
+    {
+        DossierTest dossier;
+        Etat etat;
+        SiteInstallation site(dossier, etat);
+        site.Declarer({QStringLiteral("COMPTA")});
+        dossier.EcrireConfig(QStringLiteral("DOSSIER_SERVEUR=") + site.DossierServeur()
+                             + QStringLiteral("\nPARTAGE_UNIDATA=") + site.Partage() + QLatin1Char('\n'));
+        dossier.EcrireParametres();
+        const QString fichier = site.CreerArchive(QStringLiteral("512"));
+        const qint64 id = site.MettreEnAttente(QStringLiteral("512"), fichier);
+        BaseInterne::Fermer();
+        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
+                          environnementDuService(QString()));
+        QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
+        ConsoleAttachee console;
+        InterlocuteurScripte messages;
+        QVERIFY(attacher(console, dossier.Chemin()));
+        QTRY_VERIFY(Visible<Frm_Menu>());
+        QSignalSpy fin(&console, &ConsoleAttachee::Fin);
+
+        console.Acces.InstallerMajServeur(fichier, QStringLiteral("512"), QString::number(id));
+        QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_ConnectUniDATA>(), 10000);
+        // A move asked meanwhile waits for the installation.
+        QTemporaryDir cible;
+        auto* transfert = new Frm_TransfertMAJ(console.Acces);
+        transfert->FixerEmplacements(dossier.DossierMaj(), cible.path());
+        QSignalSpy finTransfert(transfert, &Frm_TransfertMAJ::Termine);
+        transfert->show();
+        QTRY_VERIFY(Enfant<QLabel>(transfert, "Etq_TransfertEnCours")->isVisible());
+        console.StatutVerification_.Ouvrir(true);
+        QVERIFY(QApplication::overrideCursor());
+
+        ::kill(pid_t(service.processus.processId()), SIGTERM);
+        QVERIFY2(service.processus.waitForFinished(10000), qPrintable(service.Erreurs()));
+        QCOMPARE(service.processus.exitCode(), 0);
+        QVERIFY(!service.Erreurs().contains(QStringLiteral("Arrêt demandé : il attend")));
+
+        QTRY_VERIFY(!console.Console_.ServeurJoignable());
+        QTRY_VERIFY(!Visible<Frm_ConnectUniDATA>());
+        QTRY_COMPARE(finTransfert.size(), 1);
+        QCOMPARE(finTransfert.first().first().toBool(), false);
+        QVERIFY(Enfant<QPlainTextEdit>(transfert, "Lst_Anomalies")
+                    ->toPlainText()
+                    .contains(AccesServeurDistant::MessageDeplacementInterrompu()));
+        QVERIFY(!Visible<Frm_EtatDL>());
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(console.Avis() && console.Avis()->isVisible());
+        QCOMPARE(console.Avis()->text(), ConsoleAttachee::MessageServicePerdu());
+        if (!Visible<Frm_Menu>())
+            console.Console_.OuvrirMenu();
+        QPointer<Frm_Menu> menu = Visible<Frm_Menu>();
+        QVERIFY(menu);
+        QVERIFY(!menu->Etq_Menu(2)->isEnabled());
+        QVERIFY(!menu->Etq_Menu(5)->isEnabled());
+        QVERIFY(menu->Etq_Menu(0)->isEnabled());
+        console.Acces.VerifierMaintenant();
+        QCOMPARE(messages.Dernier(), AccesServeurDistant::MessageServiceAbsent());
+        delete transfert;
+
+        QVERIFY(BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier())));
+        QVERIFY(!site.Installee(id));
+        QCOMPARE(TableParametres::LireSur()->EmplacementMaj, dossier.DossierMaj());
+        BaseInterne::Fermer();
+
+        if (!menu)
+            console.Console_.OuvrirMenu();
+        console.Console_.Menu()->ActionClick(0);
+        QCOMPARE(fin.size(), 1);
+        QCOMPARE(fin.first().first().toInt(), 0);
     }
 };
 

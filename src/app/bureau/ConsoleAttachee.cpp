@@ -1,14 +1,18 @@
 #include "ConsoleAttachee.h"
 
 #include "app/liaison/Liaison.h"
+#include "console/commun/NonParDefaut.h"
+#include "console/installation/Frm_MajBases.h"
 #include "console/journal/Frm_ObsEvt.h"
 #include "console/parametres/Frm_Params.h"
 #include "core/BaseInterne.h"
 #include "core/Frm_Reseau.h"
 #include "core/Messages.h"
+#include "core/Sortie.h"
 
 #include <QDir>
 #include <QJsonArray>
+#include <QMessageBox>
 
 ConsoleAttachee::ConsoleAttachee(QObject* parent) : QObject(parent)
 {
@@ -19,7 +23,19 @@ ConsoleAttachee::ConsoleAttachee(QObject* parent) : QObject(parent)
     });
     Console_.DefinirAction(5, [this] { FenetresInstallation_.OuvrirMajAttente(); });
     Console_.DefinirAction(6, [] { Frm_ObsEvt::Afficher(); });
+    Acces.DefinirQuitter([this] { quitter(); });
     connect(&Acces, &AccesServeur::PostesConnectesChange, this, [this] { Console_.VerifConnectes(); });
+    // The service checks the unlock password typed in a locked report; its refusal is told by the
+    // report itself, which stays locked.
+    FenetresInstallation_.ConfierDeverrouillage([this](const QString& motDePasse) { Acces.Deverrouiller(motDePasse); });
+    connect(&Acces, &AccesServeurDistant::DeverrouillageRefuse, this, [this](const QString& raison) {
+        QTimer::singleShot(0, this, [this, raison] {
+            if (Frm_MajBases* rapport = FenetresInstallation_.Rapport())
+                rapport->RefuserDeverrouillage(raison);
+            else
+                Messages::Afficher(nullptr, raison);
+        });
+    });
 
     connect(&Lien, &LienService::Attache, this, &ConsoleAttachee::attachee);
     connect(&Lien, &LienService::Refuse, this, [this](const QString& raison) {
@@ -38,7 +54,26 @@ ConsoleAttachee::ConsoleAttachee(QObject* parent) : QObject(parent)
 
 ConsoleAttachee::~ConsoleAttachee()
 {
+    delete m_avis;
     Messages::Installer(nullptr);
+}
+
+QString ConsoleAttachee::MessageServicePerdu()
+{
+    return QStringLiteral("Le service de mise à jour s'est arrêté : les fenêtres qui attendaient sa réponse sont "
+                          "fermées et ce qui a besoin de lui est grisé. Cette console attend son retour.");
+}
+
+QString ConsoleAttachee::MessageServiceRevenu()
+{
+    return QStringLiteral("Le service de mise à jour fonctionne de nouveau : cette console est de nouveau attachée.");
+}
+
+QString ConsoleAttachee::QuestionArret()
+{
+    return Messages::Joindre(QStringLiteral("Le serveur de mise à jour fonctionne en service sur cette machine : le "
+                                            "quitter l'arrête pour tout le site, et plus aucun poste n'est servi."),
+                             QStringLiteral("Voulez-vous arrêter le serveur de mise à jour ?"));
 }
 
 void ConsoleAttachee::Connecter(const QString& dossierProgramme)
@@ -52,8 +87,13 @@ void ConsoleAttachee::attachee()
 {
     m_reessai.stop();
     Console_.FixerServeurJoignable(true);
-    if (m_dejaAttachee)
+    if (m_dejaAttachee) {
+        if (m_perdu) {
+            m_perdu = false;
+            annoncer(MessageServiceRevenu());
+        }
         return;
+    }
     m_dejaAttachee = true;
     // The screens read and write the service's database themselves, as its administrators.
     QString raison;
@@ -64,9 +104,30 @@ void ConsoleAttachee::attachee()
                      + raison);
         return;
     }
+    // The icon and the menu wait for the service's state: a first start shows its message and
+    // screen before them.
+    emit Attachee();
+}
+
+void ConsoleAttachee::montrer()
+{
+    if (m_montree || m_premierDemarrage)
+        return;
+    m_montree = true;
     Console_.AfficherIcone();
     Console_.OuvrirMenu();
-    emit Attachee();
+}
+
+void ConsoleAttachee::annoncer(const QString& texte)
+{
+    Sortie::Ecrire(texte);
+    delete m_avis;
+    auto* avis = new QMessageBox(QMessageBox::Information, Messages::Titre(), texte, QMessageBox::Ok);
+    avis->setObjectName(QStringLiteral("Avis_Service"));
+    avis->setAttribute(Qt::WA_DeleteOnClose);
+    avis->setWindowModality(Qt::NonModal);
+    avis->show();
+    m_avis = avis;
 }
 
 void ConsoleAttachee::perdu()
@@ -76,25 +137,62 @@ void ConsoleAttachee::perdu()
         emit Fin(0);
         return;
     }
+    m_perdu = true;
     Console_.FixerServeurJoignable(false);
-    StatutVerification_.Fermer(false);
+    // Nothing waits for an answer that cannot come: the move and the installation asked from
+    // here end unfinished, the check's status and the installation's windows go, and a locked
+    // report ends with the server it locked.
+    Acces.ServicePerdu();
+    StatutVerification_.Abandonner();
     m_progression = false;
     FenetresInstallation_.FermerProgression();
+    FenetresInstallation_.RetirerIdentifiants();
+    FenetresInstallation_.RetirerRapport();
+    annoncer(MessageServicePerdu());
+    // The quit entry stays reachable.
+    montrer();
     m_reessai.start();
+}
+
+void ConsoleAttachee::quitter()
+{
+    // The server is gone already: nothing to stop, the console ends at once.
+    if (!Lien.EstAttache()) {
+        Console_.RetirerIcone();
+        emit Fin(0);
+        return;
+    }
+    // Asked from the event loop, once the menu that chose it has closed.
+    QTimer::singleShot(0, this, [this] {
+        if (!Lien.EstAttache()) {
+            Console_.RetirerIcone();
+            emit Fin(0);
+            return;
+        }
+        NonParDefaut nonParDefaut;
+        if (Messages::Afficher(nullptr, QuestionArret(), Icone::Question, Boutons::OuiNon) == Reponse::Oui)
+            Acces.DemanderArret();
+    });
 }
 
 void ConsoleAttachee::repondre(const QString& question, QJsonObject reponse)
 {
-    reponse.insert(QStringLiteral("type"), QStringLiteral("reponse"));
-    reponse.insert(QStringLiteral("question"), question);
-    Lien.Envoyer(reponse);
+    // An answer to a service that has gone answers nothing: its questions went with it.
+    if (Lien.EstAttache())
+        Acces.Repondre(question, std::move(reponse));
 }
 
 void ConsoleAttachee::recu(const QJsonObject& m)
 {
+    const QString type = m.value(QStringLiteral("type")).toString();
+    if (type == QLatin1String("etat") && !m_montree) {
+        if (m.value(QStringLiteral("premierDemarrage")).toBool())
+            m_premierDemarrage = true;
+        else
+            montrer();
+    }
     if (Acces.Recevoir(m))
         return;
-    const QString type = m.value(QStringLiteral("type")).toString();
     const auto texte = [&m](const char* cle) {
         return m.value(QLatin1String(cle)).toString();
     };
@@ -153,16 +251,28 @@ void ConsoleAttachee::recu(const QJsonObject& m)
     } else if (type == QLatin1String("repondu")) {
         // Another console answered: the same question open here goes.
         const QString question = texte("question");
-        if (question == QLatin1String("identifiants"))
+        if (question == QLatin1String("identifiants")) {
             FenetresInstallation_.RetirerIdentifiants();
-        else if (question == QLatin1String("rapport"))
+        } else if (question == QLatin1String("rapport")) {
             FenetresInstallation_.RetirerRapport();
-        else if (question == QLatin1String("premierDemarrage"))
-            delete Ecrans_.Parametres();
+        } else if (question == QLatin1String("premierDemarrage")) {
+            if (Frm_Params* ecran = Ecrans_.Parametres()) {
+                delete ecran;
+            } else {
+                m_premierDemarrage = false;
+                montrer();
+            }
+        }
     } else if (type == QLatin1String("premierDemarrage")) {
+        // The message and the screen come first; the icon and the menu once it is filled.
+        m_premierDemarrage = true;
         QTimer::singleShot(0, this, [this] {
             Messages::Afficher(this, Frm_Reseau::MessagePremierDemarrage());
-            Ecrans_.PremierDemarrage([this] { repondre(QStringLiteral("premierDemarrage")); });
+            Ecrans_.PremierDemarrage([this] {
+                repondre(QStringLiteral("premierDemarrage"));
+                m_premierDemarrage = false;
+                montrer();
+            });
         });
     }
 }

@@ -2,6 +2,7 @@
 
 #include "CanalLocal.h"
 #include "Liaison.h"
+#include "core/Messages.h"
 #include "core/Sortie.h"
 #include "platform/PairLocal.h"
 
@@ -55,6 +56,7 @@ void EcouteConsoles::Arreter()
         canal->deleteLater();
     }
     m_attachees.clear();
+    m_qui.clear();
     if (m_serveur) {
         m_serveur->close();
         delete m_serveur;
@@ -85,10 +87,7 @@ void EcouteConsoles::accepter()
         connect(canal, &CanalLocal::Ferme, canal, &QObject::deleteLater);
         const PairLocal pair = PairLocal::Identifier(socket->socketDescriptor());
         if (!pair.Administrateur) {
-            refuser(canal,
-                    QStringLiteral("Seuls root et les administrateurs (groupes sudo, wheel ou admin) peuvent "
-                                   "administrer le serveur de mise à jour : l'utilisateur ")
-                        + pair.Nom + QStringLiteral(" n'en fait pas partie."),
+            refuser(canal, pair.Nom, MessageNonAdministrateur(pair.Nom),
                     QStringLiteral("Console refusée : l'utilisateur ") + pair.Nom + QStringLiteral(" (processus ")
                         + QString::number(pair.Pid) + QStringLiteral(") n'est pas administrateur."));
             continue;
@@ -96,56 +95,91 @@ void EcouteConsoles::accepter()
         // A peer that never says who it is does not hold a connection for ever.
         auto* attente = new QTimer(canal);
         attente->setSingleShot(true);
-        connect(attente, &QTimer::timeout, canal, [this, canal] {
-            refuser(canal, QStringLiteral("La console ne s'est pas présentée à temps."),
-                    QStringLiteral("Console refusée : elle ne s'est pas présentée à temps."));
+        const QString utilisateur = pair.Nom;
+        connect(attente, &QTimer::timeout, canal, [this, canal, utilisateur] {
+            refuser(canal, utilisateur, QStringLiteral("La console ne s'est pas présentée à temps."),
+                    QStringLiteral("Console refusée : l'utilisateur ") + utilisateur
+                        + QStringLiteral(" ne s'est pas présenté à temps."));
         });
         attente->start(PresentationMs);
         const QString qui = QStringLiteral("l'utilisateur ") + pair.Nom + QStringLiteral(" (processus ")
             + QString::number(pair.Pid) + QLatin1Char(')');
-        connect(canal, &CanalLocal::Recu, this, [this, canal, attente, qui](const QJsonObject& message) {
+        connect(canal, &CanalLocal::Recu, this, [this, canal, attente, qui, utilisateur](const QJsonObject& message) {
             attente->stop();
             disconnect(canal, &CanalLocal::Recu, this, nullptr);
-            presentation(canal, message, qui);
+            presentation(canal, message, qui, utilisateur);
         });
     }
 }
 
-void EcouteConsoles::presentation(CanalLocal* canal, const QJsonObject& message, const QString& qui)
+void EcouteConsoles::presentation(CanalLocal* canal, const QJsonObject& message, const QString& qui,
+                                  const QString& utilisateur)
 {
-    const QString version = message.value(QStringLiteral("version")).toString();
-    const int protocole = message.value(QStringLiteral("protocole")).toInt();
     if (message.value(QStringLiteral("type")).toString() != QLatin1String("bonjour")) {
-        refuser(canal, QStringLiteral("La console ne s'est pas présentée."),
-                QStringLiteral("Console refusée : premier message inattendu."));
+        refuser(canal, utilisateur, QStringLiteral("La console ne s'est pas présentée."),
+                QStringLiteral("Console refusée : l'utilisateur ") + utilisateur
+                    + QStringLiteral(" a envoyé un premier message inattendu."));
         return;
     }
-    if (version != Liaison::Version() || protocole != Liaison::Protocole) {
-        const QString texte = QStringLiteral("La console (version ") + version
-            + QStringLiteral(") ne correspond pas au service de mise à jour (version ") + Liaison::Version()
-            + QStringLiteral(") : installez la même version des deux.");
-        refuser(canal, texte, QStringLiteral("Console refusée : ") + texte);
+    const QJsonValue version = message.value(QStringLiteral("version"));
+    const QJsonValue protocole = message.value(QStringLiteral("protocole"));
+    if (version.toString() != Liaison::Version() || !protocole.isDouble()
+        || protocole.toDouble() != Liaison::Protocole) {
+        const QString texte = MessageVersions(version, protocole);
+        refuser(canal, utilisateur, texte,
+                QStringLiteral("Console refusée (l'utilisateur ") + utilisateur + QStringLiteral(") : ") + texte);
         return;
     }
     const int numero = m_suivante++;
     m_attachees.insert(numero, canal);
+    m_qui.insert(numero, qui);
     connect(canal, &CanalLocal::Recu, this, [this, numero](const QJsonObject& m) { emit Recu(numero, m); });
     connect(canal, &CanalLocal::Ferme, this, [this, numero, qui](const QString& raison) {
         if (!m_attachees.remove(numero))
             return;
+        m_qui.remove(numero);
         Sortie::Ecrire(QStringLiteral("Console détachée : ") + qui
                        + (raison.isEmpty() ? QString() : QStringLiteral(", ") + raison) + QLatin1Char('.'));
         emit Detachee(numero);
     });
     Sortie::Ecrire(QStringLiteral("Console attachée : ") + qui + QLatin1Char('.'));
-    canal->Envoyer(
-        {{QStringLiteral("type"), QStringLiteral("bienvenue")}, {QStringLiteral("version"), Liaison::Version()}});
+    canal->Envoyer({{QStringLiteral("type"), QStringLiteral("bienvenue")},
+                    {QStringLiteral("version"), Liaison::Version()},
+                    {QStringLiteral("protocole"), Liaison::Protocole}});
     emit Attachee(numero);
 }
 
-void EcouteConsoles::refuser(CanalLocal* canal, const QString& raisonConsole, const QString& raisonJournal)
+QString EcouteConsoles::MessageNonAdministrateur(const QString& utilisateur)
 {
-    Sortie::Ecrire(raisonJournal);
+    return Messages::Joindre(
+        Messages::Joindre(QStringLiteral("Le serveur de mise à jour ne peut pas être démarré sur une session "
+                                         "utilisateur qui n'est pas administrateur."),
+                          QStringLiteral("Veuillez vous connecter sur la session administrateur et relancez le "
+                                         "serveur de mise à jour.")),
+        QStringLiteral("L'utilisateur ") + utilisateur
+            + QStringLiteral(" n'est ni root ni membre des groupes sudo, wheel ou admin."));
+}
+
+QString EcouteConsoles::MessageVersions(const QJsonValue& version, const QJsonValue& protocole)
+{
+    const QString saVersion = version.isString() ? version.toString() : QStringLiteral("inconnue");
+    const QString sonProtocole
+        = protocole.isDouble() ? QString::number(protocole.toDouble()) : QStringLiteral("inconnu");
+    return QStringLiteral("La console (version ") + saVersion + QStringLiteral(", protocole ") + sonProtocole
+        + QStringLiteral(") ne correspond pas au service de mise à jour (version ") + Liaison::Version()
+        + QStringLiteral(", protocole ") + QString::number(Liaison::Protocole)
+        + QStringLiteral(") : installez la même version des deux.");
+}
+
+QString EcouteConsoles::Qui(int console) const
+{
+    return m_qui.value(console, QStringLiteral("une console"));
+}
+
+void EcouteConsoles::refuser(CanalLocal* canal, const QString& utilisateur, const QString& raisonConsole,
+                             const QString& raisonJournal)
+{
+    m_refus.Noter(utilisateur, raisonJournal);
     canal->Envoyer({{QStringLiteral("type"), QStringLiteral("refus")}, {QStringLiteral("raison"), raisonConsole}});
     canal->Fermer();
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "JournalRefus.h"
+
 #include <QHash>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QObject>
 #include <QString>
 
@@ -25,6 +28,15 @@ public:
     void Arreter();
 
     int Consoles() const { return int(m_attachees.size()); }
+    // Who is behind an attached console, for the journal: the user and the process.
+    QString Qui(int console) const;
+    // Refusals go to standard error once a minute per user at most, with a count.
+    JournalRefus& Refus() { return m_refus; }
+
+    // What a console of a user who is neither root nor an administrator is told.
+    static QString MessageNonAdministrateur(const QString& utilisateur);
+    // What a console of another build or protocol is told: both sides of each.
+    static QString MessageVersions(const QJsonValue& version, const QJsonValue& protocole);
     void Diffuser(const QJsonObject& message);
     void Envoyer(int console, const QJsonObject& message);
 
@@ -38,12 +50,15 @@ signals:
 
 private:
     void accepter();
-    void presentation(CanalLocal* canal, const QJsonObject& message, const QString& qui);
-    void refuser(CanalLocal* canal, const QString& raisonConsole, const QString& raisonJournal);
+    void presentation(CanalLocal* canal, const QJsonObject& message, const QString& qui, const QString& utilisateur);
+    void refuser(CanalLocal* canal, const QString& utilisateur, const QString& raisonConsole,
+                 const QString& raisonJournal);
 
     QLocalServer* m_serveur = nullptr;
     QString m_chemin;
     QString m_lien;
     QHash<int, CanalLocal*> m_attachees;
+    QHash<int, QString> m_qui;
+    JournalRefus m_refus;
     int m_suivante = 1;
 };

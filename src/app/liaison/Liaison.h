@@ -6,7 +6,7 @@
 namespace Liaison {
 
 // Raised whenever a message changes meaning; the program's version must match as well.
-constexpr int Protocole = 1;
+constexpr int Protocole = 2;
 
 inline QString Version()
 {

@@ -41,10 +41,9 @@ void LienService::Connecter(const QString& chemin)
     socket->connectToServer(chemin);
 }
 
-void LienService::Envoyer(const QJsonObject& message)
+bool LienService::Envoyer(const QJsonObject& message)
 {
-    if (m_attache && m_canal)
-        m_canal->Envoyer(message);
+    return m_attache && m_canal && m_canal->Envoyer(message);
 }
 
 void LienService::Fermer()

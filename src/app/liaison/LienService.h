@@ -19,7 +19,9 @@ public:
     // Connects and presents itself; ends in Attache, Refuse or Injoignable.
     void Connecter(const QString& chemin);
     bool EstAttache() const { return m_attache; }
-    void Envoyer(const QJsonObject& message);
+    // False when the message could not leave: not attached, or the channel just closed. The
+    // caller tells the person; nothing is kept to be sent later.
+    bool Envoyer(const QJsonObject& message);
     void Fermer();
 
 signals:

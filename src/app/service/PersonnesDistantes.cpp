@@ -1,7 +1,9 @@
 #include "PersonnesDistantes.h"
 
+#include "DemandeConsole.h"
 #include "app/liaison/EcouteConsoles.h"
 #include "core/Sortie.h"
+#include "installation/InstallationServeur.h"
 
 #include <QJsonArray>
 
@@ -29,36 +31,66 @@ void PersonnesDistantes::envoyerQuestions(int console)
 }
 
 void PersonnesDistantes::poser(const QString& typeQuestion, QJsonObject message,
-                               std::function<void(const QJsonObject&)> fin)
+                               std::function<void(const QJsonObject&)> fin, bool verrouillee)
 {
     message.insert(QStringLiteral("type"), typeQuestion);
     if (m_consoles.Consoles() == 0)
         Sortie::Ecrire(QStringLiteral("En attente d'une console d'administration (") + typeQuestion
                        + QStringLiteral(") : connectez-vous sur le serveur en administrateur."));
-    m_questions.insert(typeQuestion, {message, std::move(fin)});
+    m_questions.insert(typeQuestion, {message, std::move(fin), verrouillee});
     m_consoles.Diffuser(message);
 }
 
-void PersonnesDistantes::Repondre(int, const QJsonObject& reponse)
+PersonnesDistantes::PourLaConsole::PourLaConsole(PersonnesDistantes& personnes, int console)
+    : m_personnes(personnes), m_avant(personnes.m_destinataire)
+{
+    m_personnes.m_destinataire = console;
+}
+
+PersonnesDistantes::PourLaConsole::~PourLaConsole()
+{
+    m_personnes.m_destinataire = m_avant;
+}
+
+QString PersonnesDistantes::Repondre(int, DemandeConsole& reponse)
 {
     // The first console to answer decides; the others close their window.
-    const QString question = reponse.value(QStringLiteral("question")).toString();
+    const QString question = reponse.Texte("question");
+    QJsonObject valeurs;
+    if (question == QLatin1String("identifiants")) {
+        valeurs = {{QStringLiteral("utilisateur"), reponse.Texte("utilisateur")},
+                   {QStringLiteral("motDePasse"), reponse.Texte("motDePasse")},
+                   {QStringLiteral("conserver"), reponse.Booleen("conserver")},
+                   {QStringLiteral("annule"), reponse.Booleen("annule")}};
+    }
     auto it = m_questions.find(question);
+    if (it != m_questions.end() && it->verrouillee) {
+        const QString motDePasse = reponse.Texte("motDePasse");
+        if (reponse.Valide() && motDePasse != InstallationServeur::MotDePasseDeverrouillage())
+            return InstallationServeur::MessageDeverrouillageRefuse();
+    }
+    if (!reponse.Valide())
+        return reponse.Refus();
     if (it == m_questions.end())
-        return;
+        return QString();
     const auto fin = std::move(it->fin);
     m_questions.erase(it);
     m_consoles.Diffuser({{QStringLiteral("type"), QStringLiteral("repondu")}, {QStringLiteral("question"), question}});
     if (fin)
-        fin(reponse);
+        fin(valeurs);
+    return QString();
 }
 
 Reponse PersonnesDistantes::Afficher(QObject*, const QString& titre, const QString& texte, Icone icone, Boutons boutons)
 {
-    m_consoles.Diffuser({{QStringLiteral("type"), QStringLiteral("message")},
-                         {QStringLiteral("titre"), titre},
-                         {QStringLiteral("texte"), texte},
-                         {QStringLiteral("icone"), int(icone)}});
+    const QJsonObject message{{QStringLiteral("type"), QStringLiteral("message")},
+                              {QStringLiteral("titre"), titre},
+                              {QStringLiteral("texte"), texte},
+                              {QStringLiteral("icone"), int(icone)}};
+    if (m_destinataire > 0)
+        m_consoles.Envoyer(m_destinataire, message);
+    else
+        m_consoles.Diffuser(message);
     return boutons == Boutons::Ok ? Reponse::Ok : Reponse::Non;
 }
 
@@ -132,13 +164,17 @@ void PersonnesDistantes::FermerProgression()
 void PersonnesDistantes::AfficherRapport(const QVector<ResultatBase>& resultats, std::function<void()> ferme)
 {
     QJsonArray lignes;
-    for (const ResultatBase& r : resultats)
+    bool verrouille = false;
+    for (const ResultatBase& r : resultats) {
+        verrouille = verrouille || r.Code == QLatin1String("2");
         lignes.append(QJsonObject{{QStringLiteral("nom"), r.Nom},
                                   {QStringLiteral("etat"), r.Etat},
                                   {QStringLiteral("message"), r.Message},
                                   {QStringLiteral("code"), r.Code}});
-    poser(QStringLiteral("rapport"), {{QStringLiteral("resultats"), lignes}},
-          [ferme = std::move(ferme)](const QJsonObject&) { ferme(); });
+    }
+    poser(
+        QStringLiteral("rapport"), {{QStringLiteral("resultats"), lignes}},
+        [ferme = std::move(ferme)](const QJsonObject&) { ferme(); }, verrouille);
 }
 
 void PersonnesDistantes::AfficherPremierDemarrage(std::function<void()> ensuite)

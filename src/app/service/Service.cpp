@@ -1,21 +1,50 @@
 #include "Service.h"
 
+#include "DemandeConsole.h"
 #include "app/liaison/Liaison.h"
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/DeplacementMaj.h"
 #include "core/Messages.h"
 #include "core/Sortie.h"
+#include "core/TableMajAttente.h"
 #include "core/TableParametres.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
+#include <limits>
+#include <sys/stat.h>
 
 namespace {
 
 QJsonObject message(const QString& type)
 {
     return {{QStringLiteral("type"), type}};
+}
+
+QJsonObject reponse(const QString& type, const QJsonValue& demande)
+{
+    return {{QStringLiteral("type"), type}, {QStringLiteral("demande"), demande}};
+}
+
+// The same folder, whatever path names it: the same device and inode; a folder that does not
+// exist is the one whose cleaned absolute path is the same.
+bool memeDossier(const QString& a, const QString& b)
+{
+    struct stat sa
+    {
+    };
+    struct stat sb
+    {
+    };
+    const bool existeA = ::stat(QFile::encodeName(a).constData(), &sa) == 0;
+    const bool existeB = ::stat(QFile::encodeName(b).constData(), &sb) == 0;
+    if (existeA && existeB)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    if (existeA || existeB)
+        return false;
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
 } // namespace
@@ -41,11 +70,6 @@ Service::Service(QObject* parent) : QObject(parent)
     connect(&m_consoles, &EcouteConsoles::Attachee, this, &Service::envoyerEtat);
     connect(&m_consoles, &EcouteConsoles::Recu, this, &Service::recu);
     connect(&m_signaux, &SignauxArret::arretDemande, this, &Service::arretDemande);
-    connect(&m_serveur.Installation, &InstallationServeur::Terminee, this, [this](bool installee) {
-        QJsonObject m = message(QStringLiteral("installationTerminee"));
-        m.insert(QStringLiteral("installee"), installee);
-        m_consoles.Diffuser(m);
-    });
     // The consoles are sent what changed, at most a few times a second.
     m_etat.setInterval(EtatMs);
     connect(&m_etat, &QTimer::timeout, this, [this] {
@@ -115,37 +139,137 @@ QJsonObject Service::etat() const
     m.insert(QStringLiteral("utilisateur"), e.W_User);
     m.insert(QStringLiteral("heure"), e.W_HeureVerif);
     m.insert(QStringLiteral("jours"), jours);
+    m.insert(QStringLiteral("premierDemarrage"), m_personnes.QuestionPosee(QStringLiteral("premierDemarrage")));
     return m;
 }
 
 void Service::recu(int console, const QJsonObject& m)
 {
-    const QString type = m.value(QStringLiteral("type")).toString();
-    const auto texte = [&m](const char* cle) {
-        return m.value(QLatin1String(cle)).toString();
-    };
+    DemandeConsole demande(m);
+    // What the server says while it handles the request is for the console that asked.
+    PersonnesDistantes::PourLaConsole pour(m_personnes, console);
+    const QString type = demande.Type();
+    if (!demande.Valide()) {
+        refuser(console, demande, demande.Refus());
+        return;
+    }
     if (type == QLatin1String("reponse")) {
-        m_personnes.Repondre(console, m);
+        const QString refus = m_personnes.Repondre(console, demande);
+        if (!refus.isEmpty())
+            refuser(console, demande, refus);
     } else if (type == QLatin1String("verifier")) {
         m_serveur.Verification.VerifierMAJ(true);
     } else if (type == QLatin1String("installer")) {
-        m_serveur.Installation.InstallerMajServeur(texte("fichier"), texte("version"), texte("id"));
+        installer(console, demande);
     } else if (type == QLatin1String("planifier")) {
-        const QDateTime depart = QDateTime::fromString(texte("depart"), Qt::ISODate);
-        if (depart.isValid())
-            m_serveur.Differee.Planifier(depart, texte("fichier"), texte("version"), texte("id"));
+        planifier(console, demande);
     } else if (type == QLatin1String("parametres")) {
         reprendreParametres();
     } else if (type == QLatin1String("deplacer")) {
-        deplacer(texte("ancien"), texte("nouveau"));
+        deplacer(console, demande);
     } else if (type == QLatin1String("fermerSession")) {
-        m_serveur.Postes.RetirerSession(m.value(QStringLiteral("index")).toInt());
+        fermerSession(console, demande);
     } else if (type == QLatin1String("arreter")) {
-        if (!m_serveur.Reseau.DemandeFermeture(Frm_Reseau::Demandeur::Menu))
+        const QString refus = m_serveur.Reseau.RefusFermeture(Frm_Reseau::Demandeur::Menu);
+        if (!refus.isEmpty()) {
+            refuser(console, demande, refus);
             return;
-        m_consoles.Envoyer(console, message(QStringLiteral("arretAccepte")));
+        }
+        m_consoles.Envoyer(console, reponse(QStringLiteral("arretAccepte"), demande.Identifiant()));
         m_serveur.Reseau.Arreter(0);
+    } else {
+        refuser(console, demande,
+                QStringLiteral("La demande « ") + type
+                    + QStringLiteral(" » n'est pas connue du service de mise à jour : elle est refusée."));
     }
+}
+
+void Service::refuser(int console, const DemandeConsole& demande, const QString& raison)
+{
+    Sortie::Ecrire(
+        QStringLiteral("Demande ")
+        + (demande.Type().isEmpty() ? QString() : QStringLiteral("« ") + demande.Type() + QStringLiteral(" » "))
+        + QStringLiteral("de la console de ") + m_consoles.Qui(console) + QStringLiteral(" refusée : ")
+        + QString(raison).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+    QJsonObject m = reponse(QStringLiteral("refusDemande"), demande.Identifiant());
+    m.insert(QStringLiteral("raison"), raison);
+    m_consoles.Envoyer(console, m);
+}
+
+void Service::installer(int console, DemandeConsole& demande)
+{
+    const QString fichier = demande.Texte("fichier");
+    const QString version = demande.Texte("version");
+    const QString id = demande.Texte("id");
+    if (!demande.Valide()) {
+        refuser(console, demande, demande.Refus());
+        return;
+    }
+    // Checked now, when it would start: what the console saw may be a moment old.
+    QString refus;
+    if (m_serveur.Reseau.Etat_().InstallationEnCours)
+        refus = InstallationServeur::MessageOccupe();
+    else if (m_serveur.Postes.PostesConnectes() > 0)
+        refus = InstallationServeur::MessagePostesConnectes();
+    else
+        refus = InstallationServeur::RefusDemande(fichier, version, id);
+    if (!refus.isEmpty()) {
+        refuser(console, demande, refus);
+        return;
+    }
+    // Started now, once the service has agreed: the row no longer shows as planned.
+    TableMajAttente::FixerDiffere(id.toLongLong(), false);
+    const QJsonValue identifiant = demande.Identifiant();
+    QPointer<EcouteConsoles> consoles(&m_consoles);
+    m_serveur.Installation.InstallerMajServeur(fichier, version, id, [consoles, console, identifiant](bool installee) {
+        if (!consoles)
+            return;
+        QJsonObject m = reponse(QStringLiteral("installationTerminee"), identifiant);
+        m.insert(QStringLiteral("installee"), installee);
+        consoles->Envoyer(console, m);
+    });
+}
+
+void Service::planifier(int console, DemandeConsole& demande)
+{
+    const QString texteDepart = demande.Texte("depart");
+    const QString fichier = demande.Texte("fichier");
+    const QString version = demande.Texte("version");
+    const QString id = demande.Texte("id");
+    if (!demande.Valide()) {
+        refuser(console, demande, demande.Refus());
+        return;
+    }
+    const QDateTime depart = QDateTime::fromString(texteDepart, Qt::ISODate);
+    QString refus;
+    if (!depart.isValid())
+        refus = QStringLiteral("Le moment « ") + texteDepart
+            + QStringLiteral(" » n'est pas une date et une heure valides : l'installation n'est pas planifiée.");
+    else
+        refus = InstallationServeur::RefusDemande(fichier, version, id);
+    if (!refus.isEmpty()) {
+        refuser(console, demande, refus);
+        return;
+    }
+    m_serveur.Differee.Planifier(depart, fichier, version, id);
+}
+
+void Service::fermerSession(int console, DemandeConsole& demande)
+{
+    const qint64 index = demande.Entier("index", 1, std::numeric_limits<int>::max());
+    if (!demande.Valide()) {
+        refuser(console, demande, demande.Refus());
+        return;
+    }
+    for (const ServeurPostes::Session& s : m_serveur.Postes.Sessions()) {
+        if (s.Index == index) {
+            m_serveur.Postes.RetirerSession(int(index));
+            return;
+        }
+    }
+    refuser(console, demande,
+            QStringLiteral("La session ") + QString::number(index)
+                + QStringLiteral(" n'est plus ouverte sur le serveur de mise à jour."));
 }
 
 void Service::reprendreParametres()
@@ -163,20 +287,42 @@ void Service::reprendreParametres()
         e.EmplacementMaj = lus->EmplacementMaj;
 }
 
-void Service::deplacer(const QString& ancien, const QString& nouveau)
+void Service::deplacer(int console, DemandeConsole& demande)
 {
-    if (m_deplacement) {
-        Messages::Afficher(this, InstallationServeur::MessageOccupe());
+    const QString ancien = demande.Texte("ancien");
+    const QString nouveau = demande.Texte("nouveau");
+    if (!demande.Valide()) {
+        refuser(console, demande, demande.Refus());
+        return;
+    }
+    const QString emplacement = m_serveur.Reseau.Etat_().EmplacementMaj;
+    QString refus;
+    if (m_deplacement)
+        refus = InstallationServeur::MessageOccupe();
+    else if (emplacement.isEmpty())
+        refus = QStringLiteral("Aucun dossier des mises à jour n'est encore enregistré sur le serveur : il n'y a rien "
+                               "à déplacer.");
+    else if (!memeDossier(ancien, emplacement))
+        refus = QStringLiteral("Le dossier « ") + ancien
+            + QStringLiteral(" » n'est pas le dossier des mises à jour du serveur (« ") + emplacement
+            + QStringLiteral(" ») : les mises à jour ne sont pas déplacées.");
+    else if (nouveau.isEmpty() || !QDir::isAbsolutePath(nouveau))
+        refus = QStringLiteral("Le nouveau dossier des mises à jour « ") + nouveau
+            + QStringLiteral(" » n'est pas un chemin complet : les mises à jour ne sont pas déplacées.");
+    if (!refus.isEmpty()) {
+        refuser(console, demande, refus);
         return;
     }
     Frm_Reseau& reseau = m_serveur.Reseau;
     m_deplacement = new DeplacementMaj(
         reseau.Etat_(), [&reseau] { return reseau.TransfertsOuverts(); }, this);
-    const auto suivre = [this](const QString& quoi, const QJsonValue& valeur) {
-        QJsonObject m = message(QStringLiteral("deplacement"));
+    // The course and the end go to the console that asked; the others see the folder change.
+    const QJsonValue identifiant = demande.Identifiant();
+    const auto suivre = [this, console, identifiant](const QString& quoi, const QJsonValue& valeur) {
+        QJsonObject m = reponse(QStringLiteral("deplacement"), identifiant);
         m.insert(QStringLiteral("quoi"), quoi);
         m.insert(QStringLiteral("valeur"), valeur);
-        m_consoles.Diffuser(m);
+        m_consoles.Envoyer(console, m);
     };
     connect(m_deplacement, &DeplacementMaj::Attente, this, [suivre](bool v) { suivre(QStringLiteral("attente"), v); });
     connect(m_deplacement, &DeplacementMaj::Debut, this, [suivre](int v) { suivre(QStringLiteral("debut"), v); });
@@ -196,10 +342,10 @@ void Service::deplacer(const QString& ancien, const QString& nouveau)
 void Service::arretDemande()
 {
     // Stopping would cut an extraction, a database command or a move: the stop waits for it.
-    // Workstations connected do not hold the system back; a report waiting for its password
-    // ends with the service.
+    // Workstations connected do not hold the system back, nor does a person: credentials or a
+    // report still waited for end with the service, and the update stays pending.
     const Etat& e = m_serveur.Reseau.Etat_();
-    if (e.InstallationEnCours && !e.RapportEnAttente) {
+    if (e.InstallationEnCours && !e.AttendUnePersonne()) {
         if (!m_arret.isActive()) {
             Sortie::Ecrire(QStringLiteral("Arrêt demandé : il attend la fin de l'installation ou du déplacement des "
                                           "mises à jour en cours."));

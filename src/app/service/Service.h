@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QTimer>
 
+class DemandeConsole;
 class DeplacementMaj;
 
 // The system service: the server without windows, its consoles on a local socket, and the
@@ -38,10 +39,16 @@ signals:
 
 private:
     void demarre();
+    // A console's request, checked against the server's own state; what does not match is
+    // refused to that console alone, with one line on standard error.
     void recu(int console, const QJsonObject& message);
+    void refuser(int console, const DemandeConsole& demande, const QString& raison);
+    void installer(int console, DemandeConsole& demande);
+    void planifier(int console, DemandeConsole& demande);
+    void deplacer(int console, DemandeConsole& demande);
+    void fermerSession(int console, DemandeConsole& demande);
     void envoyerEtat(int console);
     QJsonObject etat() const;
-    void deplacer(const QString& ancien, const QString& nouveau);
     void reprendreParametres();
     void arretDemande();
 

@@ -49,6 +49,16 @@ void FenetresInstallation::RetirerRapport()
     delete m_rapport;
 }
 
+void FenetresInstallation::ConfierDeverrouillage(std::function<void(const QString&)> envoyer)
+{
+    m_deverrouillage = std::move(envoyer);
+}
+
+Frm_MajBases* FenetresInstallation::Rapport() const
+{
+    return m_rapport;
+}
+
 FenetresInstallation::~FenetresInstallation()
 {
     // A question still open goes with the windows that asked it.
@@ -125,6 +135,8 @@ void FenetresInstallation::AfficherRapport(const QVector<ResultatBase>& resultat
     m_rapport = rapport;
     rapport->setAttribute(Qt::WA_DeleteOnClose);
     rapport->setWindowModality(Qt::ApplicationModal);
+    if (m_deverrouillage)
+        rapport->ConfierDeverrouillage(m_deverrouillage);
     QPointer<FenetresInstallation> moi(this);
     auRetour<Frm_MajBases>(rapport, this, [moi, ferme](Frm_MajBases*) {
         // A pending-updates window loaded only to own the report goes with it.

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 class Frm_ConnectUniDATA;
 class Frm_MAJAttente;
@@ -32,10 +33,13 @@ public:
     void FermerProgression() override;
     void AfficherRapport(const QVector<ResultatBase>& resultats, std::function<void()> ferme) override;
 
-    // The question was answered elsewhere (at another console of the service): its window goes,
-    // whatever it showed.
+    // The question was answered elsewhere (at another console of the service), or the server
+    // that asked is gone: its window goes, whatever it showed.
     void RetirerIdentifiants();
     void RetirerRapport();
+    // The reports of a server running elsewhere: the unlock password typed goes to it.
+    void ConfierDeverrouillage(std::function<void(const QString& motDePasse)> envoyer);
+    Frm_MajBases* Rapport() const;
 
 private:
     QWidget* proprietaire();
@@ -45,4 +49,5 @@ private:
     QPointer<Frm_MajEnCours> m_progression;
     QPointer<Frm_ConnectUniDATA> m_identifiants;
     QPointer<Frm_MajBases> m_rapport;
+    std::function<void(const QString&)> m_deverrouillage;
 };

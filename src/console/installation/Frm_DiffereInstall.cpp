@@ -8,7 +8,6 @@
 #include "core/Etat.h"
 #include "core/Horloge.h"
 #include "core/Messages.h"
-#include "core/TableMajAttente.h"
 #include "installation/InstallationDifferee.h"
 #include "installation/InstallationServeur.h"
 
@@ -160,19 +159,13 @@ void Frm_DiffereInstall::valider()
 void Frm_DiffereInstall::demarrerMaintenant()
 {
     if (PostesOuverts()) {
-        Messages::Afficher(this,
-                           Messages::Joindre(QStringLiteral("Cette mise à jour serveur ne peut pas être installée car "
-                                                            "tous les menus QUENTARIS doivent être fermés sur tous "
-                                                            "les postes du réseau."),
-                                             QStringLiteral("Veuillez demander la fermeture de tous les menus sur les "
-                                                            "postes de travail et essayez à nouveau.")));
+        Messages::Afficher(this, InstallationServeur::MessagePostesConnectes());
         return;
     }
     if (m_services.Serveur.Etat_().InstallationEnCours) {
         Messages::Afficher(this, InstallationServeur::MessageOccupe());
         return;
     }
-    TableMajAttente::FixerDiffere(Txt_IdMaj->text().toLongLong(), false);
     hide();
     // The window closes once this installation has ended, or was refused.
     connect(&m_services.Serveur, &AccesServeur::InstallationTerminee, this, &QDialog::accept, Qt::SingleShotConnection);

@@ -3,6 +3,7 @@
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
 #include "core/Messages.h"
+#include "installation/InstallationServeur.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -114,14 +115,34 @@ void Frm_MajBases::fermer()
     accept();
 }
 
+QString Frm_MajBases::MotDePasseDeverrouillage()
+{
+    return InstallationServeur::MotDePasseDeverrouillage();
+}
+
+void Frm_MajBases::ConfierDeverrouillage(std::function<void(const QString&)> envoyer)
+{
+    m_envoyer = std::move(envoyer);
+}
+
+void Frm_MajBases::RefuserDeverrouillage(const QString& raison)
+{
+    m_passVerrou->clear();
+    Messages::Afficher(this, raison);
+    m_passVerrou->setFocus();
+}
+
 void Frm_MajBases::deverrouiller()
 {
-    if (m_passVerrou->text() != MotDePasseDeverrouillage()) {
+    if (m_envoyer) {
+        // The server decides; the window stays locked until it says.
+        const QString motDePasse = m_passVerrou->text();
         m_passVerrou->clear();
-        Messages::Afficher(this,
-                           QStringLiteral("Déverouillage du serveur refusé ! Seul l'équipe technique "
-                                          "d'QUENTARIS est en mesure de déverouiller votre serveur."));
-        m_passVerrou->setFocus();
+        m_envoyer(motDePasse);
+        return;
+    }
+    if (m_passVerrou->text() != MotDePasseDeverrouillage()) {
+        RefuserDeverrouillage(InstallationServeur::MessageDeverrouillageRefuse());
         return;
     }
     m_fermetureAutorisee = true;

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QVector>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -18,9 +19,13 @@ class Frm_MajBases : public QDialog
 public:
     explicit Frm_MajBases(QWidget* parent = nullptr);
 
-    static QString MotDePasseDeverrouillage() { return QStringLiteral("@v7rumbex"); }
+    static QString MotDePasseDeverrouillage();
 
     void ChargerRapportInstallation(const QVector<ResultatBase>& resultats);
+    // The report of a server running elsewhere: the password typed goes to it, which checks it
+    // and closes the window (or refuses, through RefuserDeverrouillage).
+    void ConfierDeverrouillage(std::function<void(const QString& motDePasse)> envoyer);
+    void RefuserDeverrouillage(const QString& raison);
 
     bool Verrouille() const { return m_verrouille; }
     bool FermetureAutorisee() const { return m_fermetureAutorisee; }
@@ -39,6 +44,7 @@ private:
     QLineEdit* m_passVerrou = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_fermer = nullptr;
+    std::function<void(const QString&)> m_envoyer;
     bool m_verrouille = false;
     bool m_fermetureAutorisee = false;
 };

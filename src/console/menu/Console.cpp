@@ -9,6 +9,7 @@
 #include "platform/Systeme.h"
 #include "platform/bureau/Bureau.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -67,6 +68,30 @@ void Console::FixerServeurJoignable(bool joignable)
     m_serveurJoignable = joignable;
     if (m_icone)
         m_icone->setToolTip(TexteIcone());
+    appliquerDisponibilite();
+}
+
+bool Console::BesoinDuServeur(int index)
+{
+    // The settings (saved for the server, a move), the check, the installations and the
+    // workstations' sessions; the journal, the lists read from the database, remote maintenance,
+    // telnet and the quit entry do without it.
+    return index == 1 || index == 2 || index == 5 || index == 7;
+}
+
+void Console::appliquerDisponibilite()
+{
+    if (!m_menu)
+        return;
+    for (int index = 1; index < Frm_Menu::NombreEntrees; ++index) {
+        if (!BesoinDuServeur(index))
+            continue;
+        const bool actif = m_serveurJoignable && !(index == 1 && m_parametresOuverts);
+        m_menu->Sel_Menu(index)->setEnabled(m_serveurJoignable);
+        m_menu->Etq_Menu(index)->setEnabled(actif);
+        if (!actif)
+            m_menu->DesactiveMenu(index);
+    }
 }
 
 // The panel may start after us: retry showing the icon for a while, and meanwhile keep the
@@ -113,6 +138,7 @@ void Console::OuvrirMenu()
     if (!m_menu) {
         m_menu = new Frm_Menu(*this);
         connect(m_menu, &Frm_Menu::PerteDeFocus, this, [this] { m_fermeParFocus.start(); });
+        appliquerDisponibilite();
     }
     m_menu->EcrireNombrePostes();
     const QRect icone = m_icone && m_icone->isVisible() ? m_icone->geometry() : QRect();
@@ -169,7 +195,7 @@ void Console::FixerParametresOuverts(bool ouverts)
 {
     m_parametresOuverts = ouverts;
     if (m_menu)
-        m_menu->Etq_Menu(1)->setEnabled(!ouverts);
+        m_menu->Etq_Menu(1)->setEnabled(!ouverts && m_serveurJoignable);
 }
 
 void Console::lancerTelnet()

@@ -38,8 +38,10 @@ public:
     void ClicIcone();
     static constexpr int DelaiApresPerteDeFocus = 400; // ms
 
-    // Attached to a service: whether it answers. The icon's text says so when it does not.
+    // Attached to a service: whether it answers. The icon's text says so when it does not, and
+    // the entries that need the server are greyed.
     void FixerServeurJoignable(bool joignable);
+    static bool BesoinDuServeur(int index);
     bool ServeurJoignable() const { return m_serveurJoignable; }
     // The text of the tray icon.
     QString TexteIcone() const;
@@ -57,6 +59,7 @@ public:
 
 private:
     void lancerTelnet();
+    void appliquerDisponibilite();
     void essayerIcone();
 
     AccesServeur& m_serveur;

@@ -76,3 +76,13 @@ void StatutVerificationConsole::Fermer(bool manuelle)
         delete m_bulle;
     }
 }
+
+void StatutVerificationConsole::Abandonner()
+{
+    delete m_etat;
+    delete m_bulle;
+    if (m_curseur) {
+        QApplication::restoreOverrideCursor();
+        m_curseur = false;
+    }
+}

@@ -18,6 +18,9 @@ public:
     void Progression(qint64 recus) override;
     void Texte(const QString& texte) override;
     void Fermer(bool manuelle) override;
+    // The server that ran the check is gone: its windows and the busy pointer go, without the
+    // event viewer of a check's end.
+    void Abandonner();
 
     Frm_EtatDL* EtatDL() const { return m_etat; }
     Frm_InfoBulle* InfoBulle() const { return m_bulle; }
