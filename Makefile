@@ -1,10 +1,13 @@
 # Entry points: make deps | build | run | test | bench | captures | install | package
 BUILD_DIR ?= build
 JOBS ?= 2
+# The build and the tests (a virtual X display and a window manager for the X11 test of the
+# windows).
 PACKAGES := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite \
             libsodium-dev libarchive-dev libsqlite3-dev libgl-dev tinyproxy nginx-light curl \
             desktop-file-utils dpkg-dev file qt6-translations-l10n \
-            qt6-base-private-dev strace libsystemd-dev
+            qt6-base-private-dev strace libsystemd-dev libxcb1-dev \
+            xvfb openbox
 # Only for `make captures`: a virtual X display, a window manager, a panel with a notification
 # area, and the tools that drive and photograph the windows.
 CAPTURES_PACKAGES := xvfb openbox tint2 xdotool imagemagick x11-utils zip

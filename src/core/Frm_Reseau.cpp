@@ -37,6 +37,13 @@ QString Frm_Reseau::MessagePremierDemarrage()
                           "vous devez configurer celle-ci afin que les mises à jour soient effectuées correctement.");
 }
 
+QString Frm_Reseau::MessageDeuxiemeCopie()
+{
+    return Messages::Joindre(
+        QStringLiteral("Le serveur de mise à jour est déjà en cours d'éxecution sur cette machine."),
+        QStringLiteral("Cette application ne peut pas être ouverte deux fois sur la même machine."));
+}
+
 void Frm_Reseau::FixerModeService()
 {
     m_service = true;
@@ -60,20 +67,17 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
     m_etat.VerificationManuelle = false;
     m_etat.InstallationEnCours = false;
 
-    // The machine's copy of the desktop program, then the program folder's server, whichever
-    // way it runs.
-    m_instance = m_service ? nullptr : std::make_unique<Systeme::InstanceUnique>();
+    // One server on the program folder, whichever way it runs (the desktop program holds the
+    // lock of its session before it comes here).
     m_instanceDossier = std::make_unique<Systeme::InstanceUnique>(dossierProgramme);
-    if ((m_instance && !m_instance->prendre()) || !m_instanceDossier->prendre()) {
+    if (!m_instanceDossier->prendre()) {
         if (autostart) {
             Sortie::Ecrire(QStringLiteral(
                 "Le serveur de mise à jour est déjà en cours d'exécution : démarrage automatique ignoré."));
             emit Fin(0);
             return;
         }
-        echec(Messages::Joindre(
-            QStringLiteral("Le serveur de mise à jour est déjà en cours d'éxecution sur cette machine."),
-            QStringLiteral("Cette application ne peut pas être ouverte deux fois sur la même machine.")));
+        echec(MessageDeuxiemeCopie());
         return;
     }
     emit InstanceObtenue();

@@ -56,6 +56,8 @@ public:
     void Arreter(int code = 0);
     // Shown before the parameters screen of the very first start.
     static QString MessagePremierDemarrage();
+    // Shown when another copy already runs (on the session or on the program folder).
+    static QString MessageDeuxiemeCopie();
 
     // The end that asks to be started again: the updater has been started for a new server
     // program (the service manager brings the service back).
@@ -69,7 +71,7 @@ public:
     QTimer Tim_InstallDiffere;
 
 signals:
-    // No other server runs on the machine (desktop program) or on the program folder.
+    // No other server runs on the program folder.
     void InstanceObtenue();
     void Demarre();
     void Fin(int code);
@@ -84,7 +86,6 @@ private:
     ServicePostes* m_postes = nullptr;
     ServiceConsole* m_console = nullptr;
     std::function<bool()> m_testAdministrateur;
-    std::unique_ptr<Systeme::InstanceUnique> m_instance;
     std::unique_ptr<Systeme::InstanceUnique> m_instanceDossier;
     bool m_service = false;
     bool m_autostart = false;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
@@ -18,16 +19,34 @@
 
 namespace Systeme {
 
-InstanceUnique::InstanceUnique()
-    : m_verrou(std::make_unique<QLockFile>(QDir::tempPath() + QStringLiteral("/quentaris-serveur.lock")))
+InstanceUnique::InstanceUnique(const QString& dossier) : InstanceUnique(Chemin{CheminDansLeDossier(dossier)}) { }
+
+InstanceUnique::InstanceUnique(Chemin chemin) : m_verrou(std::make_unique<QLockFile>(chemin.valeur))
 {
     m_verrou->setStaleLockTime(0);
 }
 
-InstanceUnique::InstanceUnique(const QString& dossier)
-    : m_verrou(std::make_unique<QLockFile>(CheminDansLeDossier(dossier)))
+InstanceUnique::InstanceUnique(InstanceUnique&&) noexcept = default;
+
+InstanceUnique InstanceUnique::DeSession(const QString& dossierProgramme)
 {
-    m_verrou->setStaleLockTime(0);
+    return InstanceUnique(
+        Chemin{QDir(DossierDeSession(dossierProgramme)).filePath(QStringLiteral("quentaris-serveur-session.lock"))});
+}
+
+QString InstanceUnique::DossierDeSession(const QString& dossierProgramme)
+{
+#ifdef Q_OS_UNIX
+    // The shared temporary folder is never used: any user could block the program there.
+    const QByteArray execution = qgetenv("XDG_RUNTIME_DIR");
+    struct stat etat
+    {
+    };
+    if (!execution.isEmpty() && execution.startsWith('/') && ::lstat(execution.constData(), &etat) == 0
+        && S_ISDIR(etat.st_mode) && etat.st_uid == ::geteuid() && (etat.st_mode & (S_IWGRP | S_IWOTH)) == 0)
+        return QFile::decodeName(execution);
+#endif
+    return dossierProgramme;
 }
 
 QString InstanceUnique::CheminDansLeDossier(const QString& dossier)
@@ -44,6 +63,35 @@ bool InstanceUnique::DossierOccupe(const QString& dossier)
         return false;
     }
     return verrou.error() == QLockFile::LockFailedError;
+}
+
+QString InstanceUnique::CheminMarqueDuService(const QString& dossier)
+{
+    return QDir(dossier).filePath(QStringLiteral("quentaris-service.marque"));
+}
+
+bool InstanceUnique::MarqueDuService(const QString& dossier)
+{
+    const QFileInfo marque(CheminMarqueDuService(dossier));
+    return marque.exists() || marque.isSymLink();
+}
+
+bool InstanceUnique::MarquerPourLeService(const QString& dossier, QString* erreur)
+{
+    if (MarqueDuService(dossier))
+        return true;
+    QSaveFile fichier(CheminMarqueDuService(dossier));
+    if (!fichier.open(QIODevice::WriteOnly)
+        || fichier.write("Ce dossier est celui du service quentaris-service : quentaris-serveur y est sa console\n"
+                         "et n'y démarre jamais le serveur lui-même. Pour y faire fonctionner le programme de\n"
+                         "bureau seul, arrêtez et désactivez le service, puis supprimez ce fichier.\n")
+            < 0
+        || !fichier.commit()) {
+        if (erreur)
+            *erreur = fichier.errorString();
+        return false;
+    }
+    return true;
 }
 
 InstanceUnique::~InstanceUnique() = default;

@@ -10,22 +10,41 @@ class QLockFile;
 // What the operating system provides to the server: single instance, rights, files, programs.
 namespace Systeme {
 
-// Machine-wide lock taken for the whole run; a second copy cannot take it. With a folder, the
-// lock of that program folder: one server (desktop program or service) runs on it.
+// A lock held for the whole run: the program folder's (one server, desktop program or service,
+// runs on it) or the person's session's (one desktop program per session). Neither lives where
+// another user could plant a lock, a link or a folder in its way.
 class InstanceUnique
 {
 public:
-    InstanceUnique();
     explicit InstanceUnique(const QString& dossier);
+    InstanceUnique(InstanceUnique&&) noexcept;
+    ~InstanceUnique();
+    // The lock of the session: in the session's runtime folder when it is the user's own
+    // (XDG_RUNTIME_DIR, owned by this user, writable by nobody else), in the program folder
+    // otherwise.
+    static InstanceUnique DeSession(const QString& dossierProgramme);
+    // Where the session's lock and its channel live.
+    static QString DossierDeSession(const QString& dossierProgramme);
     // The lock file of a program folder.
     static QString CheminDansLeDossier(const QString& dossier);
     // A live process holds the lock of that program folder.
     static bool DossierOccupe(const QString& dossier);
-    ~InstanceUnique();
     // False only when a live process holds the lock.
     bool prendre();
 
+    // The service marks the program folder it runs on; there the desktop program is only ever
+    // its console, even while the service is stopped or restarting.
+    static bool MarquerPourLeService(const QString& dossier, QString* erreur = nullptr);
+    static bool MarqueDuService(const QString& dossier);
+    static QString CheminMarqueDuService(const QString& dossier);
+
 private:
+    struct Chemin
+    {
+        QString valeur;
+    };
+    explicit InstanceUnique(Chemin chemin);
+
     std::unique_ptr<QLockFile> m_verrou;
 };
 

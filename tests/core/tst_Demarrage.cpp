@@ -111,7 +111,7 @@ private slots:
     void secondeCopieRefuseeAvantDOuvrirLaBase()
     {
         DossierTest dossier(false); // no database: opening it first would show another message
-        Systeme::InstanceUnique premiere;
+        Systeme::InstanceUnique premiere(dossier.Chemin());
         QVERIFY(premiere.prendre());
         Banc banc;
         banc.reseau.Demarrer(dossier.Chemin(), false);
@@ -127,7 +127,7 @@ private slots:
     {
         DossierTest dossier;
         {
-            Systeme::InstanceUnique premiere;
+            Systeme::InstanceUnique premiere(dossier.Chemin());
             QVERIFY(premiere.prendre());
             Banc banc;
             banc.reseau.Demarrer(dossier.Chemin(), true);

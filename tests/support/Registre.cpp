@@ -26,10 +26,12 @@ Enregistrement::Enregistrement(const char* nom, std::function<QObject*()> creer)
 
 int main(int argc, char** argv)
 {
-    // Each test program gets its own temporary folder, so the machine-wide lock of one run
-    // never meets another's.
+    // Each test program gets its own temporary folder and its own session folder (the desktop
+    // program's lock), so the programs of one run never meet another's.
     QTemporaryDir tmp;
     qputenv("TMPDIR", tmp.path().toLocal8Bit());
+    QTemporaryDir session;
+    qputenv("XDG_RUNTIME_DIR", session.path().toLocal8Bit());
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);

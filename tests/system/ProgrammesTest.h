@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QTcpSocket>
 
-// One of the programs as a process, on a program folder of the test, with the machine lock of
+// One of the programs as a process, on a program folder of the test, in the session folder of
 // the test; killed with the object when still running.
 struct Programme
 {

@@ -1,4 +1,5 @@
 #include "ProgrammesTest.h"
+#include "app/bureau/SessionBureau.h"
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/TableMajDispo.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
@@ -395,21 +397,42 @@ private slots:
         QCOMPARE(EntreesDossier(petit.Chemin()), QStringList());
     }
 
+    // One server per program folder and one desktop program per session, refused with the
+    // start-up's message; a lock that any user may leave in the shared temporary folder stops
+    // nothing. A copy refused in the session asks the running one for its menu.
     void secondeCopieRefusee()
     {
         DossierTest dossier;
         dossier.EcrireParametres();
         BaseInterne::Fermer();
-        Serveur premier({QStringLiteral("--home"), dossier.Chemin()});
-        QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 5000);
-        Serveur second({QStringLiteral("--home"), dossier.Chemin()});
-        QVERIFY(second.processus.waitForFinished());
-        QCOMPARE(second.processus.exitCode(), 1);
-        QVERIFY(QString::fromUtf8(second.processus.readAllStandardError())
-                    .contains(QStringLiteral("déjà en cours d'éxecution")));
-        Serveur automatique({QStringLiteral("--home"), dossier.Chemin(), QStringLiteral("--autostart")});
-        QVERIFY(automatique.processus.waitForFinished());
-        QCOMPARE(automatique.processus.exitCode(), 0);
+        QLockFile plante(QDir::tempPath() + QStringLiteral("/quentaris-serveur.lock"));
+        QVERIFY(plante.lock());
+        const QString deuxFois = QStringLiteral("déjà en cours d'éxecution");
+        {
+            Serveur premier({QStringLiteral("--home"), dossier.Chemin()});
+            QTRY_VERIFY2_WITH_TIMEOUT(accepte(dossier.portControle), qPrintable(premier.Erreurs()), 5000);
+            Serveur second({QStringLiteral("--home"), dossier.Chemin()});
+            QVERIFY(second.processus.waitForFinished());
+            QCOMPARE(second.processus.exitCode(), 1);
+            QVERIFY(second.Erreurs().contains(deuxFois));
+            DossierTest autre(false);
+            Serveur ailleurs({QStringLiteral("--home"), autre.Chemin()});
+            QVERIFY(ailleurs.processus.waitForFinished());
+            QCOMPARE(ailleurs.processus.exitCode(), 1);
+            QVERIFY(ailleurs.Erreurs().contains(deuxFois));
+            Serveur automatique({QStringLiteral("--home"), dossier.Chemin(), QStringLiteral("--autostart")});
+            QVERIFY(automatique.processus.waitForFinished());
+            QCOMPARE(automatique.processus.exitCode(), 0);
+        }
+
+        // The session held here: the copy refused asks for the menu once its box is answered.
+        SessionBureau session;
+        QVERIFY(session.Prendre(dossier.Chemin()));
+        QSignalSpy menu(&session, &SessionBureau::MenuDemande);
+        Serveur copie({QStringLiteral("--home"), dossier.Chemin()});
+        QTRY_COMPARE_WITH_TIMEOUT(copie.processus.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(copie.processus.exitCode(), 1);
+        QTRY_COMPARE(menu.size(), 1);
     }
 };
 

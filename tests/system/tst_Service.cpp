@@ -333,6 +333,41 @@ private slots:
         BaseInterne::Fermer();
     }
 
+    // A service that crashed leaves its socket behind: on its folder the desktop program says
+    // that the service does not run and how to start it, never listens, and attaches once the
+    // service is back.
+    void bureauSurLeDossierDUnServiceArrete()
+    {
+        DossierTest dossier;
+        dossier.EcrireParametres();
+        BaseInterne::Fermer();
+        {
+            Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
+                              environnementDuService(QString()));
+            QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
+            ::kill(pid_t(service.processus.processId()), SIGKILL);
+            QVERIFY(service.processus.waitForFinished(10000));
+        }
+        QVERIFY(QFileInfo::exists(Liaison::CheminDansLeDossier(dossier.Chemin())));
+
+        Serveur bureau({QStringLiteral("--home"), dossier.Chemin()});
+        QTRY_VERIFY_WITH_TIMEOUT(bureau.Erreurs().contains(QStringLiteral("Le service de mise à jour ne fonctionne "
+                                                                          "pas sur ce dossier (")
+                                                           + dossier.Chemin())
+                                     || bureau.Erreurs().contains(QStringLiteral("démarré")),
+                                 10000);
+        QVERIFY2(!bureau.Erreurs().contains(QStringLiteral("démarré")), qPrintable(bureau.Erreurs()));
+        QVERIFY(bureau.Erreurs().contains(QStringLiteral("sudo systemctl start quentaris-serveur")));
+        QVERIFY(!accepte(dossier.portControle));
+
+        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
+                          environnementDuService(QString()));
+        QTRY_VERIFY_WITH_TIMEOUT(service.Erreurs().contains(QStringLiteral("Console attachée")), 20000);
+        QVERIFY(accepte(dossier.portControle));
+        QCOMPARE(bureau.processus.state(), QProcess::Running);
+        QVERIFY(!bureau.Erreurs().contains(QStringLiteral("démarré")));
+    }
+
     // The desktop program started while the service runs becomes its console and serves
     // nothing itself; a user who is not an administrator is refused by the service.
     void programmeDeBureauDevientConsole()

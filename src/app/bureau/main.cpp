@@ -1,10 +1,14 @@
 #include "app/bureau/Assemblage.h"
+#include "app/bureau/AttenteService.h"
 #include "app/bureau/ConsoleAttachee.h"
 #include "app/bureau/DemandesArret.h"
+#include "app/bureau/SessionBureau.h"
 #include "app/liaison/Liaison.h"
 #include "console/PreparationApplication.h"
+#include "console/commun/MessagesConsole.h"
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
+#include "core/Frm_Reseau.h"
 #include "core/LigneDeCommande.h"
 #include "core/Messages.h"
 #include "core/SauvegardeBase.h"
@@ -91,6 +95,25 @@ int main(int argc, char** argv)
     const QString dossier
         = QDir(ligne.Dossier.isEmpty() ? QCoreApplication::applicationDirPath() : ligne.Dossier).absolutePath();
     const bool autostart = ligne.Autostart;
+
+    // One desktop program per session, whichever way it runs. A second copy says so, then shows
+    // the running copy's menu.
+    SessionBureau session;
+    if (!session.Prendre(dossier)) {
+        if (autostart) {
+            Sortie::Ecrire(QStringLiteral(
+                "Le serveur de mise à jour est déjà en cours d'exécution : démarrage automatique ignoré."));
+            return 0;
+        }
+        MessagesConsole boites;
+        Messages::Installer(&boites);
+        Messages::Afficher(nullptr, Frm_Reseau::MessageDeuxiemeCopie());
+        Messages::Installer(nullptr);
+        QObject::connect(&session, &SessionBureau::Transmise, &app, [] { QCoreApplication::exit(1); });
+        session.DemanderMenu();
+        return app.exec();
+    }
+
     const auto finir = [autostart](const QString& message) {
         // A login autostart ends without a box.
         if (autostart)
@@ -112,26 +135,45 @@ int main(int argc, char** argv)
 
     // A service on this program folder: this program is its console, never a second server.
     std::unique_ptr<ConsoleAttachee> console;
+    std::unique_ptr<AttenteService> attente;
     std::unique_ptr<SignauxArret> signaux;
+    QObject::connect(&session, &SessionBureau::MenuDemande, &app, [&] {
+        if (serveur)
+            serveur->Console_.MontrerMenu();
+        else if (attente && attente->EnAttente())
+            attente->RappelerAvis();
+        else if (console)
+            console->Console_.MontrerMenu();
+    });
+    // The folder is the service's once it has run there, whether it answers now or not.
+    const bool dossierDuService = Systeme::InstanceUnique::MarqueDuService(dossier);
     const QString socket = Liaison::CheminDansLeDossier(dossier);
     const QFileInfo infoSocket(socket);
-    if (!infoSocket.exists() && !infoSocket.isSymLink()) {
+    if (!dossierDuService && !infoSocket.exists() && !infoSocket.isSymLink()) {
         demarrerIci();
         return app.exec();
     }
     console = std::make_unique<ConsoleAttachee>();
+    attente = std::make_unique<AttenteService>(*console, dossier);
     QObject::connect(console.get(), &ConsoleAttachee::Refusee, &app, finir);
     QObject::connect(console.get(), &ConsoleAttachee::Fin, &app, [](int code) { QCoreApplication::exit(code); });
     QObject::connect(console.get(), &ConsoleAttachee::Injoignable, &app, [&](const QString& raison) {
+        if (dossierDuService) {
+            attente->Injoignable(raison);
+            return;
+        }
         if (Systeme::InstanceUnique::DossierOccupe(dossier)) {
             finir(QStringLiteral("Le service de mise à jour fonctionne sur ce dossier, mais sa console est "
                                  "injoignable (")
                   + socket + QStringLiteral(" : ") + raison + QStringLiteral(")."));
             return;
         }
-        // What a stopped service left behind: the server runs here.
+        // What a stopped service left behind on a folder it never ran on: the server runs here.
         QTimer::singleShot(0, &app, [&] {
+            attente.reset();
             console.reset();
+            // Only the server's check answers SIGTERM from now on.
+            signaux.reset();
             demarrerIci();
         });
     });

@@ -9,6 +9,7 @@
 #include "core/Sortie.h"
 #include "core/TableMajAttente.h"
 #include "core/TableParametres.h"
+#include "platform/Systeme.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -95,8 +96,12 @@ void Service::Demarrer(const QString& dossierProgramme, const QString& dossierSo
     const QString lien = Liaison::CheminDansLeDossier(dossierProgramme);
     const QString chemin
         = dossierSocket.isEmpty() ? lien : QDir(dossierSocket).filePath(QStringLiteral("console.sock"));
-    connect(&m_serveur.Reseau, &Frm_Reseau::InstanceObtenue, this, [this, chemin, lien] {
+    connect(&m_serveur.Reseau, &Frm_Reseau::InstanceObtenue, this, [this, chemin, lien, dossierProgramme] {
         QString erreur;
+        // From now on the desktop program is only ever this service's console on the folder.
+        if (!Systeme::InstanceUnique::MarquerPourLeService(dossierProgramme, &erreur))
+            Sortie::Ecrire(QStringLiteral("Le dossier du programme ne peut pas être marqué comme celui du service : ")
+                           + erreur);
         if (!m_consoles.Ecouter(chemin, lien, &erreur))
             Sortie::Ecrire(QStringLiteral("Les consoles d'administration ne pourront pas s'attacher : ") + erreur);
     });

@@ -5,7 +5,39 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+
+namespace {
+
+// The window that owns a box: the owner's window, or the active window, unless it comes and goes
+// by itself (the tray menu closes itself when a box takes the focus, the balloon with its check):
+// a box has no owner then rather than one deleted under it.
+QWidget* fenetreProprietaire(QObject* proprietaire, bool* dessus)
+{
+    QWidget* fenetre = qobject_cast<QWidget*>(proprietaire);
+    if (!fenetre)
+        fenetre = QApplication::activeWindow();
+    if (!fenetre)
+        return nullptr;
+    fenetre = fenetre->window();
+    const Qt::WindowType type = fenetre->windowType();
+    if (type == Qt::Window || type == Qt::Dialog)
+        return fenetre;
+    // Kept above the others, it would hide the box.
+    *dessus = fenetre->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    return nullptr;
+}
+
+// The answer of a box closed without a button.
+Reponse reponseEchap(Boutons boutons)
+{
+    if (boutons == Boutons::Ok)
+        return Reponse::Ok;
+    return boutons == Boutons::OuiNonAnnuler ? Reponse::Annuler : Reponse::Non;
+}
+
+} // namespace
 
 Reponse MessagesConsole::Afficher(QObject* proprietaire, const QString& titre, const QString& texte, Icone icone,
                                   Boutons boutons)
@@ -14,14 +46,19 @@ Reponse MessagesConsole::Afficher(QObject* proprietaire, const QString& titre, c
     // its default answer instead of waiting forever.
     const QString plateforme = QGuiApplication::platformName();
     if (plateforme == QLatin1String("offscreen") || plateforme == QLatin1String("minimal"))
-        return boutons == Boutons::Ok ? Reponse::Ok : (boutons == Boutons::OuiNon ? Reponse::Non : Reponse::Annuler);
-    QWidget* parent = qobject_cast<QWidget*>(proprietaire);
-    if (!parent)
-        parent = QApplication::activeWindow();
-    QMessageBox boite(parent);
-    Preparer(boite, titre, texte, icone, boutons);
-    boite.exec();
-    return Lire(boite, boutons);
+        return reponseEchap(boutons);
+    bool dessus = false;
+    QPointer<QMessageBox> boite = new QMessageBox(fenetreProprietaire(proprietaire, &dessus));
+    if (dessus)
+        boite->setWindowFlag(Qt::WindowStaysOnTopHint);
+    Preparer(*boite, titre, texte, icone, boutons);
+    boite->exec();
+    // Should its owner go all the same, the box goes with it: answered as by Escape.
+    if (!boite)
+        return reponseEchap(boutons);
+    const Reponse reponse = Lire(*boite, boutons);
+    delete boite;
+    return reponse;
 }
 
 void MessagesConsole::Preparer(QMessageBox& boite, const QString& titre, const QString& texte, Icone icone,
@@ -68,7 +105,5 @@ Reponse MessagesConsole::Lire(const QMessageBox& boite, Boutons boutons)
     default:
         break;
     }
-    if (boutons == Boutons::Ok)
-        return Reponse::Ok;
-    return boutons == Boutons::OuiNonAnnuler ? Reponse::Annuler : Reponse::Non;
+    return reponseEchap(boutons);
 }

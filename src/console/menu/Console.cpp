@@ -9,6 +9,7 @@
 #include "platform/Systeme.h"
 #include "platform/bureau/Bureau.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QSystemTrayIcon>
@@ -45,6 +46,7 @@ void Console::AfficherPremierDemarrage(std::function<void()> ensuite)
 
 void Console::AfficherIcone()
 {
+    m_iconeAffichee = true;
     if (!m_icone) {
         m_icone = new QSystemTrayIcon(Icones::Serveur(), this);
         m_icone->setObjectName(QStringLiteral("TrayIcon"));
@@ -100,6 +102,12 @@ void Console::essayerIcone()
 {
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         m_icone->show();
+        // Never under an open box, which it may own: hidden now, it goes once the box is answered.
+        if (m_acces && QApplication::activeModalWidget()) {
+            m_acces->hide();
+            QTimer::singleShot(2000, this, &Console::essayerIcone);
+            return;
+        }
         delete m_acces;
         return;
     }
@@ -114,6 +122,7 @@ void Console::essayerIcone()
 
 void Console::RetirerIcone()
 {
+    m_iconeAffichee = false;
     if (m_icone)
         m_icone->hide();
     delete m_acces;
@@ -148,9 +157,29 @@ void Console::OuvrirMenu()
     m_menu->activateWindow();
 }
 
+void Console::MontrerMenu()
+{
+    if (!m_iconeAffichee)
+        return;
+    if (m_acces && m_acces->isMinimized())
+        m_acces->showNormal();
+    if (m_menu && m_menu->isVisible()) {
+        m_menu->raise();
+        m_menu->activateWindow();
+        return;
+    }
+    OuvrirMenu();
+}
+
 void Console::FermerMenu()
 {
-    if (m_menu)
+    if (!m_menu)
+        return;
+    // A box may belong to the menu's own code, which goes on once the box is answered: the menu
+    // is only hidden then, and deleted at a later close.
+    if (QApplication::activeModalWidget())
+        m_menu->hide();
+    else
         m_menu->close();
 }
 

@@ -46,6 +46,10 @@ public:
     // The text of the tray icon.
     QString TexteIcone() const;
 
+    // Another copy of the program asked for the menu: it opens (an open one stays) and the
+    // window that stands for the icon comes back. Nothing happens before the icon is shown.
+    void MontrerMenu();
+
     Frm_Menu* Menu() const;
     void FermerMenu();
     int PostesConnectes() const;
@@ -71,5 +75,6 @@ private:
     std::function<void(std::function<void()>)> m_premierDemarrage;
     bool m_parametresOuverts = false;
     bool m_serveurJoignable = true;
+    bool m_iconeAffichee = false;
     int m_essaisIcone = 0;
 };

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-Frm_Acces::Frm_Acces(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
+Frm_Acces::Frm_Acces(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Frm_Acces"));
     setWindowTitle(QStringLiteral("QUENTARIS Serveur"));

@@ -4,9 +4,9 @@
 
 class QPushButton;
 
-// On a desktop without a notification area, the small window that stands for the tray icon.
-// It cannot be closed, only minimised: without it the menu would be out of reach for the rest
-// of the run.
+// On a desktop without a notification area, the small window that stands for the tray icon: an
+// ordinary window, never kept above the others. It cannot be closed, only minimised: without it
+// the menu would be out of reach for the rest of the run.
 class Frm_Acces : public QWidget
 {
     Q_OBJECT

@@ -4,6 +4,7 @@
 #include "console/commun/Icones.h"
 #include "console/verification/ProgressionTelechargement.h"
 #include "platform/bureau/Bureau.h"
+#include "platform/bureau/FenetreNotification.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -50,6 +51,9 @@ Frm_InfoBulle::Frm_InfoBulle(QWidget* parent)
     garde.setRetainSizeWhenHidden(true);
     m_progression->setSizePolicy(garde);
     setFixedSize(sizeHint());
+    // A notification, as the desktop shows one: in no taskbar.
+    winId();
+    Bureau::MarquerCommeNotification(windowHandle());
 }
 
 void Frm_InfoBulle::EcrireTexte(const QString& texte)

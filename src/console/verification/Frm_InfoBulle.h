@@ -6,8 +6,8 @@ class AnimationAttente;
 class QLabel;
 class QProgressBar;
 
-// The balloon of a scheduled check: beside the panel, above every other window, never
-// taking the focus.
+// The balloon of a scheduled check: a notification beside the panel, above every other window,
+// never taking the focus and never in the taskbar.
 class Frm_InfoBulle : public QWidget
 {
     Q_OBJECT
