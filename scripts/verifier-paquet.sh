@@ -213,20 +213,21 @@ etape "un utilisateur ordinaire ne lit pas donnees.db" bash -c \
 etape "l'administrateur ouvre donnees.db lui-même" contient ok \
     dans runuser -u admin-site -- sqlite3 "$programme/donnees.db" 'PRAGMA quick_check'
 
-# The console of an administrator attaches; a user who is not one is refused.
-console() { # console <user>: the desktop program started in that user's name, without a display
-    dans runuser -u "$1" -- env QT_QPA_PLATFORM=offscreen quentaris-serveur --home "$programme" > /dev/null 2>&1 &
+# The console of an administrator attaches. A user who is not one cannot enter the program
+# folder; going straight to the service's socket, he is refused by the service.
+console() { # console <user> <folder>: the desktop program in that user's name, without a display
+    dans runuser -u "$1" -- env QT_QPA_PLATFORM=offscreen quentaris-serveur --home "$2" > /dev/null 2>&1 &
 }
 arreter_console() { # arreter_console <user>
     local p
     p=$(dans pgrep -u "$1" -d ' ')
     [ -z "$p" ] || dans kill $p
 }
-console admin-site
+console admin-site "$programme"
 etape "la console de l'administrateur s'attache" \
     attendre 20 contient "Console attachée : l'utilisateur admin-site" journal
 arreter_console admin-site
-console employe
+console employe /run/quentaris-serveur
 etape "la console d'un utilisateur ordinaire est refusée" \
     attendre 20 contient "Console refusée : l'utilisateur employe" journal
 arreter_console employe

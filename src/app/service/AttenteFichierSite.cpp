@@ -49,16 +49,20 @@ void AttenteFichierSite::reessayer()
 void AttenteFichierSite::surveiller(const QString& chemin)
 {
     // The folder tells of the file's creation, renaming and rights; the file itself of what is
-    // written into it.
-    const QStringList voulus = {QFileInfo(chemin).absolutePath(), chemin};
-    const QStringList deja = m_surveillance.directories() + m_surveillance.files();
-    for (const QString& ancien : deja) {
-        if (!voulus.contains(ancien))
-            m_surveillance.removePath(ancien);
+    // written into it. Each is asked for once: one that cannot be watched (no right to read it)
+    // is looked at by the timer.
+    if (chemin != m_chemin) {
+        m_chemin = chemin;
+        m_essayes.clear();
+        const QStringList surveilles = m_surveillance.directories() + m_surveillance.files();
+        if (!surveilles.isEmpty())
+            m_surveillance.removePaths(surveilles);
     }
-    for (const QString& voulu : voulus) {
-        if (!deja.contains(voulu) && QFileInfo::exists(voulu))
+    for (const QString& voulu : {QFileInfo(chemin).absolutePath(), chemin}) {
+        if (!m_essayes.contains(voulu) && QFileInfo::exists(voulu)) {
+            m_essayes.append(voulu);
             m_surveillance.addPath(voulu);
+        }
     }
 }
 
@@ -70,4 +74,6 @@ void AttenteFichierSite::terminer()
     if (!surveilles.isEmpty())
         m_surveillance.removePaths(surveilles);
     m_raison.clear();
+    m_chemin.clear();
+    m_essayes.clear();
 }

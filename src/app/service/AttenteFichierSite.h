@@ -3,6 +3,7 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 class Frm_Reseau;
@@ -36,4 +37,6 @@ private:
     QTimer m_calme;
     QTimer m_regard;
     QString m_raison; // what was said last
+    QString m_chemin; // the file waited for
+    QStringList m_essayes; // what the watch was asked for
 };
