@@ -1,9 +1,9 @@
-# Entry points: make deps | build | run | test | bench | captures | install | package
+# Entry points: make deps | build | run | test | bench | captures | install | package | verifier-paquet
 BUILD_DIR ?= build
 JOBS ?= 2
 # The build and the tests (a virtual X display and a window manager for the X11 test of the
 # windows).
-PACKAGES := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite \
+PACKAGES := g++ make cmake pkg-config man-db qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite \
             libsodium-dev libarchive-dev libsqlite3-dev libgl-dev tinyproxy nginx-light curl \
             desktop-file-utils dpkg-dev file qt6-translations-l10n \
             qt6-base-private-dev strace libsystemd-dev libxcb1-dev \
@@ -11,11 +11,13 @@ PACKAGES := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6
 # Only for `make captures`: a virtual X display, a window manager, a panel with a notification
 # area, and the tools that drive and photograph the windows.
 CAPTURES_PACKAGES := xvfb openbox tint2 xdotool imagemagick x11-utils zip
-# Only for `make package`: Debian's checker of packages.
-PACKAGE_PACKAGES := lintian
+# Only for `make package`: Debian's checker of packages and the manual pages' checker it runs.
+PACKAGE_PACKAGES := lintian man-db groff-base
+# Only for `make verifier-paquet`: what the check runs inside its private system.
+VERIFIER_PACKAGES := systemd util-linux procps sqlite3 passwd
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test bench captures install package clean
+.PHONY: deps configure build run test bench captures install package verifier-paquet clean
 
 # Installs the Debian packages of the list that are missing.
 define installer
@@ -54,12 +56,19 @@ captures: build
 install: build
 	cmake --install $(BUILD_DIR)
 
-# The Debian package in $(BUILD_DIR), checked by lintian: any error fails the target.
+# The Debian package and its debug symbols' package in $(BUILD_DIR), each checked by lintian:
+# any error or warning fails the target.
 package: build
 	$(call installer,$(PACKAGE_PACKAGES))
 	rm -f $(BUILD_DIR)/*.deb $(BUILD_DIR)/*.ddeb
 	cd $(BUILD_DIR) && cpack -G DEB
-	lintian --fail-on error $(BUILD_DIR)/*.deb
+	lintian --fail-on error,warning $(BUILD_DIR)/*.deb $(BUILD_DIR)/*.ddeb
+
+# The package installed, started, reinstalled, stopped and purged under a real systemd in
+# private namespaces of this machine (as root); not part of `make test`.
+verifier-paquet: package
+	$(call installer,$(VERIFIER_PACKAGES))
+	./scripts/verifier-paquet.sh $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -3,18 +3,23 @@
 # /etc/xdg/autostart whatever the prefix: that is where sessions look for it.
 include(GNUInstallDirs)
 
+# The program folder and the server folder are the package's state; the database share is the
+# site's, named in configserv.ini, and never made here.
 set(QUENTARIS_DOSSIER_PROGRAMME /var/lib/quentaris-serveur)
-set(QUENTARIS_DOSSIER_SERVEUR /opt/quentaris/Serveur)
-set(QUENTARIS_PARTAGE_UNIDATA /srv/unidata)
-# The service's own user, and the administrators' group that shares the program folder with it.
+set(QUENTARIS_DOSSIER_SERVEUR /var/lib/quentaris-serveur/serveur)
+# An update folder ready for the first-start screen, which only accepts an existing folder.
+set(QUENTARIS_DOSSIER_MAJ /var/lib/quentaris-serveur/maj)
+# The service's own user and group; administrators join the group to use the console. Those of
+# the administrators' group join it when the package makes it.
 set(QUENTARIS_UTILISATEUR quentaris-serveur)
+set(QUENTARIS_GROUPE quentaris-serveur)
 set(QUENTARIS_GROUPE_ADMINISTRATEURS sudo)
 set(QUENTARIS_PREFIXE_PAQUET /usr)
 
 # The files that name installed paths are written at install time, for the prefix of the
 # install in progress: CPack installs with the package's prefix, not the one configured here.
-set(QUENTARIS_VARIABLES_GABARITS QUENTARIS_DOSSIER_PROGRAMME QUENTARIS_DOSSIER_SERVEUR QUENTARIS_PARTAGE_UNIDATA
-                                 QUENTARIS_UTILISATEUR QUENTARIS_GROUPE_ADMINISTRATEURS)
+set(QUENTARIS_VARIABLES_GABARITS QUENTARIS_DOSSIER_PROGRAMME QUENTARIS_DOSSIER_SERVEUR QUENTARIS_DOSSIER_MAJ
+                                 QUENTARIS_UTILISATEUR QUENTARIS_GROUPE QUENTARIS_GROUPE_ADMINISTRATEURS)
 set(valeurs "")
 foreach(variable IN LISTS QUENTARIS_VARIABLES_GABARITS)
     string(APPEND valeurs "set(${variable} \"${${variable}}\")\n")
@@ -59,16 +64,27 @@ quentaris_installer_gabarit(prepare-site.sh.in ${CMAKE_INSTALL_LIBEXECDIR}/quent
                             PROGRAMME)
 
 # Debian wants a copyright file and a changelog, the latter compressed to the utmost without a
-# time stamp; the changelog names the version being built.
+# time stamp, as are the manual pages; the changelog names the version being built.
 file(STRINGS packaging/changelog entete LIMIT_COUNT 1)
 if(NOT entete MATCHES "^quentaris-serveur \\(${PROJECT_VERSION}\\) ")
     message(FATAL_ERROR "packaging/changelog does not start with version ${PROJECT_VERSION}: ${entete}")
 endif()
-add_custom_command(OUTPUT changelog.gz
-                   COMMAND gzip -9 -n -c ${CMAKE_SOURCE_DIR}/packaging/changelog > changelog.gz
-                   DEPENDS packaging/changelog)
-add_custom_target(quentaris-changelog ALL DEPENDS changelog.gz)
+set(quentaris_comprimes "")
+foreach(source packaging/changelog docs/man/quentaris-serveur.8 docs/man/quentaris-service.8)
+    get_filename_component(nom ${source} NAME)
+    add_custom_command(OUTPUT ${nom}.gz
+                       COMMAND gzip -9 -n -c ${CMAKE_SOURCE_DIR}/${source} > ${nom}.gz
+                       DEPENDS ${source})
+    list(APPEND quentaris_comprimes ${nom}.gz)
+endforeach()
+add_custom_target(quentaris-documents ALL DEPENDS ${quentaris_comprimes})
 install(FILES packaging/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_BINARY_DIR}/quentaris-serveur.8.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man8)
+if(TARGET quentaris-service)
+    install(FILES ${CMAKE_BINARY_DIR}/quentaris-service.8.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man8)
+endif()
+# The site writes /etc/quentaris.ini itself, from this example.
+install(FILES packaging/quentaris.ini DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 # A plain install prepares the site folders (under DESTDIR when given). The package does it
 # in its postinst instead, so that an upgrade never replaces a site's settings or database:
@@ -89,7 +105,7 @@ install(CODE "
 set(QUENTARIS_LIBEXECDIR ${QUENTARIS_PREFIXE_PAQUET}/${CMAKE_INSTALL_LIBEXECDIR})
 configure_file(packaging/postinst.in debian/postinst @ONLY)
 configure_file(packaging/prerm debian/prerm COPYONLY)
-configure_file(packaging/postrm debian/postrm COPYONLY)
+configure_file(packaging/postrm.in debian/postrm @ONLY)
 configure_file(packaging/conffiles debian/conffiles COPYONLY)
 
 set(CPACK_PACKAGE_NAME quentaris-serveur)
@@ -115,4 +131,6 @@ set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/postinst ${CMAKE_BINARY_DIR}/debian/prerm
                                        ${CMAKE_BINARY_DIR}/debian/postrm ${CMAKE_BINARY_DIR}/debian/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# CPack's debug package is mended once written, as Debian's tools would have made it.
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/paquet-debogage.cmake)
 include(CPack)

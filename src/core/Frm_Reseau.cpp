@@ -56,7 +56,7 @@ void Frm_Reseau::RemplacerTestAdministrateur(std::function<bool()> test)
 
 void Frm_Reseau::echec(const QString& message, int code)
 {
-    Messages::Afficher(this, message, Icone::Exclamation);
+    Messages::Afficher(this, message, Icone::Exclamation, Boutons::Ok, Messages::Titre(), Sortie::Priorite::Erreur);
     emit Fin(code);
 }
 
@@ -106,13 +106,55 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
         return;
     }
 
-    QString erreur;
-    if (!FichierConfiguration::Lire(QDir(dossierProgramme).filePath(FichierConfiguration::Nom()), &m_etat.Config,
-                                    &erreur)) {
-        echec(erreur);
+    lireFichiersDuSite();
+}
+
+void Frm_Reseau::ReprendreDemarrage()
+{
+    if (m_arrete || m_fichierAttendu.isEmpty())
+        return;
+    lireFichiersDuSite();
+}
+
+void Frm_Reseau::siteIncomplet(const QString& chemin, const QString& message)
+{
+    if (!m_service) {
+        echec(message);
         return;
     }
+    // Nobody is there to be told at boot: the service waits for the site to write the file.
+    m_fichierAttendu = chemin;
+    emit FichierDuSiteAttendu(chemin, message);
+}
+
+void Frm_Reseau::lireFichiersDuSite()
+{
+    // Both files before the settings: a first-start screen filled in for nothing, then an end,
+    // would be asked again at every start.
+    const QString config = QDir(m_etat.DossierProgramme).filePath(FichierConfiguration::Nom());
+    Configuration lue;
+    QString erreur;
+    if (!FichierConfiguration::Lire(config, &lue, &erreur)) {
+        siteIncomplet(config, erreur);
+        return;
+    }
+    const QString ini = QDir(lue.DossierSysteme).filePath(QStringLiteral("quentaris.ini"));
+    QStringList lignes;
+    QString raison;
+    if (!FichiersTexte::LireLignes(ini, &lignes, &raison)) {
+        siteIncomplet(ini,
+                      QStringLiteral("Le fichier \"") + ini + QStringLiteral("\" est introuvable ou illisible (")
+                          + raison + QStringLiteral(")."));
+        return;
+    }
+    if (!m_fichierAttendu.isEmpty()) {
+        Sortie::Ecrire(QStringLiteral("Le fichier \"") + m_fichierAttendu
+                       + QStringLiteral("\" est lisible : le démarrage continue."));
+        m_fichierAttendu.clear();
+    }
+    m_etat.Config = lue;
     m_etat.DossierWindows = m_etat.Config.DossierSysteme;
+    m_etat.ServeurUniDATA = FichiersTexte::ValeurApresEgal(lignes.value(0));
 
     // A settings row that cannot be read is no first start. A row made by the proxy screen alone
     // is not a configuration: the screen is asked for again.
@@ -133,14 +175,14 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
 
 void Frm_Reseau::baseInutilisable(const QString& raison)
 {
-    Sortie::Ecrire(QStringLiteral("Base interne : ") + raison);
+    Sortie::Ecrire(QStringLiteral("Base interne : ") + raison, Sortie::Priorite::Erreur);
     Messages::Afficher(
         this,
         Messages::Joindre(QStringLiteral("L'application serveur de mise à jour a rencontré un problème lors de la "
                                          "tentative de connexion à sa base de données interne."),
                           QStringLiteral("Le programme va être arrêté. Si le problème persiste, veuillez contacter "
                                          "l'équipe technique d'QUENTARIS")),
-        Icone::Information);
+        Icone::Information, Boutons::Ok, Messages::Titre(), Sortie::Priorite::Erreur);
     emit Fin(1);
 }
 
@@ -169,16 +211,6 @@ void Frm_Reseau::suiteDemarrage()
     if (!m_etat.EmplacementMaj.isEmpty())
         BalayerFichiersPartiels(m_etat.EmplacementMaj);
 
-    const QString ini = QDir(m_etat.DossierWindows).filePath(QStringLiteral("quentaris.ini"));
-    QStringList lignes;
-    QString raison;
-    if (!FichiersTexte::LireLignes(ini, &lignes, &raison)) {
-        echec(QStringLiteral("Le fichier \"") + ini + QStringLiteral("\" est introuvable ou illisible (") + raison
-              + QStringLiteral(")."));
-        return;
-    }
-    m_etat.ServeurUniDATA = FichiersTexte::ValeurApresEgal(lignes.value(0));
-
     m_etat.W_Pass = ChiffrementMotDePasse::Dechiffrer(m_etat.W_Pass, ChiffrementMotDePasse::Cle());
 
     Tim_VerifMAJ.start();
@@ -186,7 +218,7 @@ void Frm_Reseau::suiteDemarrage()
     if (m_postes) {
         QString erreur;
         if (!m_postes->Ecouter(m_etat.Config.PortControle, m_etat.Config.PortTransfert, &erreur)) {
-            Sortie::Ecrire(erreur);
+            Sortie::Ecrire(erreur, Sortie::Priorite::Erreur);
             echec(erreur);
             return;
         }

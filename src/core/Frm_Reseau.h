@@ -33,7 +33,12 @@ public:
     void RemplacerTestAdministrateur(std::function<bool()> test);
 
     // The start-up sequence. Ends with Demarre(), or with Fin(code) when the program must end.
+    // The site's files (configserv.ini, quentaris.ini) are read before the settings are asked
+    // for: the desktop program ends when one is missing or wrong; the service emits
+    // FichierDuSiteAttendu() instead and goes on at ReprendreDemarrage().
     void Demarrer(const QString& dossierProgramme, bool autostart);
+    // The service tries the site's files again, and goes on when they are right.
+    void ReprendreDemarrage();
 
     // Who asks the server to close.
     enum class Demandeur
@@ -73,11 +78,16 @@ public:
 signals:
     // No other server runs on the program folder.
     void InstanceObtenue();
+    // The service waits for the site's file at `chemin`; `raison` says what is wrong with it.
+    void FichierDuSiteAttendu(const QString& chemin, const QString& raison);
     void Demarre();
     void Fin(int code);
 
 private:
+    void lireFichiersDuSite();
+    void siteIncomplet(const QString& chemin, const QString& message);
     void suiteDemarrage();
+    // A message that ends the start, written as an error.
     void echec(const QString& message, int code = 1);
     // The database message, then the end of the program.
     void baseInutilisable(const QString& raison);
@@ -90,4 +100,5 @@ private:
     bool m_service = false;
     bool m_autostart = false;
     bool m_arrete = false;
+    QString m_fichierAttendu; // the site's file the service waits for
 };

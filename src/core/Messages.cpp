@@ -16,8 +16,11 @@ void ecrireMessageQt(QtMsgType type, const QMessageLogContext&, const QString& m
 {
     if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
         return;
+    const Sortie::Priorite priorite = type == QtCriticalMsg || type == QtFatalMsg ? Sortie::Priorite::Erreur
+        : type == QtWarningMsg                                                    ? Sortie::Priorite::Avertissement
+                                                                                  : Sortie::Priorite::Information;
     for (const QString& ligne : message.split(QLatin1Char('\n')))
-        Sortie::Ecrire(ligne);
+        Sortie::Ecrire(ligne, priorite);
     if (type == QtFatalMsg)
         std::abort();
 }
@@ -36,9 +39,16 @@ void Installer(Interlocuteur* interlocuteur)
 
 Reponse Afficher(QObject* proprietaire, const QString& texte, Icone icone, Boutons boutons, const QString& titre)
 {
+    return Afficher(proprietaire, texte, icone, boutons, titre,
+                    icone == Icone::Exclamation ? Sortie::Priorite::Avertissement : Sortie::Priorite::Information);
+}
+
+Reponse Afficher(QObject* proprietaire, const QString& texte, Icone icone, Boutons boutons, const QString& titre,
+                 Sortie::Priorite priorite)
+{
     QString uneLigne = texte;
     uneLigne.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    Sortie::Ecrire(titre + QStringLiteral(": ") + uneLigne);
+    Sortie::Ecrire(titre + QStringLiteral(": ") + uneLigne, priorite);
     if (g_interlocuteur)
         return g_interlocuteur->Afficher(proprietaire, titre, texte, icone, boutons);
     return boutons == Boutons::Ok ? Reponse::Ok : Reponse::Non;

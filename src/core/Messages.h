@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Sortie.h"
+
 #include <QString>
 
 class QObject;
@@ -57,13 +59,18 @@ inline QString Joindre(const QString& premier, const QString& second)
 
 void Installer(Interlocuteur* interlocuteur);
 
-// Qt's own warnings go to standard error like the program's lines, each line with its time.
+// Qt's own warnings go to standard error like the program's lines, each line with its time (in
+// the journal, with the priority of the warning).
 // The warning about a missing XDG_RUNTIME_DIR, which says nothing about the site, is dropped.
 void RedirigerMessagesQt();
 
 // Shows a message box and writes it to standard error. Without a person installed the box
-// is only written, and the answer is Ok, or No for a question.
+// is only written, and the answer is Ok, or No for a question. A box with the exclamation icon
+// (a refusal, an error told to the person) is written as an anomaly, the others as information.
 Reponse Afficher(QObject* proprietaire, const QString& texte, Icone icone = Icone::Exclamation,
                  Boutons boutons = Boutons::Ok, const QString& titre = Titre());
+// The same, written at the priority given: a message that ends the program is an error.
+Reponse Afficher(QObject* proprietaire, const QString& texte, Icone icone, Boutons boutons, const QString& titre,
+                 Sortie::Priorite priorite);
 
 } // namespace Messages

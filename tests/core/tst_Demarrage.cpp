@@ -14,8 +14,11 @@
 #include "support/SortieCapturee.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -278,25 +281,54 @@ private slots:
         QCOMPARE(banc.reseau.Etat_().W_HeureVerif, QString());
     }
 
+    // The site's files are read before the settings are asked for: on a first start, a missing
+    // quentaris.ini ends the program with its message alone, no first-start screen filled in for
+    // nothing. The refused start is an error for the journal, where its line carries the
+    // priority instead of a time; a standard error that is not the journal named in
+    // JOURNAL_STREAM (a terminal opened from a service) keeps the time.
     void fichiersDeConfigurationFautifs()
     {
+        const auto journalSurLaSortie = [] {
+            struct stat infos
+            {
+            };
+            QVERIFY(::fstat(STDERR_FILENO, &infos) == 0);
+            qputenv("JOURNAL_STREAM",
+                    QByteArray::number(qulonglong(infos.st_dev)) + ':' + QByteArray::number(qulonglong(infos.st_ino)));
+        };
         {
             DossierTest dossier;
-            dossier.EcrireParametres();
-            QFile::remove(dossier.Fichier(QStringLiteral("systeme/quentaris.ini")));
+            const QString ini = dossier.Fichier(QStringLiteral("systeme/quentaris.ini"));
+            QFile::remove(ini);
+            SortieCapturee sortie;
+            journalSurLaSortie();
             Banc banc;
             banc.reseau.Demarrer(dossier.Chemin(), false);
+            qunsetenv("JOURNAL_STREAM");
             QCOMPARE(banc.codeDeFin(), 1);
-            QVERIFY(banc.messages.Dernier().contains(dossier.Fichier(QStringLiteral("systeme/quentaris.ini"))));
+            QCOMPARE(banc.messages.Textes().size(), 1);
+            QVERIFY(banc.messages.Dernier().contains(ini));
             QVERIFY(banc.trace.etapes.isEmpty());
+            QCOMPARE(sortie.Brutes().filter(ini),
+                     QStringList{QStringLiteral("<3>Message QUENTARIS: ") + banc.messages.Dernier()});
         }
         {
             DossierTest dossier;
             dossier.EcrireFichier(QStringLiteral("configserv.ini"), "PORT=vingt-huit mille\n");
+            SortieCapturee sortie;
+            qputenv("JOURNAL_STREAM", "8:1234");
             Banc banc;
             banc.reseau.Demarrer(dossier.Chemin(), false);
+            qunsetenv("JOURNAL_STREAM");
             QCOMPARE(banc.codeDeFin(), 1);
             QVERIFY(banc.messages.Dernier().startsWith(QStringLiteral("Le port \"vingt-huit mille\"")));
+            const QStringList lignes = sortie.Brutes().filter(QStringLiteral("vingt-huit"));
+            QCOMPARE(lignes.size(), 1);
+            QVERIFY2(
+                QRegularExpression(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2} Message QUENTARIS: "))
+                    .match(lignes.first())
+                    .hasMatch(),
+                qPrintable(lignes.first()));
         }
         {
             DossierTest dossier;

@@ -29,15 +29,20 @@ SortieCapturee::~SortieCapturee()
     std::fputs(tout.constData(), stderr);
 }
 
-QStringList SortieCapturee::Lignes() const
+QStringList SortieCapturee::Brutes() const
 {
     std::fflush(stderr);
     QFile f(m_fichier.fileName());
     if (!f.open(QIODevice::ReadOnly))
         return {};
+    return QString::fromLocal8Bit(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QStringList SortieCapturee::Lignes() const
+{
     static const QRegularExpression horodatage(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2} "));
     QStringList lignes;
-    for (QString ligne : QString::fromLocal8Bit(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    for (QString ligne : Brutes())
         lignes.append(ligne.remove(horodatage));
     return lignes;
 }

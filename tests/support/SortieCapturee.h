@@ -17,6 +17,8 @@ public:
     QStringList Lignes() const;
     // The lines that hold `texte`.
     QStringList Contenant(const QString& texte) const;
+    // The lines as written, timestamps and priorities included.
+    QStringList Brutes() const;
 
 private:
     QTemporaryFile m_fichier;

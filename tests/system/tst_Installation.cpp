@@ -7,7 +7,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,34 +96,50 @@ private slots:
                                   + QStringLiteral("/share/icons/hicolor/scalable/apps/quentaris-serveur.svg")));
     }
 
+    // The site's folders are made once, readable by the service's group and nobody else, the
+    // server versions writable by the service alone. Installing again changes nothing that
+    // exists: neither the site's settings, nor the owner or rights of a file the site put in the
+    // program folder or in its database share, which the installation never makes.
     void dossiersDuSite()
     {
         const QString programme = m_racine.path() + QStringLiteral("/var/lib/quentaris-serveur");
         QFile config(programme + QStringLiteral("/configserv.ini"));
         QVERIFY(config.open(QIODevice::ReadOnly));
-        QCOMPARE(config.readAll(), QByteArray("PORT=28000\n"));
+        QCOMPARE(config.readAll(), QByteArray("PORT=28000\nDOSSIER_SERVEUR=/var/lib/quentaris-serveur/serveur\n"));
+        config.close();
         QVERIFY(BaseInterne::Ouvrir(programme + QStringLiteral("/donnees.db")));
         QVERIFY(BaseInterne::Connexion().tables().contains(QStringLiteral("MajPoste")));
         BaseInterne::Fermer();
-
-        const group* sudo = getgrnam("sudo");
-        const QStringList dossiers = {programme, m_racine.path() + QStringLiteral("/opt/quentaris/Serveur"),
-                                      m_racine.path() + QStringLiteral("/srv/unidata")};
-        for (const QString& dossier : dossiers) {
+        const auto droits = [](const QString& chemin) {
             struct stat infos
             {
             };
-            QVERIFY2(::stat(QFile::encodeName(dossier).constData(), &infos) == 0, qPrintable(dossier));
-            QVERIFY(infos.st_mode & S_IWGRP);
-            if (sudo && ::geteuid() == 0)
-                QCOMPARE(infos.st_gid, sudo->gr_gid);
-        }
-        // Installing again keeps the site's settings and database.
-        QVERIFY(config.isOpen());
-        config.close();
+            return ::stat(QFile::encodeName(chemin).constData(), &infos) == 0 ? int(infos.st_mode & 07777) : -1;
+        };
+        QCOMPARE(droits(programme), 02770);
+        QCOMPARE(droits(programme + QStringLiteral("/donnees.db")), 0660);
+        QCOMPARE(droits(programme + QStringLiteral("/configserv.ini")), 0640);
+        QCOMPARE(droits(programme + QStringLiteral("/serveur")), 02750);
+        QCOMPARE(droits(programme + QStringLiteral("/maj")), 02750);
+        for (const char* ailleurs : {"/opt", "/srv"})
+            QVERIFY2(!QFileInfo::exists(m_racine.path() + QLatin1String(ailleurs)), ailleurs);
+
+        // What the site wrote or put there since.
         QVERIFY(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
         config.write("PORT=31000\n");
         config.close();
+        const QString programmeDuSite = programme + QStringLiteral("/MajProgServeur");
+        const QString base = m_racine.path() + QStringLiteral("/srv/unidata/COMPTA/base.dat");
+        QVERIFY(QDir().mkpath(QFileInfo(base).absolutePath()));
+        for (const QString& chemin : {programmeDuSite, base}) {
+            QFile f(chemin);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.close();
+            QVERIFY(::chmod(QFile::encodeName(chemin).constData(), 0600) == 0);
+            if (::geteuid() == 0)
+                QVERIFY(::chown(QFile::encodeName(chemin).constData(), 65534, 65534) == 0);
+        }
+        QVERIFY(::chmod(QFile::encodeName(programme).constData(), 02750) == 0);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DESTDIR"), m_racine.path());
         const Resultat r = lancer(QStringLiteral(QUENTARIS_CMAKE),
@@ -132,6 +147,14 @@ private slots:
         QCOMPARE(r.code, 0);
         QVERIFY(config.open(QIODevice::ReadOnly));
         QCOMPARE(config.readAll(), QByteArray("PORT=31000\n"));
+        QCOMPARE(droits(programme), 02750);
+        for (const QString& chemin : {programmeDuSite, base}) {
+            QCOMPARE(droits(chemin), 0600);
+            if (::geteuid() == 0)
+                QCOMPARE(QFileInfo(chemin).ownerId(), 65534u);
+        }
+        QVERIFY(::chmod(QFile::encodeName(programme).constData(), 02770) == 0);
+        QVERIFY(QFile::remove(programmeDuSite));
     }
 
     void paquetDebian()
@@ -172,13 +195,15 @@ private slots:
         QVERIFY(conffiles.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(conffiles.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
                  fichiers(extrait.path(), {QStringLiteral("etc")}));
-        for (const char* document : {"copyright", "changelog.gz"})
+        for (const char* document : {"copyright", "changelog.gz", "examples/quentaris.ini"})
             QVERIFY2(QFileInfo::exists(extrait.path() + QStringLiteral("/usr/share/doc/quentaris-serveur/")
                                        + QLatin1String(document)),
                      document);
         QFile autostart(extrait.path() + QStringLiteral("/etc/xdg/autostart/quentaris-serveur.desktop"));
         QVERIFY(autostart.open(QIODevice::ReadOnly));
-        QVERIFY(autostart.readAll().contains("Exec=/usr/bin/quentaris-serveur "));
+        const QByteArray entree = autostart.readAll();
+        QVERIFY(entree.contains("\nExec=/usr/bin/quentaris-serveur "));
+        QVERIFY(entree.contains("\nTryExec=/usr/bin/quentaris-serveur\n"));
         const QStringList programmes = QDir(extrait.path() + QStringLiteral("/usr/bin")).entryList(QDir::Files);
         QCOMPARE(programmes.size(), service ? 2 : 1);
         for (const QString& programme : programmes) {
@@ -189,7 +214,7 @@ private slots:
         }
 
         // The package never carries a site's settings or database: its postinst makes them.
-        const QStringList site = {QStringLiteral("var"), QStringLiteral("srv"), QStringLiteral("opt")};
+        const QStringList site = {QStringLiteral("var")};
         QCOMPARE(fichiers(extrait.path(), site), QStringList());
         const Resultat preparation
             = lancer(extrait.path() + QStringLiteral("/usr/libexec/quentaris-serveur/prepare-site"), {extrait.path()});
@@ -213,8 +238,11 @@ private slots:
         QVERIFY(copie.open(QIODevice::WriteOnly));
         copie.write(texte);
         copie.close();
+        // Its Documentation= names the package's own manual pages.
+        QProcessEnvironment pages = QProcessEnvironment::systemEnvironment();
+        pages.insert(QStringLiteral("MANPATH"), extrait.path() + QStringLiteral("/usr/share/man"));
         const Resultat verification
-            = lancer(QStringLiteral("systemd-analyze"), {QStringLiteral("verify"), copie.fileName()});
+            = lancer(QStringLiteral("systemd-analyze"), {QStringLiteral("verify"), copie.fileName()}, pages);
         QVERIFY2(verification.code == 0 && verification.sortie.isEmpty(), qPrintable(verification.sortie));
     }
 };

@@ -34,6 +34,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -42,6 +43,7 @@
 #include <csignal>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -260,6 +262,62 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
         QTRY_COMPARE(console.Acces.Etat_().W_User, QStringLiteral("61742"));
         QCOMPARE(service.Erreurs().count(QStringLiteral("En attente d'une console d'administration")), 1);
+    }
+
+    // Started before the site wrote quentaris.ini, the service says so at priority err in the
+    // journal and on its status line, runs (no restart loop) without asking for the first-start
+    // settings, and goes on by itself once the file is written: here to the first start, which
+    // waits for a console. Standard error is the journal: each line carries its priority and no
+    // time of its own.
+    void attendLesFichiersDuSite()
+    {
+        DossierTest dossier;
+        const QString ini = dossier.Fichier(QStringLiteral("systeme/quentaris.ini"));
+        const QByteArray contenu = LireFichier(ini);
+        QVERIFY(QFile::remove(ini));
+        BaseInterne::Fermer();
+        PriseNotification notification;
+        QTemporaryDir sortie;
+        const QString journal = sortie.filePath(QStringLiteral("journal"));
+        QFile fichierJournal(journal);
+        QVERIFY(fichierJournal.open(QIODevice::WriteOnly));
+        struct stat infos
+        {
+        };
+        QVERIFY(::stat(QFile::encodeName(journal).constData(), &infos) == 0);
+        QProcessEnvironment env = environnementDuService(notification.Chemin());
+        env.insert(QStringLiteral("JOURNAL_STREAM"),
+                   QString::number(qulonglong(infos.st_dev)) + QLatin1Char(':')
+                       + QString::number(qulonglong(infos.st_ino)));
+        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()},
+                          {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("exec \"$@\" 2>> \"$J\""),
+                           QStringLiteral("sh")},
+                          [&] {
+                              env.insert(QStringLiteral("J"), journal);
+                              return env;
+                          }());
+        const auto lignes = [&journal] {
+            return QString::fromUtf8(LireFichier(journal)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        };
+        const QString absent = QStringLiteral("<3>Le fichier \"") + ini + QStringLiteral("\" est introuvable");
+        QTRY_VERIFY_WITH_TIMEOUT(!lignes().filter(absent).isEmpty(), 10000);
+        QTRY_VERIFY(notification.Recus().contains(QStringLiteral("READY=1")));
+        QVERIFY2(!notification.Recus().filter(QStringLiteral("STATUS=Le fichier \"") + ini).isEmpty(),
+                 qPrintable(notification.Recus().join(QLatin1Char('\n'))));
+        QVERIFY(!lignes().join(QLatin1Char('\n')).contains(QStringLiteral("En attente d'une console")));
+        QVERIFY(!accepte(dossier.portControle));
+
+        dossier.EcrireFichier(QStringLiteral("systeme/quentaris.ini"), contenu);
+        QTRY_VERIFY_WITH_TIMEOUT(lignes().contains(QStringLiteral("<6>Le fichier \"") + ini
+                                                   + QStringLiteral("\" est lisible : le démarrage continue.")),
+                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!lignes().filter(QStringLiteral("<6>En attente d'une console")).isEmpty(), 10000);
+        QCOMPARE(lignes().filter(absent).size(), 1);
+        QCOMPARE(lignes().filter(QRegularExpression(QStringLiteral("^<[346]>"))), lignes());
+
+        ::kill(pid_t(service.processus.processId()), SIGTERM);
+        QVERIFY(service.processus.waitForFinished(10000));
+        QCOMPARE(service.processus.exitCode(), 0);
     }
 
     // A server installation asked from a console runs in the service. The console that asked

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AttenteFichierSite.h"
 #include "PersonnesDistantes.h"
 #include "app/liaison/EcouteConsoles.h"
 #include "app/serveur/ServeurAssemble.h"
@@ -56,6 +57,7 @@ private:
     PersonnesDistantes m_personnes{m_consoles};
     ServeurAssemble m_serveur{m_personnes};
     Systemd m_systemd;
+    AttenteFichierSite m_attenteSite{m_serveur.Reseau, m_systemd};
     SignauxArret m_signaux;
     QTimer m_etat;
     QJsonObject m_dernierEtat;

@@ -72,8 +72,9 @@ int main(int argc, char** argv)
                    QStringLiteral("quentaris-service : base interne non créée : ") + erreur + QStringLiteral("\n"));
         return ok ? 0 : 1;
     }
-    // The administrators' consoles share the program folder with the service.
-    Systeme::PartagerAvecLeGroupe();
+    // The rights of what the service creates come from its unit's UMask: the program folder's
+    // group reads them, nobody else, and only donnees.db is written by that group (SQLite gives
+    // its side files the rights of the database).
     Systeme::AugmenterLimiteFichiers();
 
     Service service;
