@@ -7,6 +7,7 @@
 #include "Sortie.h"
 #include "TableParametres.h"
 #include "platform/FichierProvisoire.h"
+#include "platform/IdentiteFichier.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,11 +121,17 @@ void DeplacementMaj::essayerDeCommencer()
 
     m_phase = Phase::Deplacement;
     m_etat.InstallationEnCours = true;
-    const QString ancien = QFileInfo(m_ancien).canonicalFilePath();
-    const bool memeDossier = !ancien.isEmpty() && ancien == QFileInfo(m_nouveau).canonicalFilePath();
+    // The same folder under another path (a symbolic link, a bind mount): each file would be
+    // "moved" onto itself, then removed as a source.
+    if (IdentiteFichier::MemeFichier(m_ancien, m_nouveau)) {
+        echouer(QStringLiteral("Le nouveau dossier « ") + m_nouveau
+                + QStringLiteral(" » est le dossier actuel des mises à jour « ") + m_ancien
+                + QStringLiteral(" » sous un autre chemin : aucun fichier n'a été déplacé."));
+        return;
+    }
     // An empty list read from a failed query would move nothing and still record the new folder.
     BaseInterne::SuiviEchecs lecture;
-    m_majs = memeDossier ? QVector<MajDispo>() : TableMajDispo::Toutes();
+    m_majs = TableMajDispo::Toutes();
     if (lecture.Echec()) {
         echouer(QStringLiteral("Les mises à jour à déplacer n'ont pas pu être lues dans la base de données interne : "
                                "aucun fichier n'a été déplacé."));
@@ -194,6 +201,10 @@ bool DeplacementMaj::PlacerFichier(const QString& source, const QString& destina
         return false;
     }
     const QFileInfo cible(destination);
+    if (!cible.isSymLink() && IdentiteFichier::MemeFichier(source, destination)) {
+        *maniere = Maniere::DejaLa;
+        return true;
+    }
     // The same bytes already there (a move cut short, then started again) are that file placed.
     if (cible.isFile() && !cible.isSymLink() && MemeContenu(source, destination)) {
         *maniere = Maniere::Copie;
@@ -284,6 +295,8 @@ bool DeplacementMaj::remettre(bool emettre)
         const Place place = m_places.takeLast();
         const QString ancien = QDir(m_ancien).filePath(place.nom);
         const QString nouveau = QDir(m_nouveau).filePath(place.nom);
+        if (place.maniere == Maniere::DejaLa)
+            continue;
         if (place.maniere == Maniere::Copie) {
             QFile copie(nouveau);
             if (!copie.remove() && copie.exists())

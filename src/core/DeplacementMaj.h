@@ -33,11 +33,13 @@ public:
     {
         Renomme, // same file system: the source name is gone
         Copie, // another file system: a checked copy, the source is still there
+        DejaLa, // the destination is the source file itself (a second name of it): nothing moved
     };
     // Puts one file under a new name that must be free; false with the reason when it did not,
     // the source then untouched. Across file systems the copy has no name in the new folder
     // until it is synced to disk and checked against the source's size.
-    // A file already at the destination with the same bytes counts as placed there (a copy).
+    // A file already at the destination with the same bytes counts as placed there (a copy);
+    // one that is the source file itself, by device and inode, as already there.
     static bool PlacerFichier(const QString& source, const QString& destination, Maniere* maniere, QString* raison);
     // Both files hold the same bytes.
     static bool MemeContenu(const QString& a, const QString& b);
