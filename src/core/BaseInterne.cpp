@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QStringList>
 #include <QTimer>
+#include <iterator>
 #include <sqlite3.h>
 
 namespace BaseInterne {
@@ -40,6 +41,14 @@ const char* const kTables[][2] = {
      "DateEvt TEXT, HeureEvt TEXT)"},
     {"MajResponsable",
      "CREATE TABLE MajResponsable (IdResponsable INTEGER PRIMARY KEY AUTOINCREMENT, NomResponsable TEXT)"},
+};
+
+// Tables of this program's own beyond the seven: added to a database that lacks them when it
+// is opened, so that a file made by an earlier version keeps working.
+const char* const kTablesAjoutees[][2] = {
+    {"MajASignaler",
+     "CREATE TABLE MajASignaler (IdMajDispo INTEGER PRIMARY KEY, CheminMaj TEXT, AcquitteeMaj INTEGER, "
+     "DocAttendueMaj INTEGER)"},
 };
 
 // Failures and locks, defined at the end of this file.
@@ -112,6 +121,23 @@ bool tablesPresentes(const QSqlDatabase& db, QString* erreur)
     return false;
 }
 
+// False with the engine's reason when a missing table could not be created.
+bool ajouterTables(QSqlDatabase& db, const char* const (*tables)[2], std::size_t nombre, QString* erreur)
+{
+    const QStringList existantes = db.tables();
+    for (std::size_t i = 0; i < nombre; ++i) {
+        if (existantes.contains(QLatin1String(tables[i][0])))
+            continue;
+        QSqlQuery q(db);
+        if (!q.exec(QLatin1String(tables[i][1]))) {
+            if (erreur)
+                *erreur = q.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
 void bindAll(QSqlQuery& q, std::initializer_list<QVariant> valeurs)
 {
     int i = 0;
@@ -165,6 +191,11 @@ bool Ouvrir(const QString& chemin, QString* erreur)
     }
     QSqlDatabase db = Connexion();
     passerEnWal(db);
+    // A file that cannot take them now (read-only, locked) still serves; what needs them says so.
+    QString raison;
+    if (!ajouterTables(db, kTablesAjoutees, std::size(kTablesAjoutees), &raison))
+        Sortie::Ecrire(QStringLiteral("Base interne : une table ne peut pas être ajoutée (") + raison
+                       + QStringLiteral(") ; quentaris-serveur --init-db l'ajoute."));
     return true;
 }
 
@@ -174,18 +205,8 @@ bool Initialiser(const QString& chemin, QString* erreur)
         return false;
     QSqlDatabase db = Connexion();
     passerEnWal(db);
-    QStringList existantes = db.tables();
-    for (const auto& table : kTables) {
-        if (existantes.contains(QLatin1String(table[0])))
-            continue;
-        QSqlQuery q(db);
-        if (!q.exec(QLatin1String(table[1]))) {
-            if (erreur)
-                *erreur = q.lastError().text();
-            return false;
-        }
-    }
-    return true;
+    return ajouterTables(db, kTables, std::size(kTables), erreur)
+        && ajouterTables(db, kTablesAjoutees, std::size(kTablesAjoutees), erreur);
 }
 
 void Fermer()

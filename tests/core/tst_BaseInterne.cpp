@@ -151,8 +151,16 @@ private slots:
         BaseInterne::Fermer();
         QVERIFY(BaseInterne::Initialiser(chemin));
         QCOMPARE(TableJournal::Tous().size(), 1);
-        QCOMPARE(BaseInterne::Connexion().tables().size(), 8); // seven tables and sqlite_sequence
+        // The seven tables, the acknowledgements still to come and sqlite_sequence.
+        QCOMPARE(BaseInterne::Connexion().tables().size(), 9);
         QVERIFY(BaseInterne::Connexion().tables().contains(QStringLiteral("MajPoste")));
+
+        // A file of an earlier version, without the program's later table, opens and gains it.
+        BaseInterne::Commande(QStringLiteral("DROP TABLE MajASignaler"));
+        BaseInterne::Fermer();
+        QVERIFY(BaseInterne::Ouvrir(chemin));
+        QVERIFY(BaseInterne::Connexion().tables().contains(QStringLiteral("MajASignaler")));
+        QCOMPARE(TableJournal::Tous().size(), 1);
     }
 
     // The first failed write after a successful one is told to the person; later ones are not,
