@@ -215,7 +215,7 @@ private slots:
     }
 
     // A site that copies donnees.db alone, without its log, gets what a check wrote at once, and
-    // everything else a while after the last write.
+    // everything else, whoever wrote it, a while after.
     void fichierSeulAJourApresUnPointDeControle()
     {
         DossierTest dossier;
@@ -238,6 +238,11 @@ private slots:
         QCOMPARE(evenementsDansLaCopie(), 1);
         BaseInterne::FixerDelaiPointDeControle(50);
         QTRY_COMPARE(evenementsDansLaCopie(), 2);
+
+        // A row another program wrote (a console of the service) reaches the file as well.
+        AutreProgramme(dossier.Fichier(BaseInterne::NomFichier()))
+            .Executer(QStringLiteral("INSERT INTO EvtMaj (TypeEvt, MessageEvt) VALUES (0, 'console')"));
+        QTRY_COMPARE(evenementsDansLaCopie(), 3);
         BaseInterne::FixerDelaiPointDeControle(BaseInterne::PointDeControleApresMs);
     }
 

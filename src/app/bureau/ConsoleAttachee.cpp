@@ -39,6 +39,8 @@ ConsoleAttachee::ConsoleAttachee(QObject* parent) : QObject(parent)
 ConsoleAttachee::~ConsoleAttachee()
 {
     Messages::Installer(nullptr);
+    // What this console wrote goes from the log into donnees.db itself before it leaves.
+    BaseInterne::PointDeControle();
 }
 
 void ConsoleAttachee::Connecter(const QString& dossierProgramme)
