@@ -23,9 +23,11 @@ struct LimitesWeb
     // retries. Measured against the most ever held, so that a service that ignores ranges and
     // cuts at varying points cannot pass for progress by starting over.
     qint64 ProgresSuffisant = 1024 * 1024;
-    // Attempts of one download in all, progress or not: past them the download fails, so a
-    // check always ends.
-    int TentativesMax = 20;
+    // Attempts of one download that brought the file no further than it ever was, however far
+    // apart: past them the download fails. Attempts that do take the file further are not
+    // counted: they are bounded by its size (announced, or TailleMaxSansAnnonce), so a check
+    // always ends, and a download that keeps progressing is never given up.
+    int TentativesSansProgresMax = 20;
     // Largest file kept when no size is announced (the documentation), so that a body
     // without end never fills the update folder's disk.
     qint64 TailleMaxSansAnnonce = 256 * 1024 * 1024;

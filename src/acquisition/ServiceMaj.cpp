@@ -7,11 +7,13 @@
 #include "core/Horloge.h"
 #include "core/Journal.h"
 #include "core/Sortie.h"
+#include "core/TableMajASignaler.h"
 #include "core/TableMajAttente.h"
 #include "core/TableMajDispo.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <memory>
 
 void VerifierIdentifiants(const Etat& etat, const QString& utilisateur, const QString& motDePasse, QObject* contexte,
                           std::function<void(const QString& reponse)> fin)
@@ -77,8 +79,8 @@ void RechercherMiseAJour(const Etat& etat, const QString& version, const QString
     });
 }
 
-bool EnregistrerMajDispo(const QString& numero, const QString& nomLocal, const QString& environnement,
-                         bool conditionServeur, bool documentation)
+qint64 EnregistrerMajDispo(const QString& numero, const QString& nomLocal, const QString& environnement,
+                           bool conditionServeur, bool documentation, const QString& chemin)
 {
     const QDateTime maintenant = Horloge::Maintenant();
     MajDispo m;
@@ -93,10 +95,12 @@ bool EnregistrerMajDispo(const QString& numero, const QString& nomLocal, const Q
     BaseInterne::Transaction transaction;
     const qint64 id = TableMajDispo::Inserer(m);
     if (id == 0)
-        return false;
+        return 0;
     if (environnement == QLatin1String("1") && !TableMajAttente::Ajouter(id, maintenant.date()))
-        return false;
-    return transaction.Valider();
+        return 0;
+    if (!TableMajASignaler::Ajouter(id, chemin, documentation && !chemin.isEmpty()))
+        return 0;
+    return transaction.Valider() ? id : 0;
 }
 
 void SignalerTelechargement(const Etat& etat, const QString& utilisateur, const QString& numero,
@@ -177,7 +181,66 @@ void telechargerDocumentation(const QString& adresseFichier, const QString& doss
         attentes);
 }
 
+// What follows a recorded download: its acknowledgement, then its documentation, each struck
+// off the marks once asked, so that a stop in between leaves the rest to the next check.
+// `numero` and `environnement` as the service wrote them.
+void acheverMaj(const Etat& etat, const QString& utilisateur, const MajASignaler& maj, const QString& numero,
+                const QString& environnement, QObject* contexte, const SuiviTelechargement& suivi,
+                std::function<void()> fin)
+{
+    const qint64 id = maj.IdMajDispo;
+    const QString dossier = etat.EmplacementMaj;
+    const QString adresse
+        = AdressesService::CheminVersUrl(AdressesService::Fichier(etat.AdresseService(), maj.CheminMaj));
+    auto documentation = [=, fin = std::move(fin)]() mutable {
+        if (!maj.DocAttendueMaj) {
+            fin();
+            return;
+        }
+        telechargerDocumentation(adresse, dossier, numero, contexte, suivi, [id, fin = std::move(fin)] {
+            TableMajASignaler::DocumentationDemandee(id);
+            fin();
+        });
+    };
+    if (maj.AcquitteeMaj) {
+        documentation();
+        return;
+    }
+    SignalerTelechargement(etat, utilisateur, numero, environnement, contexte,
+                           [id, documentation = std::move(documentation)]() mutable {
+                               TableMajASignaler::Acquittee(id);
+                               documentation();
+                           });
+}
+
+void acheverSuivante(const Etat& etat, const QString& utilisateur, std::shared_ptr<QVector<MajASignaler>> restantes,
+                     QObject* contexte, const SuiviTelechargement& suivi, std::function<void()> fin)
+{
+    if (restantes->isEmpty()) {
+        fin();
+        return;
+    }
+    const MajASignaler maj = restantes->takeFirst();
+    Sortie::Ecrire(QStringLiteral("La mise à jour ") + QString::number(maj.NumVersionDispo)
+                   + QStringLiteral(", enregistrée avant un arrêt du serveur, n'avait pas été ")
+                   + (maj.AcquitteeMaj ? QStringLiteral("suivie de sa documentation")
+                                       : QStringLiteral("signalée au serveur QUENTARIS"))
+                   + QStringLiteral(" : c'est fait maintenant."));
+    const Etat* e = &etat;
+    acheverMaj(etat, utilisateur, maj, QString::number(maj.NumVersionDispo), QString::number(maj.EnvironnementMaj),
+               contexte, suivi, [e, utilisateur, restantes, contexte, suivi, fin = std::move(fin)]() mutable {
+                   acheverSuivante(*e, utilisateur, restantes, contexte, suivi, std::move(fin));
+               });
+}
+
 } // namespace
+
+void AcheverMajInterrompues(const Etat& etat, const QString& utilisateur, QObject* contexte,
+                            const SuiviTelechargement& suivi, std::function<void()> fin)
+{
+    acheverSuivante(etat, utilisateur, std::make_shared<QVector<MajASignaler>>(TableMajASignaler::Toutes()), contexte,
+                    suivi, std::move(fin));
+}
 
 void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QString& utilisateur, QObject* contexte,
                           const SuiviTelechargement& suivi, std::function<void(IssueMaj)> fin)
@@ -243,7 +306,9 @@ void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QStr
             AjouterEvenement(Information,
                              QStringLiteral("Le téléchargement de la mise à jour ") + numero
                                  + QStringLiteral(" a été effectué avec succès."));
-            if (!EnregistrerMajDispo(numero, nomLocal, v.Environnement, v.ConditionServeur, v.Documentation)) {
+            const qint64 id
+                = EnregistrerMajDispo(numero, nomLocal, v.Environnement, v.ConditionServeur, v.Documentation, v.Chemin);
+            if (id == 0) {
                 AjouterEvenement(Anomalie,
                                  QStringLiteral("La mise à jour ") + numero
                                      + QStringLiteral(" a été téléchargée mais n'a pas pu être enregistrée "
@@ -261,16 +326,14 @@ void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& v, const QStr
                                      + (autres.size() > 1 ? QStringLiteral("des mises à jour ")
                                                           : QStringLiteral("de la mise à jour "))
                                      + listeVersions(autres) + QStringLiteral(", qui a été conservé."));
-            SignalerTelechargement(
-                *e, utilisateur, numero, v.Environnement, contexte, [=, fin = std::move(fin)]() mutable {
-                    const auto enregistree = [fin = std::move(fin)] {
-                        fin(IssueMaj::Enregistree);
-                    };
-                    if (v.Documentation)
-                        telechargerDocumentation(adresse, dossier, numero, contexte, suivi, enregistree);
-                    else
-                        enregistree();
-                });
+            MajASignaler suite;
+            suite.IdMajDispo = id;
+            suite.CheminMaj = v.Chemin;
+            suite.DocAttendueMaj = v.Documentation;
+            suite.NumVersionDispo = numero.toLongLong();
+            suite.EnvironnementMaj = v.Environnement.toInt();
+            acheverMaj(*e, utilisateur, suite, numero, v.Environnement, contexte, suivi,
+                       [fin = std::move(fin)] { fin(IssueMaj::Enregistree); });
         },
         suivi);
 }

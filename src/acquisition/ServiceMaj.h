@@ -44,10 +44,16 @@ enum class IssueMaj
 void TelechargerMiseAJour(const Etat& etat, const VersionAnnoncee& version, const QString& utilisateur,
                           QObject* contexte, const SuiviTelechargement& suivi, std::function<void(IssueMaj)> fin);
 
-// Records a download (and queues a server update) in one transaction. False when nothing
-// could be written.
-bool EnregistrerMajDispo(const QString& numero, const QString& nomLocal, const QString& environnement,
-                         bool conditionServeur, bool documentation);
+// Records a download (and queues a server update) in one transaction, with the mark of its
+// acknowledgement and documentation still to come (`chemin`: the update's path at the
+// service). Its IdMajDispo; 0 when nothing could be written.
+qint64 EnregistrerMajDispo(const QString& numero, const QString& nomLocal, const QString& environnement,
+                           bool conditionServeur, bool documentation, const QString& chemin = QString());
+
+// Acknowledges, and fetches the documentation of, every update recorded whose acknowledgement
+// or documentation a stop of the server cut off, oldest first; then calls `fin`.
+void AcheverMajInterrompues(const Etat& etat, const QString& utilisateur, QObject* contexte,
+                            const SuiviTelechargement& suivi, std::function<void()> fin);
 
 // Tells the service that the download arrived, and journals its answer.
 void SignalerTelechargement(const Etat& etat, const QString& utilisateur, const QString& numero,

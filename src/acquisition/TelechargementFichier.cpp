@@ -71,8 +71,10 @@ void TelechargementFichier::tentativeFinie(const IssueTentative& issue)
     // progress, whatever the previous attempt held: only growth beyond the most the file ever
     // held counts, so cuts at alternating points cannot renew the retries for ever.
     const bool progres = m_fichier.Taille() - m_plusGrand >= limites.ProgresSuffisant;
+    if (m_fichier.Taille() <= m_plusGrand)
+        ++m_sansProgres;
     m_plusGrand = qMax(m_plusGrand, m_fichier.Taille());
-    const bool epuisees = m_tentatives >= limites.TentativesMax;
+    const bool epuisees = m_sansProgres >= limites.TentativesSansProgresMax;
     if (!issue.Passager || epuisees || (!progres && m_relances >= limites.RelancesMs.size())) {
         if (issue.Issue == IssueTelechargement::Echec && issue.ProxyActif && !issue.Journalisee)
             AjouterEvenement(Anomalie,
@@ -80,8 +82,8 @@ void TelechargementFichier::tentativeFinie(const IssueTentative& issue)
                                  + QStringLiteral(", erreur de configuration du proxy : ") + issue.Raison);
         QString raison = issue.Raison;
         if (issue.Passager && epuisees)
-            raison
-                += QStringLiteral(" ; abandon après ") + QString::number(m_tentatives) + QStringLiteral(" tentatives");
+            raison += QStringLiteral(" ; abandon après ") + QString::number(m_sansProgres)
+                + QStringLiteral(" tentatives sans progrès");
         rendre(issue.Issue, raison);
         return;
     }

@@ -36,6 +36,7 @@ private:
     SuiviTelechargement m_suivi;
     QPointer<TentativeFichier> m_tentative;
     int m_tentatives = 0;
+    int m_sansProgres = 0; // attempts that took the file no further than it ever was
     int m_relances = 0; // retries used: attempts that failed without bringing enough
     qint64 m_plusGrand = 0; // the most the file held at the end of any attempt so far
 };

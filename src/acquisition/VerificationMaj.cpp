@@ -82,11 +82,14 @@ void VerificationMaj::demarrer(bool manuelle)
             curseurIllisible();
             return;
         }
-        RechercherMiseAJour(m_etat, *version, m_etat.W_User, m_etat.W_Pass, this,
-                            [this](const QVector<EntreeVersion>& entrees) {
-                                m_entrees = entrees;
-                                suivante();
-                            });
+        // What a stop cut off after an update was recorded comes first.
+        AcheverMajInterrompues(m_etat, m_etat.W_User, this, SuiviTelechargement(), [this, version = *version] {
+            RechercherMiseAJour(m_etat, version, m_etat.W_User, m_etat.W_Pass, this,
+                                [this](const QVector<EntreeVersion>& entrees) {
+                                    m_entrees = entrees;
+                                    suivante();
+                                });
+        });
     });
 }
 

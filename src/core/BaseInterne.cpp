@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QStringList>
 #include <QTimer>
+#include <iterator>
 #include <sqlite3.h>
 
 namespace BaseInterne {
@@ -42,6 +43,14 @@ const char* const kTables[][2] = {
      "CREATE TABLE MajResponsable (IdResponsable INTEGER PRIMARY KEY AUTOINCREMENT, NomResponsable TEXT)"},
 };
 
+// Tables of this program's own beyond the seven: added to a database that lacks them when it
+// is opened, so that a file made by an earlier version keeps working.
+const char* const kTablesAjoutees[][2] = {
+    {"MajASignaler",
+     "CREATE TABLE MajASignaler (IdMajDispo INTEGER PRIMARY KEY, CheminMaj TEXT, AcquitteeMaj INTEGER, "
+     "DocAttendueMaj INTEGER)"},
+};
+
 // Failures and locks, defined at the end of this file.
 sqlite3* poignee(const QSqlDatabase& db);
 void passerEnWal(QSqlDatabase& db);
@@ -49,6 +58,7 @@ bool estEcriture(const QString& sql);
 bool fichierDeplace();
 void noterEchec(const QString& raison, int code, const QString& sql, bool ecriture);
 void noterReussite(bool ecriture);
+void armerPointDeControle();
 void desarmerPointDeControle();
 
 int comparerSansCasse(void*, int longueurA, const void* a, int longueurB, const void* b)
@@ -112,6 +122,23 @@ bool tablesPresentes(const QSqlDatabase& db, QString* erreur)
     return false;
 }
 
+// False with the engine's reason when a missing table could not be created.
+bool ajouterTables(QSqlDatabase& db, const char* const (*tables)[2], std::size_t nombre, QString* erreur)
+{
+    const QStringList existantes = db.tables();
+    for (std::size_t i = 0; i < nombre; ++i) {
+        if (existantes.contains(QLatin1String(tables[i][0])))
+            continue;
+        QSqlQuery q(db);
+        if (!q.exec(QLatin1String(tables[i][1]))) {
+            if (erreur)
+                *erreur = q.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
 void bindAll(QSqlQuery& q, std::initializer_list<QVariant> valeurs)
 {
     int i = 0;
@@ -165,6 +192,12 @@ bool Ouvrir(const QString& chemin, QString* erreur)
     }
     QSqlDatabase db = Connexion();
     passerEnWal(db);
+    armerPointDeControle();
+    // A file that cannot take them now (read-only, locked) still serves; what needs them says so.
+    QString raison;
+    if (!ajouterTables(db, kTablesAjoutees, std::size(kTablesAjoutees), &raison))
+        Sortie::Ecrire(QStringLiteral("Base interne : une table ne peut pas être ajoutée (") + raison
+                       + QStringLiteral(") ; quentaris-serveur --init-db l'ajoute."));
     return true;
 }
 
@@ -174,18 +207,8 @@ bool Initialiser(const QString& chemin, QString* erreur)
         return false;
     QSqlDatabase db = Connexion();
     passerEnWal(db);
-    QStringList existantes = db.tables();
-    for (const auto& table : kTables) {
-        if (existantes.contains(QLatin1String(table[0])))
-            continue;
-        QSqlQuery q(db);
-        if (!q.exec(QLatin1String(table[1]))) {
-            if (erreur)
-                *erreur = q.lastError().text();
-            return false;
-        }
-    }
-    return true;
+    return ajouterTables(db, kTables, std::size(kTables), erreur)
+        && ajouterTables(db, kTablesAjoutees, std::size(kTablesAjoutees), erreur);
 }
 
 void Fermer()
@@ -275,7 +298,7 @@ bool Transaction::Valider()
 
 namespace {
 
-QTimer* g_pointDeControle = nullptr; // armed by the first write after the last copy of the log
+QTimer* g_pointDeControle = nullptr; // copies the log into the file while the database is open
 int g_delaiPointDeControle = PointDeControleApresMs;
 quint64 g_echecs = 0; // failed statements since the start
 bool g_verrouRencontre = false; // the last failure met a lock, and no statement has run since
@@ -347,15 +370,16 @@ void noterEchec(const QString& raison, int code, const QString& sql, bool ecritu
         AlerteEcriture::Echouee(Connexion().databaseName());
 }
 
-// Never restarted by the writes that follow: under steady writes the log is still copied
-// every few minutes.
+// Every few minutes while the database is open, whoever wrote: another program's writes (a
+// console of the service, a tool) reach the log too, and only a copy puts them in the file.
+// A copy with nothing new to take touches nothing. Never restarted by the writes, so that under
+// steady writes the log is still copied every few minutes.
 void armerPointDeControle()
 {
     if (!g_pointDeControle) {
         if (!QCoreApplication::instance())
             return;
         g_pointDeControle = new QTimer(QCoreApplication::instance());
-        g_pointDeControle->setSingleShot(true);
         QObject::connect(g_pointDeControle, &QTimer::timeout, [] { PointDeControle(); });
     }
     if (!g_pointDeControle->isActive())
@@ -410,7 +434,6 @@ Reessai::~Reessai()
 
 bool PointDeControle()
 {
-    desarmerPointDeControle();
     sqlite3* base = poignee(Connexion());
     if (!base)
         return true;
@@ -419,11 +442,10 @@ bool PointDeControle()
     const int code = sqlite3_wal_checkpoint_v2(base, nullptr, SQLITE_CHECKPOINT_PASSIVE, &journal, &copies);
     if (code == SQLITE_OK && copies >= journal)
         return true;
-    // A reader of another program still needs the older pages: tried again a while later.
+    // A reader of another program still needs the older pages: tried again at the next turn.
     if (code != SQLITE_OK && code != SQLITE_BUSY)
         Sortie::Ecrire(QStringLiteral("Base interne : le journal WAL ne peut pas être reporté dans le fichier (")
                        + QString::fromUtf8(sqlite3_errstr(code)) + QStringLiteral(")."));
-    armerPointDeControle();
     return false;
 }
 

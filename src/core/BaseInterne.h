@@ -109,7 +109,7 @@ private:
 // Copies what the log file (donnees.db-wal) holds into the database file itself, without
 // waiting for any other program: donnees.db alone then holds everything written so far, for a
 // site that backs up the file as it lies. True when everything could be copied. Runs by itself
-// a while after the first write that follows the last copy (PointDeControleApresMs), and is
+// every PointDeControleApresMs while the database is open, whichever program wrote, and is
 // called after each check, installation and move of the update folder.
 bool PointDeControle();
 constexpr int PointDeControleApresMs = 2 * 60 * 1000;

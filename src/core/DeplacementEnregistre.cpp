@@ -13,9 +13,12 @@
 
 QString DeplacementEnregistre::Chemin()
 {
-    return QFileInfo(BaseInterne::Connexion().databaseName())
-        .absoluteDir()
-        .filePath(QStringLiteral("deplacement-maj.json"));
+    return CheminDans(QFileInfo(BaseInterne::Connexion().databaseName()).absolutePath());
+}
+
+QString DeplacementEnregistre::CheminDans(const QString& dossierProgramme)
+{
+    return QDir(dossierProgramme).filePath(QStringLiteral("deplacement-maj.json"));
 }
 
 bool DeplacementEnregistre::Ecrire(QString* erreur) const

@@ -15,6 +15,8 @@ struct DeplacementEnregistre
 
     // The record's path: the folder of the open internal database.
     static QString Chemin();
+    // The record's path in that program folder.
+    static QString CheminDans(const QString& dossierProgramme);
 
     // Written whole or not at all, and on disk when true.
     bool Ecrire(QString* erreur) const;

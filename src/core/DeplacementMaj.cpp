@@ -1,12 +1,13 @@
 #include "DeplacementMaj.h"
 
 #include "BaseInterne.h"
+#include "CopieFichier.h"
 #include "DeplacementEnregistre.h"
 #include "Etat.h"
 #include "Journal.h"
 #include "Sortie.h"
 #include "TableParametres.h"
-#include "platform/FichierProvisoire.h"
+#include "platform/IdentiteFichier.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,32 +22,6 @@ constexpr qint64 kBloc = 64 * 1024;
 QString texteErreur(const std::error_code& erreur)
 {
     return QString::fromLocal8Bit(erreur.message().c_str()) + QLatin1Char('.');
-}
-
-// A copy that has no name in the new folder until it is complete and on the disk.
-bool copier(const QString& source, const QString& destination, QString* raison)
-{
-    const auto echec = [raison](const QString& texte) {
-        *raison = texte + QLatin1Char('.');
-        return false;
-    };
-    QFile entree(source);
-    if (!entree.open(QIODevice::ReadOnly))
-        return echec(entree.errorString());
-    const qint64 taille = entree.size();
-    FichierProvisoire sortie(destination);
-    QString erreur;
-    if (!sortie.Ouvrir(&erreur))
-        return echec(erreur);
-    for (QByteArray bloc = entree.read(kBloc); !bloc.isEmpty(); bloc = entree.read(kBloc)) {
-        if (!sortie.Ajouter(bloc, &erreur))
-            return echec(erreur);
-    }
-    if (entree.error() != QFileDevice::NoError)
-        return echec(entree.errorString());
-    if (sortie.Taille() != taille)
-        return echec(QStringLiteral("copie incomplète (%1 octets écrits sur %2)").arg(sortie.Taille()).arg(taille));
-    return sortie.Nommer(&erreur) || echec(erreur);
 }
 
 // Each file to move once, in the order of the rows: the archives and their documentation.
@@ -120,11 +95,17 @@ void DeplacementMaj::essayerDeCommencer()
 
     m_phase = Phase::Deplacement;
     m_etat.InstallationEnCours = true;
-    const QString ancien = QFileInfo(m_ancien).canonicalFilePath();
-    const bool memeDossier = !ancien.isEmpty() && ancien == QFileInfo(m_nouveau).canonicalFilePath();
+    // The same folder under another path (a symbolic link, a bind mount): each file would be
+    // "moved" onto itself, then removed as a source.
+    if (IdentiteFichier::MemeFichier(m_ancien, m_nouveau)) {
+        echouer(QStringLiteral("Le nouveau dossier « ") + m_nouveau
+                + QStringLiteral(" » est le dossier actuel des mises à jour « ") + m_ancien
+                + QStringLiteral(" » sous un autre chemin : aucun fichier n'a été déplacé."));
+        return;
+    }
     // An empty list read from a failed query would move nothing and still record the new folder.
     BaseInterne::SuiviEchecs lecture;
-    m_majs = memeDossier ? QVector<MajDispo>() : TableMajDispo::Toutes();
+    m_majs = TableMajDispo::Toutes();
     if (lecture.Echec()) {
         echouer(QStringLiteral("Les mises à jour à déplacer n'ont pas pu être lues dans la base de données interne : "
                                "aucun fichier n'a été déplacé."));
@@ -141,6 +122,11 @@ void DeplacementMaj::essayerDeCommencer()
             return;
         }
         m_enregistre = true;
+        for (const MajDispo& maj : std::as_const(m_majs)) {
+            m_taches.append({maj.NomFichierMaj, !maj.DocAssociee});
+            if (maj.DocAssociee)
+                m_taches.append({QString::number(maj.NumVersionDispo) + QStringLiteral(".pdf"), true});
+        }
         emit Debut(int(m_majs.size()));
     }
     QTimer::singleShot(0, this, &DeplacementMaj::deplacerSuivante);
@@ -150,58 +136,99 @@ void DeplacementMaj::deplacerSuivante()
 {
     if (m_phase != Phase::Deplacement)
         return;
-    if (m_suivante >= m_majs.size()) {
+    if (m_tache >= m_taches.size()) {
         publier();
         return;
     }
-    const MajDispo& maj = m_majs.at(m_suivante);
-    if (!placer(maj.NomFichierMaj))
-        return;
-    if (maj.DocAssociee && !placer(QString::number(maj.NumVersionDispo) + QStringLiteral(".pdf")))
-        return;
-    ++m_suivante;
-    emit Progression(m_suivante);
+    placer(m_taches.at(m_tache).nom);
+}
+
+void DeplacementMaj::tacheFaite()
+{
+    if (m_taches.at(m_tache).finDeMaj)
+        emit Progression(++m_faites);
+    ++m_tache;
     QTimer::singleShot(0, this, &DeplacementMaj::deplacerSuivante);
 }
 
-bool DeplacementMaj::placer(const QString& nom)
+void DeplacementMaj::placer(const QString& nom)
 {
     // Several rows may name one file (an update downloaded again, two rows of one version):
     // it moves once, and is not reported missing afterwards.
-    if (m_traites.contains(nom))
-        return true;
+    if (m_traites.contains(nom)) {
+        tacheFaite();
+        return;
+    }
     m_traites.insert(nom);
     const QString source = QDir(m_ancien).filePath(nom);
     if (!QFileInfo(source).isFile()) {
         // A file already gone cannot be lost by the move: it is told, and the move goes on.
         signaler(nonDeplace(nom, QStringLiteral("il est introuvable dans l'ancien dossier.")), true);
-        return true;
+        tacheFaite();
+        return;
     }
+    const QString destination = QDir(m_nouveau).filePath(nom);
     Maniere maniere = Maniere::Renomme;
     QString raison;
-    if (!PlacerFichier(source, QDir(m_nouveau).filePath(nom), &maniere, &raison)) {
+    switch (placerSansCopier(source, destination, &maniere, &raison)) {
+    case Issue::Place:
+        m_places.append({nom, maniere});
+        tacheFaite();
+        return;
+    case Issue::Refuse:
         echouer(nonDeplace(nom, raison));
-        return false;
+        return;
+    case Issue::ACopier:
+        break;
     }
-    m_places.append({nom, maniere});
-    return true;
+    // Across file systems: a copy of any size, a step per turn of the event loop.
+    m_copie = new CopieFichier(source, destination, this);
+    m_copie->Demarrer([this, nom](bool reussie, const QString& raison) {
+        m_copie->deleteLater();
+        m_copie = nullptr;
+        if (!reussie) {
+            echouer(nonDeplace(nom, raison));
+            return;
+        }
+        m_places.append({nom, Maniere::Copie});
+        tacheFaite();
+    });
 }
 
 bool DeplacementMaj::PlacerFichier(const QString& source, const QString& destination, Maniere* maniere, QString* raison)
 {
+    switch (placerSansCopier(source, destination, maniere, raison)) {
+    case Issue::Place:
+        return true;
+    case Issue::Refuse:
+        return false;
+    case Issue::ACopier:
+        break;
+    }
+    *maniere = Maniere::Copie;
+    return CopieFichier(source, destination).Copier(raison);
+}
+
+DeplacementMaj::Issue DeplacementMaj::placerSansCopier(const QString& source, const QString& destination,
+                                                       Maniere* maniere, QString* raison)
+{
     if (!QFileInfo(source).isFile()) {
         *raison = QStringLiteral("il est introuvable dans l'ancien dossier.");
-        return false;
+        return Issue::Refuse;
     }
     const QFileInfo cible(destination);
+    if (!cible.isSymLink() && IdentiteFichier::MemeFichier(source, destination)) {
+        *maniere = Maniere::DejaLa;
+        return Issue::Place;
+    }
     // The same bytes already there (a move cut short, then started again) are that file placed.
     if (cible.isFile() && !cible.isSymLink() && MemeContenu(source, destination)) {
         *maniere = Maniere::Copie;
-        return true;
+        return Issue::Place;
     }
     if (cible.exists() || cible.isSymLink()) {
         *raison = QStringLiteral("un fichier du même nom existe déjà dans le nouveau dossier.");
-        return false;
+        return Issue::Refuse;
     }
     // A rename stays on one file system; across file systems the file is copied instead,
     // never through a copy that removes the source before the copy is known to be whole.
@@ -209,14 +236,13 @@ bool DeplacementMaj::PlacerFichier(const QString& source, const QString& destina
     std::filesystem::rename(QFileInfo(source).filesystemAbsoluteFilePath(), cible.filesystemAbsoluteFilePath(), erreur);
     if (!erreur) {
         *maniere = Maniere::Renomme;
-        return true;
+        return Issue::Place;
     }
     if (erreur != std::errc::cross_device_link) {
         *raison = texteErreur(erreur);
-        return false;
+        return Issue::Refuse;
     }
-    *maniere = Maniere::Copie;
-    return copier(source, destination, raison);
+    return Issue::ACopier;
 }
 
 bool DeplacementMaj::MemeContenu(const QString& a, const QString& b)
@@ -284,6 +310,8 @@ bool DeplacementMaj::remettre(bool emettre)
         const Place place = m_places.takeLast();
         const QString ancien = QDir(m_ancien).filePath(place.nom);
         const QString nouveau = QDir(m_nouveau).filePath(place.nom);
+        if (place.maniere == Maniere::DejaLa)
+            continue;
         if (place.maniere == Maniere::Copie) {
             QFile copie(nouveau);
             if (!copie.remove() && copie.exists())

@@ -9,16 +9,17 @@
 #include <QVector>
 #include <functional>
 
+class CopieFichier;
 class Etat;
 
 // Moves every downloaded update file, and its documentation file, from the old update
 // folder to the new one, all or nothing. It first waits until no workstation is fetching a
 // file, no update check and no installation runs; while it moves files the server is busy
-// for workstations. One update per turn of the event loop, so sockets and timers keep being
-// served. Once every file is in place the new folder is saved and published, and only then
-// are workstations served again; when a file cannot be placed, those already placed go back
-// and the old folder stays the update folder. The move is recorded on disk while it runs
-// (DeplacementEnregistre), so that a start after a kill finishes or undoes it.
+// for workstations. One file per turn of the event loop, and a copy across file systems a step
+// per turn, so sockets, timers and the watchdog keep being served. Once every file is in place the new folder is saved
+// and published, and only then are workstations served again; when a file cannot be placed, those already placed go
+// back and the old folder stays the update folder. The move is recorded on disk while it runs (DeplacementEnregistre),
+// so that a start after a kill finishes or undoes it.
 class DeplacementMaj : public QObject
 {
     Q_OBJECT
@@ -33,11 +34,13 @@ public:
     {
         Renomme, // same file system: the source name is gone
         Copie, // another file system: a checked copy, the source is still there
+        DejaLa, // the destination is the source file itself (a second name of it): nothing moved
     };
     // Puts one file under a new name that must be free; false with the reason when it did not,
     // the source then untouched. Across file systems the copy has no name in the new folder
     // until it is synced to disk and checked against the source's size.
-    // A file already at the destination with the same bytes counts as placed there (a copy).
+    // A file already at the destination with the same bytes counts as placed there (a copy);
+    // one that is the source file itself, by device and inode, as already there.
     static bool PlacerFichier(const QString& source, const QString& destination, Maniere* maniere, QString* raison);
     // Both files hold the same bytes.
     static bool MemeContenu(const QString& a, const QString& b);
@@ -56,10 +59,24 @@ private:
         QString nom;
         Maniere maniere;
     };
+    // One file to place; the last of its update moves the progress on.
+    struct Tache
+    {
+        QString nom;
+        bool finDeMaj;
+    };
+    enum class Issue
+    {
+        Place,
+        Refuse,
+        ACopier // on another file system
+    };
+    static Issue placerSansCopier(const QString& source, const QString& destination, Maniere* maniere, QString* raison);
 
     void essayerDeCommencer();
     void deplacerSuivante();
-    bool placer(const QString& nom);
+    void placer(const QString& nom);
+    void tacheFaite();
     void publier();
     void echouer(const QString& message);
     bool remettre(bool signaler);
@@ -75,7 +92,10 @@ private:
     QVector<MajDispo> m_majs;
     QSet<QString> m_traites; // file names already placed, or reported
     QVector<Place> m_places; // in the order they were placed
-    int m_suivante = 0;
+    QVector<Tache> m_taches;
+    int m_tache = 0; // the next one
+    int m_faites = 0; // updates whose files are all placed
+    CopieFichier* m_copie = nullptr; // the copy under way, across file systems
     bool m_enregistre = false; // the record of this move is on disk
     enum class Phase
     {

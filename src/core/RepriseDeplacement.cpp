@@ -6,6 +6,7 @@
 #include "Sortie.h"
 #include "platform/Disque.h"
 #include "platform/FichierProvisoire.h"
+#include "platform/IdentiteFichier.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,8 +23,7 @@ void signaler(const QString& message)
 
 bool memeDossier(const QString& a, const QString& b)
 {
-    const QString reelA = QFileInfo(a).canonicalFilePath();
-    return QDir::cleanPath(a) == QDir::cleanPath(b) || (!reelA.isEmpty() && reelA == QFileInfo(b).canonicalFilePath());
+    return QDir::cleanPath(a) == QDir::cleanPath(b) || IdentiteFichier::MemeFichier(a, b);
 }
 
 // Brings one file to `vers`, where it must end; a copy of it left in `depuis` (the source of a
@@ -37,6 +37,10 @@ bool ramener(const QString& nom, const QString& depuis, const QString& vers, boo
     if (!dansSource)
         return true; // already where it must be, or lost before the move
     QString raison;
+    // One file under both names (the folders are one, or the file has two names): it is
+    // where it must be, and removing the "source" would remove it.
+    if (IdentiteFichier::MemeFichier(source, cible))
+        return true;
     if (QFileInfo::exists(cible)) {
         if (!DeplacementMaj::MemeContenu(source, cible)) {
             // Not a copy of ours (a file of that name was in the new folder before the move):
@@ -78,6 +82,17 @@ void Reprendre(const QString& emplacement)
         return;
     }
     const DeplacementEnregistre& d = *enregistre;
+    if (IdentiteFichier::MemeFichier(d.Ancien, d.Nouveau)) {
+        // Both paths lead to one folder: every file is already in both, nothing is to move.
+        if (!DeplacementEnregistre::Effacer(&erreur))
+            Sortie::Ecrire(QStringLiteral("L'enregistrement du déplacement ") + DeplacementEnregistre::Chemin()
+                           + QStringLiteral(" ne peut pas être supprimé : ") + erreur);
+        signaler(QStringLiteral("Le déplacement des mises à jour de « ") + d.Ancien + QStringLiteral(" » vers « ")
+                 + d.Nouveau
+                 + QStringLiteral(" », interrompu par l'arrêt du serveur, portait sur un seul et même dossier : "
+                                  "aucun fichier n'a été déplacé ni supprimé."));
+        return;
+    }
     BalayerFichiersPartiels(d.Ancien);
     BalayerFichiersPartiels(d.Nouveau);
     // Saved: every file goes to the new folder. Not saved: every file goes back.

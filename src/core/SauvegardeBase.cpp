@@ -1,7 +1,13 @@
 #include "SauvegardeBase.h"
 
+#include "BaseInterne.h"
+#include "Configuration.h"
+#include "DeplacementEnregistre.h"
 #include "platform/Disque.h"
+#include "platform/IdentiteFichier.h"
+#include "platform/Systeme.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <QThread>
@@ -105,15 +111,85 @@ bool copierVers(const Connexion& source, const QString& chemin, QString* erreur)
     return Disque::SynchroniserFichier(chemin, &raison) || echec(erreur, chemin + QStringLiteral(" : ") + raison);
 }
 
+// The files the server keeps in its program folder: replacing one would break the running
+// server (its log, its locks, its socket) or lose what it holds.
+QStringList fichiersDuServeur(const QString& dossier)
+{
+    const QString base = QDir(dossier).filePath(BaseInterne::NomFichier());
+    return {base,
+            base + QStringLiteral("-wal"),
+            base + QStringLiteral("-shm"),
+            base + QStringLiteral("-journal"),
+            Systeme::InstanceUnique::CheminDansLeDossier(dossier),
+            QDir(dossier).filePath(QStringLiteral("console.sock")),
+            QDir(dossier).filePath(FichierConfiguration::Nom()),
+            DeplacementEnregistre::CheminDans(dossier)};
+}
+
+// Where the copy may be written: a free name, or a regular file that is none of the server's
+// own files, compared by what they are (device and inode) once links are followed, not by
+// name. Empty with the reason when refused; otherwise the path to write, links resolved.
+QString cibleAdmise(const QString& destination, const QString& dossierProgramme, QString* erreur)
+{
+    const QFileInfo demandee(QFileInfo(destination).absoluteFilePath());
+    QString cible = demandee.absoluteFilePath();
+    QString dite = destination;
+    if (demandee.isSymLink()) {
+        cible = demandee.canonicalFilePath();
+        if (cible.isEmpty()) {
+            echec(erreur, destination + QStringLiteral(" est un lien symbolique qui ne mène à aucun fichier"));
+            return QString();
+        }
+        dite = destination + QStringLiteral(" (lien vers ") + cible + QLatin1Char(')');
+    }
+    const QStringList propres = fichiersDuServeur(dossierProgramme);
+    const IdentiteFichier::Description trouvee = IdentiteFichier::Decrire(cible);
+    if (trouvee.Genre == IdentiteFichier::Nature::Absent) {
+        // A free name is one of the server's own only in the program folder itself, however
+        // that folder is reached.
+        const QString dossier = QFileInfo(cible).absolutePath();
+        const QString reel = QFileInfo(dossier).canonicalFilePath();
+        if (!reel.isEmpty())
+            cible = QDir(reel).filePath(QFileInfo(cible).fileName());
+        if (IdentiteFichier::MemeFichier(dossier, dossierProgramme)) {
+            for (const QString& propre : propres) {
+                if (QFileInfo(propre).fileName() == QFileInfo(cible).fileName()) {
+                    echec(erreur,
+                          dite + QStringLiteral(" porte le nom du fichier ") + QFileInfo(propre).fileName()
+                              + QStringLiteral(" du serveur dans son dossier"));
+                    return QString();
+                }
+            }
+        }
+        return cible;
+    }
+    if (trouvee.Genre != IdentiteFichier::Nature::Fichier) {
+        echec(erreur,
+              dite + QStringLiteral(" est ") + IdentiteFichier::TexteNature(trouvee.Genre)
+                  + QStringLiteral(", pas un fichier ordinaire : rien n'y est écrit"));
+        return QString();
+    }
+    for (const QString& propre : propres) {
+        if (IdentiteFichier::Decrire(propre).MemeQue(trouvee)) {
+            echec(erreur,
+                  dite + QStringLiteral(" est le fichier ") + QFileInfo(propre).fileName()
+                      + QStringLiteral(" du serveur (") + propre + QStringLiteral(") : il n'est pas remplacé"));
+            return QString();
+        }
+    }
+    return cible;
+}
+
 } // namespace
 
 bool Sauvegarder(const QString& base, const QString& destination, QString* erreur)
 {
     if (!QFileInfo(base).isFile())
         return echec(erreur, QStringLiteral("base introuvable : ") + base);
-    const QFileInfo cible(destination);
-    if (cible.isDir())
-        return echec(erreur, destination + QStringLiteral(" est un dossier"));
+    const QString admise = cibleAdmise(destination, QFileInfo(base).absolutePath(), erreur);
+    if (admise.isEmpty())
+        return false;
+    const QFileInfo cible(admise);
 
     Connexion source(base, SQLITE_OPEN_READONLY);
     if (!source.Ouverte())

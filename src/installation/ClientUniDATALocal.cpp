@@ -2,6 +2,7 @@
 
 #include "TemoinCommande.h"
 #include "core/Sortie.h"
+#include "platform/Systeme.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,6 +84,7 @@ public:
         processus->setStandardInputFile(QProcess::nullDevice());
         processus->setStandardOutputFile(QProcess::nullDevice());
         processus->setStandardErrorFile(QProcess::nullDevice());
+        Systeme::NeTransmettreQueLesSortiesStandard(*processus);
 
         auto* limite = new QTimer(processus);
         limite->setSingleShot(true);

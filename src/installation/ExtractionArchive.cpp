@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStorageInfo>
+#include <QTimer>
 #include <archive.h>
 #include <archive_entry.h>
 #include <memory>
@@ -75,40 +76,129 @@ QFileDevice::Permissions permissionsDe(mode_t mode)
     return p;
 }
 
-class Extraction
+// One unpacking, a bounded number of bytes per step: the archive stays open between steps,
+// with the entry being written.
+class Deballage
 {
 public:
-    Extraction(archive* a, const QString& racine, qint64 budget, QStringList* anomalies)
-        : m_archive(a), m_racine(racine), m_budget(budget), m_anomalies(anomalies)
+    enum class Avancement
+    {
+        EnCours,
+        Fini
+    };
+
+    Deballage(const QString& archiveZip, const QString& destination, const QString& motDePasse, const Limites& limites,
+              QStringList* anomalies)
+        : m_zip(archiveZip)
+        , m_destination(destination)
+        , m_motDePasse(motDePasse)
+        , m_limites(limites)
+        , m_anomalies(anomalies)
     {
     }
 
-    // False when the archive itself can no longer be read.
-    bool Entree(archive_entry* entree, bool* reussie)
+    // True once finished when every entry was extracted.
+    bool Reussi() const { return m_tout; }
+
+    Avancement Etape()
+    {
+        if (!m_archive && !ouvrir())
+            return finir(false);
+        for (qint64 ecrits = 0; ecrits < OctetsParEtape;) {
+            if (!m_fichier) {
+                archive_entry* entree = nullptr;
+                const int r = archive_read_next_header(m_archive.get(), &entree);
+                if (r == ARCHIVE_EOF)
+                    return finir(m_tout);
+                if (r == ARCHIVE_FATAL || r == ARCHIVE_RETRY) {
+                    ajouter(QStringLiteral("L'archive « ") + m_zip + QStringLiteral(" » est illisible : ")
+                            + QString::fromLocal8Bit(archive_error_string(m_archive.get())));
+                    return finir(false);
+                }
+                if (r == ARCHIVE_FAILED) {
+                    ajouter(QStringLiteral("Une entrée de l'archive est illisible : ")
+                            + QString::fromLocal8Bit(archive_error_string(m_archive.get())));
+                    m_tout = false;
+                    continue;
+                }
+                if (!entree_(entree))
+                    m_tout = false;
+                continue;
+            }
+            qint64 taille = 0;
+            if (!bloc(&taille))
+                return finir(false);
+            ecrits += taille;
+        }
+        return Avancement::EnCours;
+    }
+
+private:
+    Avancement finir(bool reussi)
+    {
+        if (m_fichier)
+            m_fichier->cancelWriting();
+        m_fichier.reset();
+        m_archive.reset();
+        m_tout = reussi;
+        return Avancement::Fini;
+    }
+
+    void ajouter(const QString& texte)
+    {
+        if (m_anomalies)
+            m_anomalies->append(texte);
+    }
+
+    bool ouvrir()
+    {
+        m_racine = QFileInfo(m_destination).canonicalFilePath();
+        if (m_racine.isEmpty() || !QFileInfo(m_racine).isDir()) {
+            ajouter(QStringLiteral("Le dossier de destination « ") + m_destination
+                    + QStringLiteral(" » n'existe pas."));
+            return false;
+        }
+        m_budget = m_limites.EspaceMaximal;
+        if (m_budget < 0)
+            m_budget = qMax<qint64>(0, QStorageInfo(m_racine).bytesAvailable() - m_limites.ReserveDisque);
+        m_archive.reset(archive_read_new());
+        // The central directory is required: an archive cut short is refused, not half read.
+        archive_read_support_format_zip_seekable(m_archive.get());
+        if (!m_motDePasse.isEmpty())
+            archive_read_add_passphrase(m_archive.get(), m_motDePasse.toUtf8().constData());
+        if (archive_read_open_filename(m_archive.get(), QFile::encodeName(m_zip).constData(), 64 * 1024)
+            != ARCHIVE_OK) {
+            ajouter(QStringLiteral("L'archive « ") + m_zip + QStringLiteral(" » ne peut pas être lue : ")
+                    + QString::fromLocal8Bit(archive_error_string(m_archive.get())));
+            m_archive.reset();
+            return false;
+        }
+        return true;
+    }
+
+    // Handles an entry's header: a folder is made, a file is opened for its data. False when
+    // the entry will not be extracted.
+    bool entree_(archive_entry* entree)
     {
         const QString nom = nomEntree(entree);
         const QString relatif = cheminSur(nom);
         if (relatif.isEmpty()) {
-            *reussie = nom.isEmpty() ? false : cheminVide(nom);
-            if (!*reussie)
+            const bool rien = !nom.isEmpty() && cheminVide(nom);
+            if (!rien)
                 signaler(nom, QStringLiteral("refusée : elle sortirait du dossier de destination"));
-            return true;
+            return rien;
         }
         const QString cible = m_racine + QLatin1Char('/') + relatif;
         const mode_t type = archive_entry_filetype(entree);
-        if (type == AE_IFDIR) {
-            *reussie = creerDossier(cible, nom);
-            return true;
-        }
+        if (type == AE_IFDIR)
+            return creerDossier(cible, nom);
         if (type != AE_IFREG || archive_entry_hardlink(entree)) {
-            *reussie = false;
             signaler(nom, QStringLiteral("refusée : seuls les fichiers et les dossiers sont extraits"));
-            return true;
+            return false;
         }
-        return ecrireFichier(entree, nom, cible, reussie);
+        return ouvrirFichier(entree, nom, cible);
     }
 
-private:
     // "./" and the like name the destination itself: nothing to do.
     static bool cheminVide(const QString& nom)
     {
@@ -124,8 +214,7 @@ private:
 
     void signaler(const QString& nom, const QString& raison)
     {
-        if (m_anomalies)
-            m_anomalies->append(QStringLiteral("Entrée « ") + nom + QStringLiteral(" » ") + raison + QLatin1Char('.'));
+        ajouter(QStringLiteral("Entrée « ") + nom + QStringLiteral(" » ") + raison + QLatin1Char('.'));
     }
 
     // Creates the folder one level at a time from the destination down. Each level that
@@ -152,79 +241,137 @@ private:
         return true;
     }
 
-    bool ecrireFichier(archive_entry* entree, const QString& nom, const QString& cible, bool* reussie)
+    bool ouvrirFichier(archive_entry* entree, const QString& nom, const QString& cible)
     {
-        *reussie = false;
         const QFileInfo info(cible);
         if (!creerDossier(info.absolutePath(), nom))
-            return true;
+            return false;
         if (info.isSymLink()) {
             QFile::remove(cible);
         } else if (info.isDir()) {
             signaler(nom, QStringLiteral("non extraite : un dossier porte déjà ce nom"));
-            return true;
+            return false;
         }
-
-        QSaveFile fichier(cible);
-        if (!fichier.open(QIODevice::WriteOnly)) {
-            signaler(nom, QStringLiteral("non extraite : ") + fichier.errorString());
-            return true;
+        auto fichier = std::make_unique<QSaveFile>(cible);
+        if (!fichier->open(QIODevice::WriteOnly)) {
+            signaler(nom, QStringLiteral("non extraite : ") + fichier->errorString());
+            return false;
         }
-        const bool tailleAnnoncee = archive_entry_size_is_set(entree);
-        const qint64 annoncee = archive_entry_size(entree);
-        for (;;) {
-            const void* bloc = nullptr;
-            size_t taille = 0;
-            la_int64_t position = 0;
-            const int r = archive_read_data_block(m_archive, &bloc, &taille, &position);
-            if (r == ARCHIVE_EOF)
-                break;
-            if (r != ARCHIVE_OK) {
-                fichier.cancelWriting();
-                signaler(nom,
-                         QStringLiteral("non extraite : ") + QString::fromLocal8Bit(archive_error_string(m_archive)));
-                return r != ARCHIVE_FATAL;
-            }
-            const qint64 fin = position + static_cast<qint64>(taille);
-            if (tailleAnnoncee && fin > annoncee) {
-                fichier.cancelWriting();
-                signaler(nom,
-                         QStringLiteral("arrêtée : son contenu dépasse la taille annoncée de ")
-                             + QString::number(annoncee) + QStringLiteral(" octets"));
-                return true;
-            }
-            if (m_ecrits + static_cast<qint64>(taille) > m_budget) {
-                fichier.cancelWriting();
-                signaler(nom, QStringLiteral("arrêtée : l'espace disque disponible serait épuisé"));
-                return true;
-            }
-            if (position != fichier.pos() && !fichier.seek(position)) {
-                fichier.cancelWriting();
-                signaler(nom, QStringLiteral("non extraite : ") + fichier.errorString());
-                return true;
-            }
-            if (fichier.write(static_cast<const char*>(bloc), static_cast<qint64>(taille))
-                != static_cast<qint64>(taille)) {
-                fichier.cancelWriting();
-                signaler(nom, QStringLiteral("non extraite : ") + fichier.errorString());
-                return true;
-            }
-            m_ecrits += static_cast<qint64>(taille);
-        }
-        if (!fichier.commit()) {
-            signaler(nom, QStringLiteral("non extraite : ") + fichier.errorString());
-            return true;
-        }
-        QFile::setPermissions(cible, permissionsDe(archive_entry_perm(entree)));
-        *reussie = true;
+        m_fichier = std::move(fichier);
+        m_nom = nom;
+        m_cible = cible;
+        m_tailleAnnoncee = archive_entry_size_is_set(entree);
+        m_annoncee = archive_entry_size(entree);
+        m_permissions = permissionsDe(archive_entry_perm(entree));
         return true;
     }
 
-    archive* m_archive;
-    QString m_racine;
-    qint64 m_budget;
-    qint64 m_ecrits = 0;
+    // The file given up: the entry is not extracted, the archive goes on with the next one.
+    void abandonner(const QString& raison)
+    {
+        m_fichier->cancelWriting();
+        m_fichier.reset();
+        signaler(m_nom, raison);
+        m_tout = false;
+    }
+
+    // Writes the next block of the entry being written, or ends it. False when the archive
+    // itself can no longer be read.
+    bool bloc(qint64* taille)
+    {
+        const void* donnees = nullptr;
+        size_t n = 0;
+        la_int64_t position = 0;
+        const int r = archive_read_data_block(m_archive.get(), &donnees, &n, &position);
+        if (r == ARCHIVE_EOF) {
+            if (!m_fichier->commit()) {
+                const QString raison = m_fichier->errorString();
+                m_fichier.reset();
+                signaler(m_nom, QStringLiteral("non extraite : ") + raison);
+                m_tout = false;
+                return true;
+            }
+            m_fichier.reset();
+            QFile::setPermissions(m_cible, m_permissions);
+            return true;
+        }
+        if (r != ARCHIVE_OK) {
+            abandonner(QStringLiteral("non extraite : ")
+                       + QString::fromLocal8Bit(archive_error_string(m_archive.get())));
+            return r != ARCHIVE_FATAL;
+        }
+        const qint64 fin = position + static_cast<qint64>(n);
+        if (m_tailleAnnoncee && fin > m_annoncee) {
+            abandonner(QStringLiteral("arrêtée : son contenu dépasse la taille annoncée de ")
+                       + QString::number(m_annoncee) + QStringLiteral(" octets"));
+            return true;
+        }
+        if (m_ecrits + static_cast<qint64>(n) > m_budget) {
+            abandonner(QStringLiteral("arrêtée : l'espace disque disponible serait épuisé"));
+            return true;
+        }
+        if (position != m_fichier->pos() && !m_fichier->seek(position)) {
+            abandonner(QStringLiteral("non extraite : ") + m_fichier->errorString());
+            return true;
+        }
+        if (m_fichier->write(static_cast<const char*>(donnees), static_cast<qint64>(n)) != static_cast<qint64>(n)) {
+            abandonner(QStringLiteral("non extraite : ") + m_fichier->errorString());
+            return true;
+        }
+        m_ecrits += static_cast<qint64>(n);
+        *taille = static_cast<qint64>(n);
+        return true;
+    }
+
+    QString m_zip;
+    QString m_destination;
+    QString m_motDePasse;
+    Limites m_limites;
     QStringList* m_anomalies;
+    std::unique_ptr<archive, LibererArchive> m_archive;
+    QString m_racine;
+    qint64 m_budget = 0;
+    qint64 m_ecrits = 0;
+    bool m_tout = true;
+    // The entry being written.
+    std::unique_ptr<QSaveFile> m_fichier;
+    QString m_nom;
+    QString m_cible;
+    bool m_tailleAnnoncee = false;
+    qint64 m_annoncee = 0;
+    QFileDevice::Permissions m_permissions;
+};
+
+// Runs an unpacking from the event loop, a step per turn.
+class DeballageParEtapes : public QObject
+{
+public:
+    DeballageParEtapes(const QString& archiveZip, const QString& destination, const QString& motDePasse,
+                       const Limites& limites, QObject* contexte, std::function<void(bool, const QStringList&)> fin)
+        : QObject(contexte)
+        , m_deballage(archiveZip, destination, motDePasse, limites, &m_anomalies)
+        , m_fin(std::move(fin))
+    {
+        QTimer::singleShot(0, this, [this] { suivante(); });
+    }
+
+private:
+    void suivante()
+    {
+        if (m_deballage.Etape() == Deballage::Avancement::EnCours) {
+            QTimer::singleShot(0, this, [this] { suivante(); });
+            return;
+        }
+        auto fin = std::move(m_fin);
+        const QStringList anomalies = m_anomalies;
+        const bool reussi = m_deballage.Reussi();
+        deleteLater();
+        fin(reussi, anomalies);
+    }
+
+    QStringList m_anomalies;
+    Deballage m_deballage;
+    std::function<void(bool, const QStringList&)> m_fin;
 };
 
 } // namespace
@@ -232,55 +379,15 @@ private:
 bool ExtraireArchive(const QString& archiveZip, const QString& destination, const QString& motDePasse,
                      QStringList* anomalies, const Limites& limites)
 {
-    auto signaler = [anomalies](const QString& texte) {
-        if (anomalies)
-            anomalies->append(texte);
-    };
-    const QString racine = QFileInfo(destination).canonicalFilePath();
-    if (racine.isEmpty() || !QFileInfo(racine).isDir()) {
-        signaler(QStringLiteral("Le dossier de destination « ") + destination + QStringLiteral(" » n'existe pas."));
-        return false;
-    }
-    qint64 budget = limites.EspaceMaximal;
-    if (budget < 0)
-        budget = qMax<qint64>(0, QStorageInfo(racine).bytesAvailable() - limites.ReserveDisque);
+    Deballage deballage(archiveZip, destination, motDePasse, limites, anomalies);
+    while (deballage.Etape() == Deballage::Avancement::EnCours) { }
+    return deballage.Reussi();
+}
 
-    std::unique_ptr<archive, LibererArchive> a(archive_read_new());
-    // The central directory is required: an archive cut short is refused, not half read.
-    archive_read_support_format_zip_seekable(a.get());
-    if (!motDePasse.isEmpty())
-        archive_read_add_passphrase(a.get(), motDePasse.toUtf8().constData());
-    if (archive_read_open_filename(a.get(), QFile::encodeName(archiveZip).constData(), 64 * 1024) != ARCHIVE_OK) {
-        signaler(QStringLiteral("L'archive « ") + archiveZip + QStringLiteral(" » ne peut pas être lue : ")
-                 + QString::fromLocal8Bit(archive_error_string(a.get())));
-        return false;
-    }
-
-    Extraction extraction(a.get(), racine, budget, anomalies);
-    bool tout = true;
-    for (;;) {
-        archive_entry* entree = nullptr;
-        const int r = archive_read_next_header(a.get(), &entree);
-        if (r == ARCHIVE_EOF)
-            break;
-        if (r == ARCHIVE_FATAL || r == ARCHIVE_RETRY) {
-            signaler(QStringLiteral("L'archive « ") + archiveZip + QStringLiteral(" » est illisible : ")
-                     + QString::fromLocal8Bit(archive_error_string(a.get())));
-            return false;
-        }
-        if (r == ARCHIVE_FAILED) {
-            signaler(QStringLiteral("Une entrée de l'archive est illisible : ")
-                     + QString::fromLocal8Bit(archive_error_string(a.get())));
-            tout = false;
-            continue;
-        }
-        bool reussie = false;
-        const bool lisible = extraction.Entree(entree, &reussie);
-        tout = tout && reussie;
-        if (!lisible)
-            return false;
-    }
-    return tout;
+void Extraire(const QString& archiveZip, const QString& destination, const QString& motDePasse, QObject* contexte,
+              std::function<void(bool reussi, const QStringList& anomalies)> fin, const Limites& limites)
+{
+    new DeballageParEtapes(archiveZip, destination, motDePasse, limites, contexte, std::move(fin));
 }
 
 } // namespace ExtractionArchive

@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QObject;
 
 // Unpacking of the zip archives that carry server updates.
 namespace ExtractionArchive {
@@ -22,5 +25,14 @@ struct Limites
 // extracted; each problem is added to `anomalies` when given.
 bool ExtraireArchive(const QString& archive, const QString& destination, const QString& motDePasse,
                      QStringList* anomalies = nullptr, const Limites& limites = Limites());
+
+// The same, a bounded number of bytes per turn of the event loop, so that a large archive never
+// holds up the server: `fin` follows from the event loop (unless `contexte` is destroyed
+// first) with the outcome and the problems met.
+void Extraire(const QString& archive, const QString& destination, const QString& motDePasse, QObject* contexte,
+              std::function<void(bool reussi, const QStringList& anomalies)> fin, const Limites& limites = Limites());
+
+// Bytes written in one step.
+constexpr qint64 OctetsParEtape = 256 * 1024;
 
 } // namespace ExtractionArchive

@@ -205,26 +205,33 @@ void InstallationServeur::InstallerMajServeur(const QString& fichier, const QStr
     Systeme::CreerDossierSiAbsent(serveur);
     Systeme::CreerDossierSiAbsent(dossierVersion);
 
-    // A partly unpacked update is never applied to a database: the update stays pending.
-    QStringList anomalies;
-    if (!ExtractionArchive::ExtraireArchive(archive, dossierVersion, QString(), &anomalies)) {
-        etat.InstallationEnCours = false;
-        m_enCours = false;
-        refuser(MessageExtractionIncomplete(archive, version, anomalies));
-        return;
-    }
-
-    m_fichier = fichier;
-    m_version = version;
-    m_id = idMajAttente;
-    m_installee = false;
-    m_fin = std::move(fin);
-    m_bases.RedemarrageNecessaire = false;
-    QPointer<InstallationServeur> moi(this);
-    m_bases.Lancer(serveur + QLatin1Char('/'), version, [moi](int resultat) {
-        if (moi)
-            moi->apresBases(resultat);
-    });
+    // A step per turn of the event loop. A partly unpacked update is never applied to a
+    // database: the update stays pending.
+    ExtractionArchive::Extraire(archive, dossierVersion, QString(), this,
+                                [this, archive, serveur, fichier, version, idMajAttente,
+                                 fin = std::move(fin)](bool reussi, const QStringList& anomalies) mutable {
+                                    if (!reussi) {
+                                        m_reseau.Etat_().InstallationEnCours = false;
+                                        m_enCours = false;
+                                        Messages::Afficher(nullptr,
+                                                           MessageExtractionIncomplete(archive, version, anomalies));
+                                        emit Terminee(false);
+                                        if (fin)
+                                            fin(false);
+                                        return;
+                                    }
+                                    m_fichier = fichier;
+                                    m_version = version;
+                                    m_id = idMajAttente;
+                                    m_installee = false;
+                                    m_fin = std::move(fin);
+                                    m_bases.RedemarrageNecessaire = false;
+                                    QPointer<InstallationServeur> moi(this);
+                                    m_bases.Lancer(serveur + QLatin1Char('/'), version, [moi](int resultat) {
+                                        if (moi)
+                                            moi->apresBases(resultat);
+                                    });
+                                });
 }
 
 void InstallationServeur::apresBases(int resultat)

@@ -239,14 +239,22 @@ void MiseAJourBases::connecter()
         echec(QStringLiteral("Non Installée"), QStringLiteral("INSTALLMAJ non trouvé"), QStringLiteral("3"));
         return;
     }
-    QString erreur;
-    if (!CopieDossier::Copier(installMaj, QDir(dossier).filePath(QStringLiteral("INSTALLMAJ")), &erreur)) {
-        Sortie::Ecrire(QStringLiteral("Copie de INSTALLMAJ dans la base ") + dossier + QStringLiteral(" impossible (")
-                       + erreur + QStringLiteral(") : la commande LANCEMAJCD n'y est pas lancée."));
-        echec(QStringLiteral("Erreur"), MessageCopieImpossible(), QStringLiteral("2"));
-        return;
-    }
+    // A step per turn of the event loop: a large INSTALLMAJ never holds up the server.
+    CopieDossier::Copier(installMaj, QDir(dossier).filePath(QStringLiteral("INSTALLMAJ")), this,
+                         [this, dossier](bool reussie, const QString& erreur) {
+                             if (!reussie) {
+                                 Sortie::Ecrire(QStringLiteral("Copie de INSTALLMAJ dans la base ") + dossier
+                                                + QStringLiteral(" impossible (") + erreur
+                                                + QStringLiteral(") : la commande LANCEMAJCD n'y est pas lancée."));
+                                 echec(QStringLiteral("Erreur"), MessageCopieImpossible(), QStringLiteral("2"));
+                                 return;
+                             }
+                             lancerCommande(dossier);
+                         });
+}
 
+void MiseAJourBases::lancerCommande(const QString& dossier)
+{
     const QString commande = QStringLiteral("LANCEMAJCD ") + m_dossierBase + QLatin1Char('/') + m_version
         + QLatin1Char(' ') + dossier.left(1) + QStringLiteral(" VIDE ") + dossier;
     m_connexion->Executer(commande, this, [this](IssueCommande issue) { apresCommande(issue); });

@@ -75,6 +75,7 @@ private:
     void apresIdentification(const Identifiants& reponse);
     void suivante();
     void connecter();
+    void lancerCommande(const QString& dossier);
     void apresCommande(IssueCommande issue);
     void ajouter(const QString& etat, const QString& message, const QString& code);
     // A failed database: its report line, then the next database.

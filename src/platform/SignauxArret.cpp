@@ -16,7 +16,8 @@ int g_paire[2] = {-1, -1};
 SignauxArret::SignauxArret(QObject* parent) : QObject(parent)
 {
 #ifdef Q_OS_UNIX
-    if (g_paire[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_paire) != 0)
+    // Close-on-exec: a program started by the server must never be able to stop it.
+    if (g_paire[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_paire) != 0)
         return;
     ::fcntl(g_paire[1], F_SETFL, O_NONBLOCK);
     m_notificateur = new QSocketNotifier(g_paire[0], QSocketNotifier::Read, this);

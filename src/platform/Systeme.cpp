@@ -7,13 +7,17 @@
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -173,9 +177,93 @@ void CreerDossierSiAbsent(const QString& chemin)
         QDir().mkdir(chemin);
 }
 
+#ifdef Q_OS_UNIX
+namespace {
+
+// Runs in the child between fork and exec: system calls only, nothing that allocates or locks.
+// Marked close-on-exec rather than closed, so that the pipe through which the child tells its
+// parent that exec failed still works.
+void garderLesSortiesStandardSeules()
+{
+#if defined(SYS_close_range)
+    constexpr unsigned int kSurExec = 1U << 2; // CLOSE_RANGE_CLOEXEC
+    if (::syscall(SYS_close_range, 3U, ~0U, kSurExec) == 0)
+        return;
+#endif
+    // Kernels before 5.11: every possible descriptor, one at a time.
+    rlimit limite{};
+    long plafond = 65536;
+    if (::getrlimit(RLIMIT_NOFILE, &limite) == 0 && limite.rlim_cur != RLIM_INFINITY)
+        plafond = static_cast<long>(limite.rlim_cur);
+    for (int fd = 3; fd < plafond; ++fd) {
+        const int drapeaux = ::fcntl(fd, F_GETFD);
+        if (drapeaux >= 0 && !(drapeaux & FD_CLOEXEC))
+            ::fcntl(fd, F_SETFD, drapeaux | FD_CLOEXEC);
+    }
+}
+
+} // namespace
+#endif
+
 bool LancerDetache(const QString& programme, const QStringList& arguments)
 {
+#ifdef Q_OS_UNIX
+    // Qt's own detached start lets the program inherit every descriptor: the same double fork,
+    // in its own session, with only standard input, output and error passed on.
+    const QString chemin = programme.contains(QLatin1Char('/')) ? programme : TrouverProgramme(programme);
+    if (chemin.isEmpty())
+        return false;
+    QList<QByteArray> mots{QFile::encodeName(chemin)};
+    for (const QString& argument : arguments)
+        mots.append(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& mot : mots)
+        argv.push_back(mot.data());
+    argv.push_back(nullptr);
+
+    // Closed by a successful exec; carries errno otherwise.
+    int tube[2];
+    if (::pipe2(tube, O_CLOEXEC) != 0)
+        return false;
+    const pid_t enfant = ::fork();
+    if (enfant == 0) {
+        ::setsid();
+        const pid_t petitEnfant = ::fork();
+        if (petitEnfant == 0) {
+            garderLesSortiesStandardSeules();
+            ::execv(argv.front(), argv.data());
+            const int erreur = errno;
+            [[maybe_unused]] const ssize_t n = ::write(tube[1], &erreur, sizeof(erreur));
+            ::_exit(127);
+        }
+        ::_exit(petitEnfant < 0 ? 1 : 0);
+    }
+    ::close(tube[1]);
+    if (enfant < 0) {
+        ::close(tube[0]);
+        return false;
+    }
+    int statut = 0;
+    while (::waitpid(enfant, &statut, 0) < 0 && errno == EINTR) { }
+    int erreur = 0;
+    ssize_t lus = 0;
+    do {
+        lus = ::read(tube[0], &erreur, sizeof(erreur));
+    } while (lus < 0 && errno == EINTR);
+    ::close(tube[0]);
+    return WIFEXITED(statut) && WEXITSTATUS(statut) == 0 && lus == 0;
+#else
     return QProcess::startDetached(programme, arguments);
+#endif
+}
+
+void NeTransmettreQueLesSortiesStandard(QProcess& processus)
+{
+#ifdef Q_OS_UNIX
+    processus.setChildProcessModifier(&garderLesSortiesStandardSeules);
+#else
+    Q_UNUSED(processus);
+#endif
 }
 
 QString TrouverProgramme(const QString& nom)

@@ -6,6 +6,7 @@
 #include <memory>
 
 class QLockFile;
+class QProcess;
 
 // What the operating system provides to the server: single instance, rights, files, programs.
 namespace Systeme {
@@ -69,6 +70,11 @@ void CreerDossierSiAbsent(const QString& chemin);
 
 // Starts a program without waiting for it. False when it could not be started.
 bool LancerDetache(const QString& programme, const QStringList& arguments);
+
+// The program that `processus` starts inherits descriptors 0, 1 and 2 only: none of this
+// program's sockets, database files or locks can be used or kept open by it. Every program
+// the server starts goes through this.
+void NeTransmettreQueLesSortiesStandard(QProcess& processus);
 
 // The program's full path on PATH, or an empty text.
 QString TrouverProgramme(const QString& nom);

@@ -164,9 +164,10 @@ private slots:
 
     // A service that ignores ranges and cuts at alternating points: only bytes beyond the most
     // the file ever held are progress, so going back and forth renews nothing and the retries
-    // run out. And however much each attempt brings, a download has a bounded number of them.
-    // The network client may send a request again by itself when a connection closes early, so
-    // the attempts are counted from the program's own lines rather than from the requests.
+    // run out. A download whose every attempt brings more is never given up for its number of
+    // attempts. The network client may send a request again by itself when a connection closes
+    // early, so the attempts are counted from the program's own lines rather than from the
+    // requests.
     void coupuresVariables()
     {
         LimitesWeb limites = LimitesCourtes();
@@ -187,20 +188,35 @@ private slots:
         QCOMPARE(LignesJournal(), QStringList({Disponible, echec(1001)}));
         QVERIFY(contenuDuDossierMaj().isEmpty());
 
-        // Ranges honoured and a cut every 1000 bytes: each attempt brings enough, the bound ends it.
-        limites.TentativesMax = 4;
+        // Ranges honoured and a cut every 1000 bytes: each of the ten attempts brings more, so
+        // a bound of four attempts without progress never comes into play.
+        limites.TentativesSansProgresMax = 4;
         RequeteWeb::FixerLimites(limites);
         service().PlagesIgnorees = false;
         service().Coupures = {1000};
+        {
+            SortieCapturee sortie;
+            verifier();
+            QVERIFY2(sortie.Contenant(QStringLiteral(" échouée (")).size() >= 9,
+                     qPrintable(sortie.Contenant(QStringLiteral("tentative")).join(QLatin1Char('\n'))));
+        }
+        QCOMPARE(LignesJournal().mid(2), QStringList({Disponible, succes(1001), prisEnCompte(1001)}));
+        QCOMPARE(BancMaj::VersionsEnregistrees(), QVector<qint64>{1001});
+
+        // Without progress, the bound ends the download: the service answers the same 1000 bytes
+        // and cuts, over and over.
+        offrir(1002);
+        service().PlagesIgnorees = true;
+        limites.RelancesMs = QVector<int>(10, 20);
+        RequeteWeb::FixerLimites(limites);
         SortieCapturee sortie;
         verifier();
-        QCOMPARE(sortie.Contenant(QStringLiteral(" échouée (")).size(), 3);
-        const QStringList abandon = sortie.Contenant(QStringLiteral("Mise à jour 1001 non récupérée"));
+        const QStringList abandon = sortie.Contenant(QStringLiteral("Mise à jour 1002 non récupérée"));
         QCOMPARE(abandon.size(), 1);
-        QVERIFY2(abandon.at(0).endsWith(QStringLiteral(" ; abandon après 4 tentatives")), qPrintable(abandon.at(0)));
-        QCOMPARE(LignesJournal().mid(2), QStringList({Disponible, echec(1001)}));
-        QVERIFY(BancMaj::VersionsEnregistrees().isEmpty());
-        QVERIFY(contenuDuDossierMaj().isEmpty());
+        QVERIFY2(abandon.at(0).endsWith(QStringLiteral(" ; abandon après 4 tentatives sans progrès")),
+                 qPrintable(abandon.at(0)));
+        QCOMPARE(LignesJournal().mid(5), QStringList({Disponible, echec(1002)}));
+        QCOMPARE(BancMaj::VersionsEnregistrees(), QVector<qint64>{1001});
     }
 
     void troisIndisponibilitesPuisSucces()

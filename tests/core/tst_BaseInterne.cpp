@@ -151,8 +151,16 @@ private slots:
         BaseInterne::Fermer();
         QVERIFY(BaseInterne::Initialiser(chemin));
         QCOMPARE(TableJournal::Tous().size(), 1);
-        QCOMPARE(BaseInterne::Connexion().tables().size(), 8); // seven tables and sqlite_sequence
+        // The seven tables, the acknowledgements still to come and sqlite_sequence.
+        QCOMPARE(BaseInterne::Connexion().tables().size(), 9);
         QVERIFY(BaseInterne::Connexion().tables().contains(QStringLiteral("MajPoste")));
+
+        // A file of an earlier version, without the program's later table, opens and gains it.
+        BaseInterne::Commande(QStringLiteral("DROP TABLE MajASignaler"));
+        BaseInterne::Fermer();
+        QVERIFY(BaseInterne::Ouvrir(chemin));
+        QVERIFY(BaseInterne::Connexion().tables().contains(QStringLiteral("MajASignaler")));
+        QCOMPARE(TableJournal::Tous().size(), 1);
     }
 
     // The first failed write after a successful one is told to the person; later ones are not,
@@ -207,7 +215,7 @@ private slots:
     }
 
     // A site that copies donnees.db alone, without its log, gets what a check wrote at once, and
-    // everything else a while after the last write.
+    // everything else, whoever wrote it, a while after.
     void fichierSeulAJourApresUnPointDeControle()
     {
         DossierTest dossier;
@@ -230,6 +238,11 @@ private slots:
         QCOMPARE(evenementsDansLaCopie(), 1);
         BaseInterne::FixerDelaiPointDeControle(50);
         QTRY_COMPARE(evenementsDansLaCopie(), 2);
+
+        // A row another program wrote (a console of the service) reaches the file as well.
+        AutreProgramme(dossier.Fichier(BaseInterne::NomFichier()))
+            .Executer(QStringLiteral("INSERT INTO EvtMaj (TypeEvt, MessageEvt) VALUES (0, 'console')"));
+        QTRY_COMPARE(evenementsDansLaCopie(), 3);
         BaseInterne::FixerDelaiPointDeControle(BaseInterne::PointDeControleApresMs);
     }
 

@@ -1,12 +1,15 @@
 #include "core/BaseInterne.h"
+#include "core/DeplacementEnregistre.h"
 #include "core/DeplacementMaj.h"
 #include "core/Etat.h"
 #include "core/Journal.h"
+#include "core/RepriseDeplacement.h"
 #include "core/TableMajDispo.h"
 #include "core/TableParametres.h"
 #include "support/DossierTest.h"
 #include "support/FichiersTest.h"
 #include "support/JournalTest.h"
+#include "support/MontageLie.h"
 #include "support/PetitDisque.h"
 #include "support/Registre.h"
 
@@ -14,6 +17,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -252,6 +256,62 @@ private slots:
                  QStringLiteral("Le nouveau dossier des mises à jour n'a pas pu être enregistré dans les paramètres."));
         QCOMPARE(EntreesDossier(banc.dossier.DossierMaj()), QStringList{QStringLiteral("maj121.zip")});
         QCOMPARE(EntreesDossier(nouveau), QStringList());
+    }
+
+    // The update folder under another path (a symbolic link, a bind mount) is the same folder:
+    // the move is refused before anything moves, and a move recorded so, found at the next
+    // start, removes nothing. Every file stays, with its bytes.
+    void memeDossierSousUnAutreChemin_data()
+    {
+        QTest::addColumn<bool>("montage");
+        QTest::newRow("lien symbolique") << false;
+        QTest::newRow("montage lié") << true;
+    }
+    void memeDossierSousUnAutreChemin()
+    {
+        QFETCH(bool, montage);
+        Banc banc;
+        const QByteArray archive = contenu('a', 30000);
+        banc.maj(121, archive, "documentation");
+        banc.maj(122, "b");
+        const QString ancien = banc.dossier.DossierMaj();
+        std::unique_ptr<MontageLie> montageLie;
+        QString autreChemin = banc.dossier.Fichier(QStringLiteral("lien"));
+        if (montage) {
+            montageLie = std::make_unique<MontageLie>(ancien);
+            if (!montageLie->Indisponible().isEmpty())
+                QSKIP(qPrintable(montageLie->Indisponible()));
+            autreChemin = montageLie->Chemin();
+        } else {
+            QVERIFY(QFile::link(ancien, autreChemin));
+        }
+        const QStringList fichiers{QStringLiteral("121.pdf"), QStringLiteral("maj121.zip"),
+                                   QStringLiteral("maj122.zip")};
+        const auto toutEstLa = [&] {
+            QCOMPARE(EntreesDossier(ancien), fichiers);
+            QCOMPARE(LireFichier(ancien + QStringLiteral("/maj121.zip")), archive);
+            QCOMPARE(LireFichier(ancien + QStringLiteral("/121.pdf")), QByteArray("documentation"));
+            QCOMPARE(LireFichier(ancien + QStringLiteral("/maj122.zip")), QByteArray("b"));
+        };
+
+        QVERIFY(!banc.deplacer(autreChemin));
+        banc.ancienDossierGarde();
+        const QString message = QStringLiteral("Le nouveau dossier « ") + autreChemin
+            + QStringLiteral(" » est le dossier actuel des mises à jour « ") + ancien
+            + QStringLiteral(" » sous un autre chemin : aucun fichier n'a été déplacé.");
+        QCOMPARE(banc.echecs.size(), 1);
+        QCOMPARE(banc.echecs.first().first().toString(), message);
+        toutEstLa();
+        QVERIFY(!QFile::exists(DeplacementEnregistre::Chemin()));
+
+        // A record of such a move, left by a kill once the new path was saved, then a start.
+        QString erreur;
+        const DeplacementEnregistre enregistre{ancien, autreChemin, fichiers};
+        QVERIFY(enregistre.Ecrire(&erreur));
+        QVERIFY(TableParametres::EnregistrerEmplacement(autreChemin));
+        RepriseDeplacement::Reprendre(autreChemin);
+        toutEstLa();
+        QVERIFY(!QFile::exists(DeplacementEnregistre::Chemin()));
     }
 
     // Updates that cannot be read are not "no update": nothing moves and the old folder stays.

@@ -45,13 +45,14 @@ class TstInstallationDifferee : public QObject
         m_differee->Planifier(a(2026, 12, 15, 14, 0, 0), m_fichier, QStringLiteral("512"), QString::number(m_id));
     }
 
-    // One tick at that moment; true when it started the installation.
+    // One tick at that moment; true when it started the installation (which then unpacks the
+    // archive, and asks for the credentials later).
     bool ticA(const QDateTime& moment)
     {
         Horloge::Regler(moment);
-        const int avant = m_personne.demandes;
+        const bool avant = m_installation->EnCours();
         m_differee->Tic();
-        return m_personne.demandes > avant;
+        return !avant && m_installation->EnCours();
     }
 
 private slots:

@@ -3,8 +3,10 @@
 #include "installation/ClientUniDATALocal.h"
 #include "installation/InstallationDifferee.h"
 #include "installation/InstallationServeur.h"
+#include "platform/SignauxArret.h"
 #include "support/ArchiveZipTest.h"
 #include "support/AutreProgramme.h"
+#include "support/Descripteurs.h"
 #include "support/DossierTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/Registre.h"
@@ -325,9 +327,14 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_dossier->Fichier(QStringLiteral("absent"))));
     }
 
+    // The updater is started with the version, and with standard input, output and error
+    // alone among the server's descriptors (its stop pair is open here, as in the server).
     void redemarrageParLeProgrammeDeMiseAJour()
     {
-        ecrireMiseAJourServeur(QStringLiteral("#!/bin/sh\nprintf '%s|' \"$@\" > \"$(dirname \"$0\")/lance.txt\"\n"));
+        SignauxArret arret;
+        ecrireMiseAJourServeur(
+            QStringLiteral("#!/bin/sh\nd=\"$(dirname \"$0\")\"\nls -l /proc/self/fd > \"$d/descripteurs.txt\"\n"
+                           "printf '%s|' \"$@\" > \"$d/lance.txt\"\n"));
         const QString fichier = m_site->CreerArchive(QStringLiteral("515"), true);
         const qint64 id = m_site->MettreEnAttente(QStringLiteral("515"), fichier);
         QSignalSpy fin(m_reseau.get(), &Frm_Reseau::Fin);
@@ -343,6 +350,8 @@ private slots:
         QCOMPARE(m_messages->affiches.last().icone, Icone::Information);
         QTRY_COMPARE_WITH_TIMEOUT(SiteInstallation::Lire(m_dossier->Fichier(QStringLiteral("lance.txt"))),
                                   QByteArray("515|"), 10000);
+        QCOMPARE(DescripteursHerites(m_dossier->Fichier(QStringLiteral("descripteurs.txt"))).join(QStringLiteral(", ")),
+                 QString());
         QCOMPARE(terminee.size(), 0);
     }
 

@@ -3,6 +3,8 @@
 #include "installation/ExtractionArchive.h"
 #include "installation/MiseAJourBases.h"
 #include "installation/TemoinCommande.h"
+#include "platform/SignauxArret.h"
+#include "support/Descripteurs.h"
 #include "support/DossierTest.h"
 #include "support/Registre.h"
 #include "support/SiteInstallation.h"
@@ -112,6 +114,8 @@ private slots:
 
     void rapportDeChaqueSituation()
     {
+        // The server's stop pair is open, as in the running server.
+        SignauxArret arret;
         m_site->Declarer({QStringLiteral("COMPTA"), QStringLiteral("PAIE")});
         m_site->EcrireBases("COMPTA\r\nABSENTE\r\nPAIE\r\nLOIN\r\n");
         m_site->EcrireIni(QByteArray("COMPTA=") + m_site->Base(QStringLiteral("COMPTA")).toUtf8()
@@ -145,6 +149,10 @@ private slots:
                  (m_site->DossierServeur() + QStringLiteral("//512\n/\nVIDE\n") + compta + QLatin1Char('\n')).toUtf8());
         QCOMPARE(SiteInstallation::Lire(compta + QStringLiteral("/dossier.txt")),
                  (compta + QLatin1Char('\n')).toUtf8());
+        // It got standard input, output and error only: neither the internal database nor the
+        // stop pair, through which one byte would stop the server.
+        QCOMPARE(DescripteursHerites(compta + QStringLiteral("/descripteurs.txt")).join(QStringLiteral(", ")),
+                 QString());
         QCOMPARE(SiteInstallation::Lire(compta + QStringLiteral("/INSTALLMAJ/PROGRAMMES/MAJ.TXT")),
                  QByteArray("programme\r\n"));
 

@@ -15,6 +15,7 @@ namespace {
 
 const char* const kCommande = "#!/bin/sh\n"
                               "echo debut >> journal.txt\n"
+                              "ls -l /proc/self/fd > descripteurs.txt\n"
                               "printf '%s\\n' \"$@\" > arguments.txt\n"
                               "pwd > dossier.txt\n"
                               "while [ -e ATTENTE ]; do sleep 0.05; done\n"

@@ -17,10 +17,10 @@ class Etat;
 // (its parent exists), the database server's share with BASES.TXT, quentaris.ini, database
 // folders, and update archives in the update folder. The database-side command of these
 // archives records its arguments in "arguments.txt" of the database folder and writes the
-// version's record, unless the database folder holds a file "REFUS"; while it holds a file
-// "ATTENTE" the command keeps running; with a file "RESTE" it leaves a process running for a
-// minute after its end, its pid in "reste.pid". Each run appends "debut" when it starts and "fin" when
-// it ends to "journal.txt" of the database folder.
+// version's record (and what `ls -l /proc/self/fd` shows in "descripteurs.txt"), unless the database folder holds a
+// file "REFUS"; while it holds a file "ATTENTE" the command keeps running; with a file "RESTE" it leaves a process
+// running for a minute after its end, its pid in "reste.pid". Each run appends "debut" when it starts and "fin" when it
+// ends to "journal.txt" of the database folder.
 class SiteInstallation
 {
 public:

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocalServer>
 #include <QLockFile>
 #include <QMap>
 #include <QProcess>
@@ -27,6 +28,8 @@
 #include <QTimer>
 #include <csignal>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <vector>
 
@@ -384,6 +387,78 @@ private slots:
                      qPrintable(QString::number(lignes)));
             QCOMPARE(lecteur.Valeur(QStringLiteral("SELECT UtilisateurMaj FROM ParamMajInt")), QStringLiteral("61742"));
         }
+
+        // The copy replaces nothing but a regular file of the person's own: each file of the
+        // running server, under its name or through a link or a second name, and whatever is
+        // not a regular file, is refused with the reason and left exactly as it was.
+        const QString tube = sauvegardes.filePath(QStringLiteral("tube"));
+        QCOMPARE(::mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+        QLocalServer prise;
+        QVERIFY(prise.listen(dossier.Fichier(QStringLiteral("console.sock"))));
+        QVERIFY(QDir().mkdir(sauvegardes.filePath(QStringLiteral("dossier"))));
+        QVERIFY(QFile::link(dossier.Fichier(QStringLiteral("donnees.db-wal")),
+                            sauvegardes.filePath(QStringLiteral("lien-wal"))));
+        QVERIFY(QFile::link(tube, sauvegardes.filePath(QStringLiteral("lien-tube"))));
+        QVERIFY(QFile::link(sauvegardes.filePath(QStringLiteral("ailleurs")),
+                            sauvegardes.filePath(QStringLiteral("lien-vide"))));
+        QStringList refusees{dossier.Fichier(BaseInterne::NomFichier()),
+                             dossier.Fichier(QStringLiteral("donnees.db-wal")),
+                             dossier.Fichier(QStringLiteral("donnees.db-shm")),
+                             dossier.Fichier(QStringLiteral("donnees.db-journal")),
+                             dossier.Fichier(QStringLiteral("quentaris-serveur.lock")),
+                             dossier.Fichier(QStringLiteral("console.sock")),
+                             dossier.Fichier(QStringLiteral("configserv.ini")),
+                             dossier.Fichier(QStringLiteral("deplacement-maj.json")),
+                             dossier.Fichier(QStringLiteral("maj/../donnees.db-wal")),
+                             tube,
+                             sauvegardes.filePath(QStringLiteral("dossier")),
+                             sauvegardes.filePath(QStringLiteral("lien-wal")),
+                             sauvegardes.filePath(QStringLiteral("lien-tube")),
+                             sauvegardes.filePath(QStringLiteral("lien-vide"))};
+        const QString secondNom = sauvegardes.filePath(QStringLiteral("second-nom.db"));
+        if (::link(QFile::encodeName(dossier.Fichier(BaseInterne::NomFichier())).constData(),
+                   QFile::encodeName(secondNom).constData())
+            == 0)
+            refusees.append(secondNom);
+        const QString peripherique = sauvegardes.filePath(QStringLiteral("nul"));
+        if (::mknod(QFile::encodeName(peripherique).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+            refusees.append(peripherique);
+        const auto etat = [](const QString& chemin) {
+            struct stat s
+            {
+            };
+            const bool present = ::lstat(QFile::encodeName(chemin).constData(), &s) == 0;
+            return present ? QStringLiteral("%1:%2:%3").arg(s.st_mode).arg(s.st_ino).arg(s.st_size)
+                           : QStringLiteral("absent");
+        };
+        for (const QString& cible : std::as_const(refusees)) {
+            const QString avant = etat(cible);
+            sauvegarde.start(QStringLiteral(QUENTARIS_BINAIRE),
+                             {QStringLiteral("--home"), dossier.Chemin(), QStringLiteral("--sauvegarde"), cible});
+            QVERIFY(sauvegarde.waitForFinished(20000));
+            const QString erreurs = QString::fromUtf8(sauvegarde.readAllStandardError());
+            QVERIFY2(sauvegarde.exitCode() == 1, qPrintable(cible + QStringLiteral(" : ") + erreurs));
+            QVERIFY2(erreurs.startsWith(QStringLiteral("quentaris-serveur : base interne non sauvegardée : ") + cible
+                                        + QLatin1Char(' ')),
+                     qPrintable(erreurs));
+            QCOMPARE(etat(cible), avant);
+        }
+        QVERIFY(EntreesDossier(dossier.Chemin()).filter(QStringLiteral("partiel")).isEmpty());
+        QVERIFY(EntreesDossier(sauvegardes.path()).filter(QStringLiteral("partiel")).isEmpty());
+        QVERIFY(ecrivain.Executer(QStringLiteral("INSERT INTO EvtMaj (TypeEvt, MessageEvt) VALUES (0, 'après')")));
+        QCOMPARE(ecrivain.Valeur(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+        QCOMPARE(serveur.processus.state(), QProcess::Running);
+
+        // Through a link to a regular file of its own, the copy replaces that file.
+        const QString lienCopie = sauvegardes.filePath(QStringLiteral("lien-copie"));
+        QVERIFY(QFile::link(copie, lienCopie));
+        sauvegarde.start(QStringLiteral(QUENTARIS_BINAIRE),
+                         {QStringLiteral("--home"), dossier.Chemin(), QStringLiteral("--sauvegarde"), lienCopie});
+        QVERIFY(sauvegarde.waitForFinished(20000));
+        QVERIFY2(sauvegarde.exitCode() == 0, sauvegarde.readAllStandardError().constData());
+        QVERIFY(QFileInfo(lienCopie).isSymLink());
+        QCOMPARE(AutreProgramme(copie).Valeur(QStringLiteral("SELECT count(*) FROM EvtMaj WHERE MessageEvt = 'après'")),
+                 QStringLiteral("1"));
 
         // A disk too small for the copy: an error, and neither the copy nor a part of it.
         PetitDisque petit(QStringLiteral("64k"));

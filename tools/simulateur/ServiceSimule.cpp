@@ -213,7 +213,8 @@ void ServiceSimule::traiter(ConnexionSimulee* connexion, const Requete& requete)
         }
         connexion->RepondreFichier(fichier, plage);
     } else if (r.Chemin == QLatin1String("/suivimaj/enrtel.php")) {
-        connexion->Repondre(200, texte, Acquittement.toUtf8());
+        if (!AcquittementsRetenus)
+            connexion->Repondre(200, texte, Acquittement.toUtf8());
     } else if (r.Chemin == QLatin1String("/support") || r.Chemin == QLatin1String("/support/")) {
         connexion->Repondre(200, "text/html; charset=UTF-8",
                             "<html><head><title>Télémaintenance QUENTARIS</title></head><body><h1>Télémaintenance "

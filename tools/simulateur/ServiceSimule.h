@@ -80,6 +80,7 @@ public:
     };
     QMap<QString, Redirection> Redirections;
     QString Acquittement = QStringLiteral("OK");
+    bool AcquittementsRetenus = false; // acknowledgements get no answer, their connection stays open
     bool Bavard = false; // writes every request to standard error
 
     struct Requete

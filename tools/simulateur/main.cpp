@@ -63,6 +63,9 @@ int main(int argc, char** argv)
     const QCommandLineOption acquittement(QStringLiteral("acquittement"),
                                           QStringLiteral("Réponse aux accusés de téléchargement."),
                                           QStringLiteral("TEXTE"), QStringLiteral("OK"));
+    const QCommandLineOption acquittementsRetenus(
+        QStringLiteral("retenir-acquittements"),
+        QStringLiteral("Ne répond jamais aux accusés de téléchargement (la connexion reste ouverte)."));
     const QCommandLineOption bavard(QStringLiteral("bavard"), QStringLiteral("Écrit chaque requête reçue."));
     const QCommandLineOption creerDemo(QStringLiteral("creer-demo"),
                                        QStringLiteral("Crée un dossier de mises à jour de démonstration et sort."),
@@ -74,6 +77,7 @@ int main(int argc, char** argv)
     options.addOptions({dossier,        adresse, port,      utilisateur,  motDePasse, refuse,         ecart,
                         statut,         pause,   filet,     sansFin,      coupure,    coupureRepetee, coupures,
                         plagesIgnorees, echecs,  rediriger, acquittement, bavard,     creerDemo,      parametresDemo});
+    options.addOption(acquittementsRetenus);
     options.process(app);
 
     QString erreur;
@@ -128,6 +132,7 @@ int main(int argc, char** argv)
         service.Redirections.insert(champs.at(1), {champs.at(0).toInt(), champs.at(2)});
     }
     service.Acquittement = options.value(acquittement);
+    service.AcquittementsRetenus = options.isSet(acquittementsRetenus);
     service.Bavard = options.isSet(bavard);
     if (!service.Ecouter(QHostAddress(options.value(adresse)), static_cast<quint16>(options.value(port).toUInt()))) {
         std::fprintf(stderr, "écoute impossible sur %s:%s\n", qPrintable(options.value(adresse)),

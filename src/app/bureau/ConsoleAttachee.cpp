@@ -56,6 +56,8 @@ ConsoleAttachee::~ConsoleAttachee()
 {
     delete m_avis;
     Messages::Installer(nullptr);
+    // What this console wrote goes from the log into donnees.db itself before it leaves.
+    BaseInterne::PointDeControle();
 }
 
 QString ConsoleAttachee::MessageServicePerdu()

@@ -1,5 +1,7 @@
 #include "Bureau.h"
 
+#include "platform/Systeme.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -13,6 +15,11 @@ namespace {
 std::function<bool(const QUrl&)>& ouverture()
 {
     static std::function<bool(const QUrl&)> f = [](const QUrl& url) {
+        // The desktop's opener, which Qt would choose too, but started with standard input,
+        // output and error alone: Qt's start passes on every descriptor this program inherited.
+        const QString ouvreur = Systeme::TrouverProgramme(QStringLiteral("xdg-open"));
+        if (!ouvreur.isEmpty())
+            return Systeme::LancerDetache(ouvreur, {QString::fromLatin1(url.toEncoded())});
         return QDesktopServices::openUrl(url);
     };
     return f;
