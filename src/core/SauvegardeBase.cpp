@@ -112,7 +112,7 @@ bool copierVers(const Connexion& source, const QString& chemin, QString* erreur)
 }
 
 // The files the server keeps in its program folder: replacing one would break the running
-// server (its log, its locks, its socket) or lose what it holds.
+// server (its log, its locks, its sockets, the service's mark) or lose what it holds.
 QStringList fichiersDuServeur(const QString& dossier)
 {
     const QString base = QDir(dossier).filePath(BaseInterne::NomFichier());
@@ -121,6 +121,9 @@ QStringList fichiersDuServeur(const QString& dossier)
             base + QStringLiteral("-shm"),
             base + QStringLiteral("-journal"),
             Systeme::InstanceUnique::CheminDansLeDossier(dossier),
+            Systeme::InstanceUnique::CheminVerrouDeSession(dossier),
+            Systeme::InstanceUnique::CheminCanalDeSession(dossier),
+            Systeme::InstanceUnique::CheminMarqueDuService(dossier),
             QDir(dossier).filePath(QStringLiteral("console.sock")),
             QDir(dossier).filePath(FichierConfiguration::Nom()),
             DeplacementEnregistre::CheminDans(dossier)};

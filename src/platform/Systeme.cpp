@@ -34,8 +34,17 @@ InstanceUnique::InstanceUnique(InstanceUnique&&) noexcept = default;
 
 InstanceUnique InstanceUnique::DeSession(const QString& dossierProgramme)
 {
-    return InstanceUnique(
-        Chemin{QDir(DossierDeSession(dossierProgramme)).filePath(QStringLiteral("quentaris-serveur-session.lock"))});
+    return InstanceUnique(Chemin{CheminVerrouDeSession(dossierProgramme)});
+}
+
+QString InstanceUnique::CheminVerrouDeSession(const QString& dossierProgramme)
+{
+    return QDir(DossierDeSession(dossierProgramme)).filePath(QStringLiteral("quentaris-serveur-session.lock"));
+}
+
+QString InstanceUnique::CheminCanalDeSession(const QString& dossierProgramme)
+{
+    return QDir(DossierDeSession(dossierProgramme)).filePath(QStringLiteral("quentaris-serveur-session.sock"));
 }
 
 QString InstanceUnique::DossierDeSession(const QString& dossierProgramme)

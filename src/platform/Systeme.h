@@ -26,6 +26,8 @@ public:
     static InstanceUnique DeSession(const QString& dossierProgramme);
     // Where the session's lock and its channel live.
     static QString DossierDeSession(const QString& dossierProgramme);
+    static QString CheminVerrouDeSession(const QString& dossierProgramme);
+    static QString CheminCanalDeSession(const QString& dossierProgramme);
     // The lock file of a program folder.
     static QString CheminDansLeDossier(const QString& dossier);
     // A live process holds the lock of that program folder.

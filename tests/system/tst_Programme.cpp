@@ -396,6 +396,9 @@ private slots:
         QLocalServer prise;
         QVERIFY(prise.listen(dossier.Fichier(QStringLiteral("console.sock"))));
         QVERIFY(QDir().mkdir(sauvegardes.filePath(QStringLiteral("dossier"))));
+        QFile marque(dossier.Fichier(QStringLiteral("quentaris-service.marque")));
+        QVERIFY(marque.open(QIODevice::WriteOnly));
+        marque.close();
         QVERIFY(QFile::link(dossier.Fichier(QStringLiteral("donnees.db-wal")),
                             sauvegardes.filePath(QStringLiteral("lien-wal"))));
         QVERIFY(QFile::link(tube, sauvegardes.filePath(QStringLiteral("lien-tube"))));
@@ -409,6 +412,7 @@ private slots:
                              dossier.Fichier(QStringLiteral("console.sock")),
                              dossier.Fichier(QStringLiteral("configserv.ini")),
                              dossier.Fichier(QStringLiteral("deplacement-maj.json")),
+                             dossier.Fichier(QStringLiteral("quentaris-service.marque")),
                              dossier.Fichier(QStringLiteral("maj/../donnees.db-wal")),
                              tube,
                              sauvegardes.filePath(QStringLiteral("dossier")),

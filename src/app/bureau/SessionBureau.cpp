@@ -24,8 +24,7 @@ SessionBureau::~SessionBureau()
 
 QString SessionBureau::CheminCanal(const QString& dossierProgramme)
 {
-    return QDir(Systeme::InstanceUnique::DossierDeSession(dossierProgramme))
-        .filePath(QStringLiteral("quentaris-serveur-session.sock"));
+    return Systeme::InstanceUnique::CheminCanalDeSession(dossierProgramme);
 }
 
 bool SessionBureau::Prendre(const QString& dossierProgramme)
