@@ -1,5 +1,6 @@
 #include "console/PreparationApplication.h"
 
+#include "console/commun/EntreeSurBouton.h"
 #include "console/commun/Icones.h"
 #include "console/commun/StyleConsole.h"
 #include "core/Sortie.h"
@@ -18,6 +19,7 @@ bool PreparerApplication()
     QApplication::setWindowIcon(Icones::Serveur());
     if (!dynamic_cast<StyleConsole*>(QApplication::style()))
         QApplication::setStyle(new StyleConsole);
+    EntreeSurBouton::Installer();
     const QLocale francais(QLocale::French, QLocale::France);
     QLocale::setDefault(francais);
 
