@@ -13,6 +13,8 @@
 bool PreparerApplication()
 {
     QApplication::setApplicationName(QStringLiteral("quentaris-serveur"));
+    // The user's configuration (the screens' sizes and places) lives under these names.
+    QApplication::setOrganizationName(QStringLiteral("QUENTARIS"));
     QApplication::setQuitOnLastWindowClosed(false);
     // Windows that carry no icon of their own (message boxes without a parent, Qt's dialogs)
     // show the server's icon in their title bar and in the panel.

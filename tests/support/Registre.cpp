@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -30,6 +31,8 @@ int main(int argc, char** argv)
     // never meets another's.
     QTemporaryDir tmp;
     qputenv("TMPDIR", tmp.path().toLocal8Bit());
+    // The sizes and places the screens remember stay in the run's folder, not the user's.
+    qputenv("XDG_CONFIG_HOME", (tmp.path() + QStringLiteral("/config")).toLocal8Bit());
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
@@ -47,6 +50,8 @@ int main(int argc, char** argv)
     for (const auto& entree : Registre::Tests()) {
         if (!seul.isEmpty() && seul != QLatin1String(entree.nom))
             continue;
+        // Each class starts with screens that remember nothing from another.
+        QSettings().remove(QStringLiteral("Fenetres"));
         std::unique_ptr<QObject> test(entree.creer());
         echecs += QTest::qExec(test.get(), arguments);
         ++lances;

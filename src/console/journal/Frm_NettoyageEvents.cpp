@@ -1,5 +1,6 @@
 #include "console/journal/Frm_NettoyageEvents.h"
 
+#include "console/commun/MemoireFenetre.h"
 #include "core/Horloge.h"
 #include "core/Journal.h"
 #include "core/Messages.h"
@@ -48,6 +49,7 @@ Frm_NettoyageEvents::Frm_NettoyageEvents(QWidget* parent) : QDialog(parent)
     grille->addWidget(m_date, 1, 1);
     grille->addWidget(nettoyer, 2, 0, Qt::AlignRight);
     grille->addWidget(annuler, 2, 1);
+    SeSouvenirDeLaFenetre(this);
 }
 
 void Frm_NettoyageEvents::nettoyer()

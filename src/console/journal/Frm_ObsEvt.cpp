@@ -3,6 +3,7 @@
 #include "console/commun/AmenerDevant.h"
 #include "console/commun/Icones.h"
 #include "console/commun/ListeConfortable.h"
+#include "console/commun/MemoireFenetre.h"
 #include "console/commun/RaccourcisClavier.h"
 #include "console/journal/Frm_DetailEvt.h"
 #include "console/journal/Frm_NettoyageEvents.h"
@@ -108,6 +109,7 @@ Frm_ObsEvt::Frm_ObsEvt(QWidget* parent) : QWidget(parent, Qt::Window)
     colonne->addWidget(m_liste, 1);
     colonne->addLayout(legendes);
     resize(780, 480);
+    SeSouvenirDeLaFenetre(this);
     FermerParEchap(this);
 
     ChargerEvt();

@@ -6,6 +6,7 @@
 #include "console/commun/ChampHeure.h"
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
+#include "console/commun/MemoireFenetre.h"
 #include "console/commun/SaisieHeure.h"
 #include "console/parametres/CadreResponsables.h"
 #include "console/parametres/ChoixDossier.h"
@@ -65,6 +66,7 @@ Frm_Params::Frm_Params(AccesServeur& serveur, QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Serveur de mises à jour QUENTARIS"));
     setWindowIcon(Icones::Serveur());
     construire();
+    SeSouvenirDeLaFenetre(this);
     m_identification->DefinirVerification([this](const QString& utilisateur, const QString& motDePasse,
                                                  QObject* contexte, std::function<void(const QString&)> fin) {
         VerifierIdentifiants(m_serveur.Etat_(), utilisateur, motDePasse, contexte, std::move(fin));

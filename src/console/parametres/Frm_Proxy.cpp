@@ -2,6 +2,7 @@
 
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
+#include "console/commun/MemoireFenetre.h"
 #include "console/commun/RefusSaisie.h"
 #include "core/Chiffrement.h"
 #include "core/Messages.h"
@@ -160,6 +161,7 @@ Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
     ViderZones();
     m_lus = ChargerProxy();
     ActualiserZones();
+    SeSouvenirDeLaFenetre(this);
 }
 
 void Frm_Proxy::ViderZones()

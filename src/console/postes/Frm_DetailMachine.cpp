@@ -4,6 +4,7 @@
 #include "console/commun/Icones.h"
 #include "console/commun/ListeConfortable.h"
 #include "console/commun/ListeIllisible.h"
+#include "console/commun/MemoireFenetre.h"
 #include "core/BaseInterne.h"
 #include "core/TablePostes.h"
 
@@ -82,6 +83,7 @@ Frm_DetailMachine::Frm_DetailMachine(QWidget* parent) : QDialog(parent)
     racine->addWidget(cadre, 1);
     racine->addWidget(fermer, 0, Qt::AlignRight);
     resize(420, 420);
+    SeSouvenirDeLaFenetre(this);
 }
 
 void Frm_DetailMachine::FixerPoste(qint64 idMajPoste, const QString& etat)

@@ -5,6 +5,7 @@
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
 #include "console/commun/ListeConfortable.h"
+#include "console/commun/MemoireFenetre.h"
 #include "console/commun/NonParDefaut.h"
 #include "console/commun/RaccourcisClavier.h"
 #include "core/Messages.h"
@@ -91,6 +92,7 @@ Frm_LstUsers::Frm_LstUsers(AccesServeur& serveur, QWidget* parent) : QWidget(par
     racine->addWidget(m_liste, 1);
     racine->addLayout(bas);
     resize(600, 360);
+    SeSouvenirDeLaFenetre(this);
     FermerParEchap(this);
 
     ChargerUtilisateurs();

@@ -5,6 +5,7 @@
 #include "console/commun/Icones.h"
 #include "console/commun/ListeConfortable.h"
 #include "console/commun/ListeIllisible.h"
+#include "console/commun/MemoireFenetre.h"
 #include "console/commun/NonParDefaut.h"
 #include "console/commun/RaccourcisClavier.h"
 #include "console/postes/Frm_DetailMachine.h"
@@ -111,6 +112,7 @@ Frm_SuiviMAJ::Frm_SuiviMAJ(const AccesServeur& serveur, QWidget* parent)
     racine->addLayout(legende);
     racine->addLayout(boutons);
     resize(640, 400);
+    SeSouvenirDeLaFenetre(this);
     FermerParEchap(this);
 
     ChargerPostes();

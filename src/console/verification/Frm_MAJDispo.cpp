@@ -4,6 +4,7 @@
 #include "console/commun/Icones.h"
 #include "console/commun/ListeConfortable.h"
 #include "console/commun/ListeIllisible.h"
+#include "console/commun/MemoireFenetre.h"
 #include "console/commun/OuvertureBureau.h"
 #include "console/commun/RaccourcisClavier.h"
 #include "core/BaseInterne.h"
@@ -107,6 +108,7 @@ Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
     racine->addWidget(m_liste, 1);
     racine->addLayout(bas);
     resize(720, 380);
+    SeSouvenirDeLaFenetre(this);
     FermerParEchap(this);
 
     ChargerMajDispo();
