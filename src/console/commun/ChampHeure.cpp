@@ -77,7 +77,9 @@ bool ChampHeure::touche(QKeyEvent* touche)
         return true;
     }
     m_boite->setCursorPosition(int(m_boite->text().size()));
-    if (!verdict.raison.isEmpty())
+    if (verdict.raison.isEmpty())
+        EffacerRefus();
+    else
         SignalerRefus(m_boite, verdict.raison);
     return true;
 }

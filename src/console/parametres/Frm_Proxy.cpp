@@ -384,6 +384,7 @@ bool Frm_Proxy::toucheAdresse(int index, QKeyEvent* touche)
         SignalerRefus(b, plusDe254());
         return true;
     }
+    EffacerRefus();
     return false;
 }
 
@@ -419,6 +420,7 @@ bool Frm_Proxy::touchePort(QKeyEvent* touche)
         SignalerRefus(m_port, portHorsLimites());
         return true;
     }
+    EffacerRefus();
     return false;
 }
 
