@@ -1,5 +1,6 @@
 #include "console/PreparationApplication.h"
 
+#include "console/commun/EntreeSurBouton.h"
 #include "console/commun/Icones.h"
 #include "console/commun/StyleConsole.h"
 #include "core/Sortie.h"
@@ -12,12 +13,15 @@
 bool PreparerApplication()
 {
     QApplication::setApplicationName(QStringLiteral("quentaris-serveur"));
+    // The user's configuration (the screens' sizes and places) lives under these names.
+    QApplication::setOrganizationName(QStringLiteral("QUENTARIS"));
     QApplication::setQuitOnLastWindowClosed(false);
     // Windows that carry no icon of their own (message boxes without a parent, Qt's dialogs)
     // show the server's icon in their title bar and in the panel.
     QApplication::setWindowIcon(Icones::Serveur());
     if (!dynamic_cast<StyleConsole*>(QApplication::style()))
         QApplication::setStyle(new StyleConsole);
+    EntreeSurBouton::Installer();
     const QLocale francais(QLocale::French, QLocale::France);
     QLocale::setDefault(francais);
 

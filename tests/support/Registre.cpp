@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -32,6 +33,8 @@ int main(int argc, char** argv)
     qputenv("TMPDIR", tmp.path().toLocal8Bit());
     QTemporaryDir session;
     qputenv("XDG_RUNTIME_DIR", session.path().toLocal8Bit());
+    // The sizes and places the screens remember stay in the run's folder, not the user's.
+    qputenv("XDG_CONFIG_HOME", (tmp.path() + QStringLiteral("/config")).toLocal8Bit());
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
@@ -49,6 +52,8 @@ int main(int argc, char** argv)
     for (const auto& entree : Registre::Tests()) {
         if (!seul.isEmpty() && seul != QLatin1String(entree.nom))
             continue;
+        // Each class starts with screens that remember nothing from another.
+        QSettings().remove(QStringLiteral("Fenetres"));
         std::unique_ptr<QObject> test(entree.creer());
         echecs += QTest::qExec(test.get(), arguments);
         ++lances;

@@ -1,8 +1,10 @@
 #include "console/installation/Frm_DiffereInstall.h"
 
 #include "console/AccesServeur.h"
+#include "console/commun/ChampHeure.h"
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
+#include "console/commun/SaisieHeure.h"
 #include "console/menu/Console.h"
 #include "console/menu/Frm_Menu.h"
 #include "core/Etat.h"
@@ -12,7 +14,6 @@
 #include "installation/InstallationServeur.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,11 +42,10 @@ Frm_DiffereInstall::Frm_DiffereInstall(ServicesInstallation services, QWidget* p
     m_heure = new QLineEdit(QStringLiteral("00:00"));
     m_heure->setObjectName(QStringLiteral("Txt_Heure"));
     m_heure->setEnabled(false);
-    m_heure->setMaxLength(5);
     m_heure->setFixedWidth(60);
     m_heure->setContextMenuPolicy(Qt::NoContextMenu);
     m_heure->setAcceptDrops(false);
-    m_heure->installEventFilter(this);
+    m_champHeure = new ChampHeure(m_heure, ChampHeure::SiVide::Minuit);
 
     Txt_NomFichier = new QLineEdit(this);
     Txt_NomFichier->setObjectName(QStringLiteral("Txt_NomFichier"));
@@ -81,59 +81,6 @@ Frm_DiffereInstall::Frm_DiffereInstall(ServicesInstallation services, QWidget* p
     connect(m_immediate, &QRadioButton::toggled, this, [this](bool coche) { m_heure->setEnabled(!coche); });
     connect(valider, &QPushButton::clicked, this, &Frm_DiffereInstall::valider);
     connect(annuler, &QPushButton::clicked, this, &Frm_DiffereInstall::reject);
-}
-
-bool Frm_DiffereInstall::eventFilter(QObject* objet, QEvent* evenement)
-{
-    if (objet == m_heure) {
-        if (evenement->type() == QEvent::KeyPress)
-            return toucheHeure(static_cast<QKeyEvent*>(evenement));
-        if (evenement->type() == QEvent::FocusOut && m_heure->text().isEmpty())
-            m_heure->setText(QStringLiteral("00:00"));
-    }
-    return QDialog::eventFilter(objet, evenement);
-}
-
-// The typing rules of the time box; true when the key is dropped or handled here. Accepted
-// characters always go to the end of the text.
-bool Frm_DiffereInstall::toucheHeure(QKeyEvent* touche)
-{
-    const int cle = touche->key();
-    if (cle == Qt::Key_Tab || cle == Qt::Key_Backtab || cle == Qt::Key_Return || cle == Qt::Key_Enter
-        || cle == Qt::Key_Escape)
-        return false;
-    const QString texte = m_heure->text();
-    if (cle == Qt::Key_Backspace) {
-        if (texte.size() == 5)
-            m_heure->clear();
-        else
-            m_heure->setText(texte.left(texte.size() - 1));
-        return true;
-    }
-    if (cle == Qt::Key_Left || cle == Qt::Key_Right || cle == Qt::Key_Home || cle == Qt::Key_End)
-        return false;
-    const QString saisi = touche->text();
-    if (texte.size() >= 5 || saisi.size() != 1
-        || (touche->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-        return true;
-    const QChar c = saisi.at(0);
-    if (c == QLatin1Char(':')) {
-        if (!texte.contains(QLatin1Char(':')) && texte.size() >= 2)
-            m_heure->setText(texte + c);
-        return true;
-    }
-    if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-        return true;
-    if (texte.isEmpty() && c > QLatin1Char('2'))
-        return true;
-    if (texte.size() == 1 && QString(texte + c).toInt() > 23)
-        return true;
-    if (texte.size() == 2)
-        m_heure->setText(texte + QLatin1Char(':') + c);
-    else
-        m_heure->setText(texte + c);
-    m_heure->setCursorPosition(m_heure->text().size());
-    return true;
 }
 
 bool Frm_DiffereInstall::PostesOuverts() const
@@ -174,12 +121,15 @@ void Frm_DiffereInstall::demarrerMaintenant()
 
 void Frm_DiffereInstall::planifier()
 {
+    // A begun time is read as leaving the box would complete it ("12:3" is 12:30).
+    m_champHeure->Completer();
     QTime heure;
-    if (!Planification::LireHeure(m_heure->text(), &heure)) {
+    if (!SaisieHeure::EstValide(m_heure->text()) || !Planification::LireHeure(m_heure->text(), &heure)) {
         Messages::Afficher(this,
                            QStringLiteral("L'heure « ") + m_heure->text()
                                + QStringLiteral(" » n'est pas valide : saisissez une heure de 00:00 à 23:59."));
-        m_heure->setFocus();
+        m_heure->setFocus(Qt::OtherFocusReason);
+        m_heure->selectAll();
         return;
     }
     const QDateTime depart = Planification::ProchainDepart(heure, Horloge::Maintenant());

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-class QKeyEvent;
+class ChampHeure;
 class QLineEdit;
 class QRadioButton;
 
@@ -25,11 +25,7 @@ public:
     // tray menu.
     bool PostesOuverts() const;
 
-protected:
-    bool eventFilter(QObject* objet, QEvent* evenement) override;
-
 private:
-    bool toucheHeure(QKeyEvent* touche);
     void valider();
     void demarrerMaintenant();
     void planifier();
@@ -38,4 +34,5 @@ private:
     QRadioButton* m_immediate = nullptr;
     QRadioButton* m_differe = nullptr;
     QLineEdit* m_heure = nullptr;
+    ChampHeure* m_champHeure = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "console/journal/Frm_DetailEvt.h"
 
+#include "console/commun/MemoireFenetre.h"
+
 #include <QClipboard>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -52,6 +54,7 @@ Frm_DetailEvt::Frm_DetailEvt(QWidget* parent) : QDialog(parent)
     grille->addWidget(copier, 3, 1);
     grille->addWidget(fermer, 3, 2);
     resize(520, 320);
+    SeSouvenirDeLaFenetre(this);
 }
 
 void Frm_DetailEvt::Fixer(const QString& horodatage, const QString& message)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 
 class QDateEdit;
@@ -11,8 +12,16 @@ class Frm_NettoyageEvents : public QDialog
 public:
     explicit Frm_NettoyageEvents(QWidget* parent = nullptr);
 
+    // Opens the calendar under the date, for the keyboard.
+    void OuvrirCalendrier();
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
 private:
     void nettoyer();
 
     QDateEdit* m_date = nullptr;
+    QDate m_dateAvant;
+    QWidget* m_deroulant = nullptr; // the calendar's drop-down window, a child of the date
 };

@@ -2,6 +2,8 @@
 
 #include "console/commun/AmenerDevant.h"
 #include "console/commun/Icones.h"
+#include "console/commun/ListeConfortable.h"
+#include "console/commun/MemoireFenetre.h"
 #include "console/commun/RaccourcisClavier.h"
 #include "console/journal/Frm_DetailEvt.h"
 #include "console/journal/Frm_NettoyageEvents.h"
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 #include <QStyle>
 #include <QToolTip>
 #include <QTreeView>
@@ -59,9 +62,14 @@ Frm_ObsEvt::Frm_ObsEvt(QWidget* parent) : QWidget(parent, Qt::Window)
     titre->setFont(police);
 
     m_modele = new ModeleEvenements(this);
+    // A click on a column header sorts on what the column means: dates as dates.
+    auto* tri = new QSortFilterProxyModel(this);
+    tri->setSourceModel(m_modele);
+    tri->setSortRole(ListeConfortable::RoleTri);
+    tri->setSortLocaleAware(true);
     m_liste = new QTreeView(this);
     m_liste->setObjectName(QStringLiteral("Lst_Evt"));
-    m_liste->setModel(m_modele);
+    m_liste->setModel(tri);
     m_liste->setRootIsDecorated(false);
     m_liste->setUniformRowHeights(true);
     m_liste->setItemsExpandable(false);
@@ -74,6 +82,8 @@ Frm_ObsEvt::Frm_ObsEvt(QWidget* parent) : QWidget(parent, Qt::Window)
     m_liste->header()->setSectionResizeMode(0, QHeaderView::Fixed);
     m_liste->header()->resizeSection(0, 26);
     m_liste->header()->resizeSection(1, 170);
+    ListeConfortable::Preparer(m_liste);
+    ListeConfortable::TrierParColonne(m_liste);
     connect(m_liste, &QTreeView::doubleClicked, this, &Frm_ObsEvt::detail);
     OuvrirParEntree(m_liste, [this] { detail(m_liste->currentIndex()); });
     m_liste->viewport()->installEventFilter(this);
@@ -99,6 +109,7 @@ Frm_ObsEvt::Frm_ObsEvt(QWidget* parent) : QWidget(parent, Qt::Window)
     colonne->addWidget(m_liste, 1);
     colonne->addLayout(legendes);
     resize(780, 480);
+    SeSouvenirDeLaFenetre(this);
     FermerParEchap(this);
 
     ChargerEvt();
@@ -123,6 +134,7 @@ Frm_ObsEvt* Frm_ObsEvt::Instance()
 
 void Frm_ObsEvt::ChargerEvt()
 {
+    ListeConfortable::Remplissage remplissage(m_liste);
     const bool lu = m_modele->Charger();
     // A journal that cannot be read is not an empty one, and there is nothing to clean in it.
     m_liste->setFirstColumnSpanned(0, QModelIndex(), !lu);
@@ -136,14 +148,13 @@ void Frm_ObsEvt::detail(const QModelIndex& index)
         return;
     auto* fenetre = new Frm_DetailEvt(this);
     fenetre->setAttribute(Qt::WA_DeleteOnClose);
-    fenetre->Fixer(m_modele->index(index.row(), 1).data().toString(),
-                   m_modele->index(index.row(), 2).data().toString());
+    fenetre->Fixer(index.sibling(index.row(), 1).data().toString(), index.sibling(index.row(), 2).data().toString());
     fenetre->open();
 }
 
 bool Frm_ObsEvt::messageCoupe(int ligne) const
 {
-    const QString message = m_modele->index(ligne, 2).data().toString();
+    const QString message = m_liste->model()->index(ligne, 2).data().toString();
     // The item view leaves this margin on each side of a text.
     const int marges = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_liste) + 1);
     return message.contains(QLatin1Char('\n'))
@@ -158,7 +169,7 @@ bool Frm_ObsEvt::eventFilter(QObject* objet, QEvent* evenement)
     const auto* aide = static_cast<QHelpEvent*>(evenement);
     const QModelIndex index = m_liste->indexAt(aide->pos());
     if (index.isValid() && m_modele->Lisible() && messageCoupe(index.row()))
-        QToolTip::showText(aide->globalPos(), m_modele->index(index.row(), 2).data().toString(), m_liste->viewport(),
+        QToolTip::showText(aide->globalPos(), index.sibling(index.row(), 2).data().toString(), m_liste->viewport(),
                            m_liste->visualRect(index));
     else
         QToolTip::hideText();

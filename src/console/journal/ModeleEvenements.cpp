@@ -1,6 +1,7 @@
 #include "console/journal/ModeleEvenements.h"
 
 #include "console/commun/Icones.h"
+#include "console/commun/ListeConfortable.h"
 #include "core/BaseInterne.h"
 #include "core/Sortie.h"
 
@@ -74,6 +75,12 @@ QVariant ModeleEvenements::data(const QModelIndex& index, int role) const
     switch (role) {
     case RoleIcone:
         return l.Icone;
+    case ListeConfortable::RoleTri:
+        if (index.column() == 0)
+            return l.Icone;
+        if (index.column() == 1)
+            return QString(l.Date + QLatin1Char(' ') + l.Heure);
+        return l.Message;
     case Qt::DecorationRole:
         // An index outside the three pictures shows the information one.
         if (index.column() == 0)

@@ -6,7 +6,8 @@
 
 // The journal as the event viewer lists it, newest first: type icon, "date à heure", message.
 // Anomalies are written in red, warnings in blue. A journal that cannot be read is one row
-// that says so, across the columns (first column spanned), and that cannot be selected.
+// that says so, across the columns (first column spanned), and that cannot be selected. Each
+// column sorts on the type, the stored date and time, or the message.
 class ModeleEvenements : public QAbstractTableModel
 {
     Q_OBJECT

@@ -32,6 +32,22 @@ const int kOrdre[] = {7, -1, 2, 8, 3, 5, 6, -2, 10, 9, 1, 4, 0};
 // The entries alone, as the keyboard goes through them.
 const int kEntreesAffichees[Frm_Menu::NombreEntrees] = {7, 2, 8, 3, 5, 6, 10, 9, 1, 4, 0};
 
+// Why a greyed entry cannot be chosen, in its tooltip.
+QString raisonGrisee(int index)
+{
+    switch (index) {
+    case 0:
+        return QStringLiteral("Impossible tant que des postes sont connectés au serveur (voir « Utilisateurs "
+                              "connectés »).");
+    case 1:
+        return QStringLiteral("L'écran des paramètres est déjà ouvert.");
+    case 10:
+        return QStringLiteral("Le programme telnet n'est pas installé sur ce serveur.");
+    default:
+        return QString();
+    }
+}
+
 QFrame* separateur(const QString& nom)
 {
     auto* ligne = new QFrame;
@@ -268,10 +284,38 @@ void Frm_Menu::keyPressEvent(QKeyEvent* evenement)
         ActionClick(4);
         break;
     default:
-        QDialog::keyPressEvent(evenement);
-        return;
+        if (!choisirParLettre(evenement->text(), evenement->modifiers())) {
+            QDialog::keyPressEvent(evenement);
+            return;
+        }
     }
     evenement->accept();
+}
+
+// As in a menu of the desktop: a letter chooses the one enabled entry whose caption starts with
+// it, or moves the highlight to the next of several.
+bool Frm_Menu::choisirParLettre(const QString& texte, Qt::KeyboardModifiers modificateurs)
+{
+    if (texte.size() != 1 || !texte.at(0).isLetterOrNumber()
+        || (modificateurs & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    const QChar lettre = texte.at(0).toUpper();
+    QList<int> entrees;
+    for (int index : kEntreesAffichees) {
+        const QString legende = Etq_Menu(index)->text();
+        if (Etq_Menu(index)->isEnabled() && Sel_Menu(index)->isEnabled() && !legende.isEmpty()
+            && legende.at(0).toUpper() == lettre)
+            entrees.append(index);
+    }
+    if (entrees.isEmpty())
+        return true;
+    if (entrees.size() == 1) {
+        ActionClick(entrees.first());
+        return true;
+    }
+    const int suivante = (entrees.indexOf(EntreeSurlignee()) + 1) % int(entrees.size());
+    survol(entrees.at(suivante));
+    return true;
 }
 
 int Frm_Menu::entreeDe(QObject* objet) const
@@ -287,6 +331,11 @@ int Frm_Menu::entreeDe(QObject* objet) const
 bool Frm_Menu::eventFilter(QObject* objet, QEvent* evenement)
 {
     const int index = entreeDe(objet);
+    if (index >= 0 && evenement->type() == QEvent::EnabledChange && objet == Etq_Menu(index)) {
+        const QString raison = Etq_Menu(index)->isEnabled() ? QString() : raisonGrisee(index);
+        Etq_Menu(index)->setToolTip(raison);
+        Sel_Menu(index)->setToolTip(raison);
+    }
     if (index >= 0) {
         if (evenement->type() == QEvent::MouseMove) {
             // Consumed here: the window's own handler would clear the highlight.

@@ -10,7 +10,8 @@ class QLabel;
 
 // The tray menu: the count of connected workstations and eleven entries, beside the panel.
 // It takes the keyboard when it opens: Up, Down, Home and End move the highlight over the
-// enabled entries, Return or Space chooses the highlighted one, Escape closes the menu.
+// enabled entries, Return or Space chooses the highlighted one, a letter chooses or moves to
+// the entries starting with it, Escape closes the menu. A greyed entry says why in its tooltip.
 class Frm_Menu : public QDialog
 {
     Q_OBJECT
@@ -56,6 +57,8 @@ private:
     // going round; from none, the first (forwards) or the last (backwards).
     void deplacerSurlignage(int pas);
     int entreeDe(QObject* objet) const;
+    // True when the key was a letter, whether or not an entry starts with it.
+    bool choisirParLettre(const QString& texte, Qt::KeyboardModifiers modificateurs);
 
     Console& m_console;
     QLabel* m_nbPostes = nullptr;

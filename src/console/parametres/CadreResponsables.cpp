@@ -2,6 +2,7 @@
 
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
+#include "console/commun/ListeConfortable.h"
 #include "console/commun/ListeIllisible.h"
 #include "console/commun/NonParDefaut.h"
 #include "console/commun/RaccourcisClavier.h"
@@ -36,6 +37,7 @@ CadreResponsables::CadreResponsables(QWidget* parent)
     m_liste->setHeaderLabels({QStringLiteral("Nom")});
     m_liste->header()->hide();
     m_liste->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListeConfortable::Preparer(m_liste);
     m_nom = Controle<QLineEdit>(QStringLiteral("Txt_Responsable"));
     m_nom->setEnabled(false);
     m_ajouter = bouton(QStringLiteral("Cmd_Ajouter"), QStringLiteral("Ajouter"));
@@ -56,6 +58,7 @@ CadreResponsables::CadreResponsables(QWidget* parent)
 
     connect(m_ajouter, &QPushButton::clicked, this, &CadreResponsables::ajouter);
     connect(m_supprimer, &QPushButton::clicked, this, &CadreResponsables::supprimer);
+    ListeConfortable::SupprimerParTouche(m_liste, m_supprimer);
     connect(m_ok, &QPushButton::clicked, this, &CadreResponsables::valider);
     connect(m_annuler, &QPushButton::clicked, this, &CadreResponsables::DebloquerAjoutResponsable);
     connect(m_liste, &QTreeWidget::itemDoubleClicked, this, &CadreResponsables::modifier);
@@ -73,6 +76,7 @@ CadreResponsables::CadreResponsables(QWidget* parent)
 
 bool CadreResponsables::ChargerResponsables()
 {
+    ListeConfortable::Remplissage remplissage(m_liste);
     BaseInterne::SuiviEchecs lecture;
     const QVector<Responsable> responsables = TableResponsables::Tous();
     if (lecture.Echec()) {

@@ -3,13 +3,16 @@
 #include "acquisition/ServiceMaj.h"
 #include "console/AccesServeur.h"
 #include "console/commun/AnimationAttente.h"
+#include "console/commun/ChampHeure.h"
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
+#include "console/commun/MemoireFenetre.h"
+#include "console/commun/SaisieHeure.h"
 #include "console/parametres/CadreResponsables.h"
 #include "console/parametres/ChoixDossier.h"
 #include "console/parametres/Frm_Proxy.h"
 #include "console/parametres/Frm_TransfertMAJ.h"
-#include "console/parametres/SaisieHeure.h"
+#include "console/parametres/RaisonDossier.h"
 #include "core/Chiffrement.h"
 #include "core/Etat.h"
 #include "core/Messages.h"
@@ -22,12 +25,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkProxyFactory>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
@@ -65,6 +66,7 @@ Frm_Params::Frm_Params(AccesServeur& serveur, QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Serveur de mises à jour QUENTARIS"));
     setWindowIcon(Icones::Serveur());
     construire();
+    SeSouvenirDeLaFenetre(this);
     m_identification->DefinirVerification([this](const QString& utilisateur, const QString& motDePasse,
                                                  QObject* contexte, std::function<void(const QString&)> fin) {
         VerifierIdentifiants(m_serveur.Etat_(), utilisateur, motDePasse, contexte, std::move(fin));
@@ -112,11 +114,8 @@ void Frm_Params::construire()
                             0);
     m_heure = Controle<QLineEdit>(QStringLiteral("Txt_Heure"));
     m_heure->setText(QStringLiteral("22:00"));
-    m_heure->setMaxLength(5);
     m_heure->setFixedWidth(60);
-    // The key rules below shape typing; the validator holds for paste and drop as well.
-    m_heure->setValidator(new QRegularExpressionValidator(SaisieHeure::Motif(), m_heure));
-    m_heure->installEventFilter(this);
+    m_champHeure = new ChampHeure(m_heure, ChampHeure::SiVide::Rester);
     grilleParams->addWidget(m_heure, 1, 1, Qt::AlignLeft);
     grilleParams->addWidget(Controle<QLabel>(QStringLiteral("Label8"), QStringLiteral("Emplacement :")), 2, 0);
     auto* ligneEmplacement = new QHBoxLayout;
@@ -252,39 +251,55 @@ void Frm_Params::resizeEvent(QResizeEvent* evenement)
 
 void Frm_Params::VerifInfos(std::function<void(bool)> fin)
 {
-    m_identification->Verifier([this, fin = std::move(fin)] {
-        bool valide = true;
-        bool unJour = false;
-        for (const QCheckBox* jour : m_jours)
-            unJour = unJour || jour->isChecked();
-        if (!unJour) {
-            Messages::Afficher(this,
-                               QStringLiteral("Vous devez sélectionner au moins un jour dans la semaine pour "
-                                              "vérifier les mises à jour."));
-            valide = false;
-        }
-        if (m_heure->text().isEmpty()) {
-            Messages::Afficher(this,
-                               QStringLiteral("Vous devez saisir une heure à laquelle les mises à jour seront "
-                                              "vérifiées."));
-            valide = false;
-        } else if (!SaisieHeure::EstValide(m_heure->text())) {
-            Messages::Afficher(this,
-                               QStringLiteral("L'heure de vérification \"") + m_heure->text()
-                                   + QStringLiteral("\" est incorrecte : elle doit être de la forme hh:mm, de 00:00 "
-                                                    "à 23:59."));
-            valide = false;
-        }
+    // What is typed here is told before the service is asked; the focus then goes back to the
+    // first field to correct.
+    bool valide = true;
+    QWidget* aCorriger = nullptr;
+    if (std::none_of(m_jours.begin(), m_jours.end(), [](const QCheckBox* jour) { return jour->isChecked(); })) {
+        Messages::Afficher(this,
+                           QStringLiteral("Vous devez sélectionner au moins un jour dans la semaine pour "
+                                          "vérifier les mises à jour."));
+        valide = false;
+        aCorriger = m_jours[0];
+    }
+    m_champHeure->Completer();
+    if (m_heure->text().isEmpty()) {
+        Messages::Afficher(this,
+                           QStringLiteral("Vous devez saisir une heure à laquelle les mises à jour seront "
+                                          "vérifiées."));
+        valide = false;
+        aCorriger = m_heure;
+    } else if (!SaisieHeure::EstValide(m_heure->text())) {
+        Messages::Afficher(this,
+                           QStringLiteral("L'heure de vérification \"") + m_heure->text()
+                               + QStringLiteral("\" est incorrecte : elle doit être de la forme hh:mm, de 00:00 "
+                                                "à 23:59."));
+        valide = false;
+        aCorriger = m_heure;
+    }
+    m_identification->Verifier([this, valide, aCorriger, fin = std::move(fin)]() mutable {
         if (m_utilisateur->text().isEmpty() || m_pass->text().isEmpty() || !m_identification->CompteAccepte()) {
             Messages::Afficher(this,
                                QStringLiteral("Les informations de connexion sont incorrects ou n'ont pas été "
                                               "renseignées !"));
             valide = false;
         }
-        if (valide && (m_emplacement->text().isEmpty() || !QFileInfo(m_emplacement->text()).isDir())) {
-            Messages::Afficher(this,
-                               QStringLiteral("L'emplacement des mises à jour que vous avez saisi est incorrect !"));
-            valide = false;
+        if (valide) {
+            const QString raison = RaisonDossierRefuse(m_emplacement->text());
+            if (!raison.isEmpty()) {
+                Messages::Afficher(this,
+                                   Messages::Joindre(QStringLiteral("L'emplacement des mises à jour que vous avez "
+                                                                    "saisi est incorrect !"),
+                                                     raison));
+                valide = false;
+                aCorriger = m_emplacement;
+            }
+        }
+        // The check locked the screen and took the focus away; wrong identifiers keep theirs.
+        if (aCorriger) {
+            aCorriger->setFocus(Qt::OtherFocusReason);
+            if (auto* boite = qobject_cast<QLineEdit*>(aCorriger))
+                boite->selectAll();
         }
         fin(valide);
     });
@@ -472,54 +487,4 @@ void Frm_Params::attendreResponsable(bool enCours)
         m_jours[i]->setEnabled(!enCours);
     if (!enCours)
         m_ok->setDefault(true);
-}
-
-bool Frm_Params::eventFilter(QObject* objet, QEvent* evenement)
-{
-    if (objet == m_heure) {
-        if (evenement->type() == QEvent::KeyPress)
-            return toucheHeure(static_cast<QKeyEvent*>(evenement));
-        if (evenement->type() == QEvent::FocusOut)
-            m_heure->setText(SaisieHeure::Completer(m_heure->text()));
-    }
-    return QDialog::eventFilter(objet, evenement);
-}
-
-// True when the key is consumed.
-bool Frm_Params::toucheHeure(QKeyEvent* touche)
-{
-    using SaisieHeure::Decision;
-    const QString avant = m_heure->text();
-    const int cle = touche->key();
-    if (cle == Qt::Key_Backspace) {
-        if (SaisieHeure::Retour(avant) == Decision::Vider) {
-            m_heure->clear();
-            return true;
-        }
-        return false;
-    }
-    if (cle == Qt::Key_Tab || cle == Qt::Key_Backtab || cle == Qt::Key_Return || cle == Qt::Key_Enter
-        || cle == Qt::Key_Escape)
-        return false;
-    if (touche->matches(QKeySequence::Paste) || touche->matches(QKeySequence::Cut)
-        || touche->matches(QKeySequence::Undo) || touche->matches(QKeySequence::Redo))
-        return true;
-    const QString texte = touche->text();
-    if (texte.isEmpty() || (touche->modifiers() & Qt::ControlModifier))
-        return false; // moving the caret, copying, selecting
-    switch (SaisieHeure::Caractere(avant, texte.at(0))) {
-    case Decision::Accepter:
-        return false;
-    case Decision::Refuser:
-    case Decision::Vider:
-        return true;
-    case Decision::AjouterDeuxPoints:
-    case Decision::AjouterDeuxPointsPuisAccepter: {
-        const bool accepter = SaisieHeure::Caractere(avant, texte.at(0)) == Decision::AjouterDeuxPointsPuisAccepter;
-        m_heure->setText(avant + QLatin1Char(':'));
-        m_heure->setCursorPosition(int(m_heure->text().size()));
-        return !accepter;
-    }
-    }
-    return true;
 }

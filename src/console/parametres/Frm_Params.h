@@ -9,6 +9,7 @@
 class AccesServeur;
 class AnimationAttente;
 class CadreResponsables;
+class ChampHeure;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -48,7 +49,6 @@ public:
     static bool ProxySystemeActif(const QString& adresse);
 
 protected:
-    bool eventFilter(QObject* objet, QEvent* evenement) override;
     void reject() override;
     void resizeEvent(QResizeEvent* evenement) override;
 
@@ -65,7 +65,6 @@ private:
     void choisirEmplacement();
     void ouvrirProxy();
     void attendreResponsable(bool enCours);
-    bool toucheHeure(QKeyEvent* touche);
     void placerPanneau();
 
     AccesServeur& m_serveur;
@@ -73,6 +72,7 @@ private:
     QGroupBox* m_cadreParams = nullptr;
     std::array<QCheckBox*, 7> m_jours{};
     QLineEdit* m_heure = nullptr;
+    ChampHeure* m_champHeure = nullptr;
     QLineEdit* m_emplacement = nullptr;
     QPushButton* m_choixEmplacement = nullptr;
     CadreIdentification* m_identification = nullptr;

@@ -2,12 +2,15 @@
 
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
+#include "console/commun/MemoireFenetre.h"
+#include "console/commun/RefusSaisie.h"
 #include "core/Chiffrement.h"
 #include "core/Messages.h"
 #include "core/TableParametres.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,6 +23,36 @@
 #include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+const QString& plusDe254()
+{
+    static const QString texte = QStringLiteral("Cette partie de l'adresse IP ne peut pas être supérieure à 254 !");
+    return texte;
+}
+
+const QString& portHorsLimites()
+{
+    static const QString texte = QStringLiteral("Le port du serveur proxy est un nombre de 1 à 65535.");
+    return texte;
+}
+
+// The text a line edit would hold once that character is typed at its caret.
+QString apresFrappe(const QLineEdit* boite, QChar c)
+{
+    QString texte = boite->text();
+    int position = boite->cursorPosition();
+    if (boite->hasSelectedText()) {
+        position = boite->selectionStart();
+        texte.remove(position, boite->selectedText().size());
+    }
+    return texte.insert(position, c);
+}
+
+} // namespace
 
 Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
 {
@@ -57,9 +90,12 @@ Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
         b->setAlignment(Qt::AlignCenter);
         b->installEventFilter(this);
         connect(b, &QLineEdit::textChanged, this, [this, i](const QString& texte) {
-            // A full part moves on to the next box, except while the screen is being filled.
-            if (!W_Charge && i < 3 && texte.size() == 3)
+            // A full part moves on to the next box, except while the screen is being filled. The dot
+            // a person types after it, typing the address in one go, is then taken as said.
+            if (!W_Charge && i < 3 && texte.size() == 3) {
+                m_pointAttendu[static_cast<std::size_t>(i + 1)] = true;
                 m_ip[static_cast<std::size_t>(i + 1)]->setFocus(Qt::OtherFocusReason);
+            }
         });
         m_ip[static_cast<std::size_t>(i)] = b;
         ligneIp->addWidget(b);
@@ -69,6 +105,9 @@ Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
     ligneIp->addStretch(1);
 
     m_port = Controle<QLineEdit>(QStringLiteral("Txt_PortProxy"));
+    m_port->setMaxLength(5);
+    m_port->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), m_port));
+    m_port->installEventFilter(this);
     m_auth = new QCheckBox(QStringLiteral("Le serveur proxy nécessite une identification"));
     m_auth->setObjectName(QStringLiteral("Cac_NecessiteAuth"));
     m_utilisateur = Controle<QLineEdit>(QStringLiteral("Txt_UtilisateurProxy"));
@@ -122,6 +161,7 @@ Frm_Proxy::Frm_Proxy(QWidget* parent) : QDialog(parent)
     ViderZones();
     m_lus = ChargerProxy();
     ActualiserZones();
+    SeSouvenirDeLaFenetre(this);
 }
 
 void Frm_Proxy::ViderZones()
@@ -214,6 +254,8 @@ void Frm_Proxy::enregistrer()
             return;
         }
     }
+    if (!proxyComplet())
+        return;
     Parametres p;
     p.ProxyActifMaj = m_actif->isChecked();
     p.AdresseProxyMaj = AdresseSaisie();
@@ -237,6 +279,31 @@ void Frm_Proxy::enregistrer()
     close();
 }
 
+bool Frm_Proxy::proxyComplet()
+{
+    // A proxy switched off is saved as shown: it is not used.
+    if (!m_actif->isChecked())
+        return true;
+    for (QLineEdit* b : m_ip) {
+        if (b->text().isEmpty()) {
+            Messages::Afficher(this,
+                               QStringLiteral("L'adresse du serveur proxy est incomplète : ses quatre parties "
+                                              "doivent être saisies."));
+            b->setFocus(Qt::OtherFocusReason);
+            return false;
+        }
+    }
+    bool nombre = false;
+    const int port = m_port->text().toInt(&nombre);
+    if (!nombre || port < 1 || port > 65535) {
+        Messages::Afficher(this, portHorsLimites());
+        m_port->setFocus(Qt::OtherFocusReason);
+        m_port->selectAll();
+        return false;
+    }
+    return true;
+}
+
 int Frm_Proxy::indexBoite(QObject* objet) const
 {
     for (int i = 0; i < 4; ++i) {
@@ -248,12 +315,15 @@ int Frm_Proxy::indexBoite(QObject* objet) const
 
 bool Frm_Proxy::eventFilter(QObject* objet, QEvent* evenement)
 {
+    if (objet == m_port && evenement->type() == QEvent::KeyPress)
+        return touchePort(static_cast<QKeyEvent*>(evenement));
     const int index = indexBoite(objet);
     if (index < 0)
         return QDialog::eventFilter(objet, evenement);
     if (evenement->type() == QEvent::KeyPress)
         return toucheAdresse(index, static_cast<QKeyEvent*>(evenement));
     if (evenement->type() == QEvent::FocusOut) {
+        m_pointAttendu[static_cast<std::size_t>(index)] = false;
         // Switching to another application is not leaving the box.
         const Qt::FocusReason raison = static_cast<QFocusEvent*>(evenement)->reason();
         bool& prevue = m_verificationPrevue[static_cast<std::size_t>(index)];
@@ -274,6 +344,7 @@ bool Frm_Proxy::toucheAdresse(int index, QKeyEvent* touche)
 {
     QLineEdit* b = m_ip[static_cast<std::size_t>(index)];
     const int cle = touche->key();
+    const bool pointAttendu = std::exchange(m_pointAttendu[static_cast<std::size_t>(index)], false);
     if (cle == Qt::Key_Backspace) {
         if (b->text().isEmpty() && index > 0) {
             m_ip[static_cast<std::size_t>(index - 1)]->setFocus(Qt::BacktabFocusReason);
@@ -288,18 +359,69 @@ bool Frm_Proxy::toucheAdresse(int index, QKeyEvent* touche)
     }
     if (cle == Qt::Key_Backtab || cle == Qt::Key_Return || cle == Qt::Key_Enter || cle == Qt::Key_Escape)
         return false;
-    if (touche->matches(QKeySequence::Paste) || touche->matches(QKeySequence::Cut)
-        || touche->matches(QKeySequence::Undo) || touche->matches(QKeySequence::Redo))
+    if (touche->matches(QKeySequence::Paste)) {
+        collerAdresse();
+        return true;
+    }
+    if (touche->matches(QKeySequence::Cut) || touche->matches(QKeySequence::Undo)
+        || touche->matches(QKeySequence::Redo))
         return true;
     const QString texte = touche->text();
     if (texte.isEmpty() || (touche->modifiers() & Qt::ControlModifier))
         return false; // moving the caret, copying, selecting
     const QChar c = texte.at(0);
     if (c == QLatin1Char('.') && index < 3) {
+        // Already moved on by a full part.
+        if (pointAttendu && b->text().isEmpty())
+            return true;
         m_ip[static_cast<std::size_t>(index + 1)]->setFocus(Qt::TabFocusReason);
         return true;
     }
-    return !(c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+    if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+        return true;
+    // 255 itself is told when the box is left, as every part above 254.
+    if (apresFrappe(b, c).toInt() > 255) {
+        SignalerRefus(b, plusDe254());
+        return true;
+    }
+    EffacerRefus();
+    return false;
+}
+
+// A whole dotted address pasted into any box fills the four.
+void Frm_Proxy::collerAdresse()
+{
+    const QStringList parties = QGuiApplication::clipboard()->text().trimmed().split(QLatin1Char('.'));
+    const QRegularExpression partie(QStringLiteral("^[0-9]{1,3}$"));
+    if (parties.size() != 4
+        || !std::all_of(parties.begin(), parties.end(), [&](const QString& p) { return partie.match(p).hasMatch(); }))
+        return;
+    W_Charge = true;
+    for (std::size_t i = 0; i < 4; ++i)
+        m_ip[i]->setText(parties.at(int(i)));
+    W_Charge = false;
+    m_ip[3]->setFocus(Qt::OtherFocusReason);
+}
+
+// True when the key is consumed. The port takes digits making a number from 1 to 65535.
+bool Frm_Proxy::touchePort(QKeyEvent* touche)
+{
+    const QString texte = touche->text();
+    if (texte.isEmpty() || (touche->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        || !texte.at(0).isPrint())
+        return false;
+    const QChar c = texte.at(0);
+    if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9'))) {
+        SignalerRefus(m_port, portHorsLimites());
+        return true;
+    }
+    const QString apres = apresFrappe(m_port, c);
+    if (apres.startsWith(QLatin1Char('0')) || apres.toInt() > 65535) {
+        SignalerRefus(m_port, portHorsLimites());
+        return true;
+    }
+    EffacerRefus();
+    return false;
 }
 
 void Frm_Proxy::verifierPartie(int index)
@@ -308,7 +430,7 @@ void Frm_Proxy::verifierPartie(int index)
     if (!isVisible() || b->text().isEmpty() || b->text().toInt() <= 254)
         return;
     QApplication::beep();
-    Messages::Afficher(this, QStringLiteral("Cette partie de l'adresse IP ne peut pas être supérieure à 254 !"));
+    Messages::Afficher(this, plusDe254());
     b->selectAll();
     b->setFocus(Qt::OtherFocusReason);
 }

@@ -4,6 +4,7 @@
 #include <array>
 
 class QCheckBox;
+class QKeyEvent;
 class QGroupBox;
 class QLineEdit;
 class QWidget;
@@ -33,6 +34,11 @@ private:
     void enregistrer();
     int indexBoite(QObject* objet) const;
     bool toucheAdresse(int index, QKeyEvent* touche);
+    bool touchePort(QKeyEvent* touche);
+    void collerAdresse();
+    // Whether an active proxy has its four address parts and a port; if not, says which is
+    // missing and puts the focus there.
+    bool proxyComplet();
     void verifierPartie(int index);
 
     QCheckBox* m_actif = nullptr;
@@ -46,4 +52,6 @@ private:
     bool W_Charge = false;
     bool m_lus = false;
     std::array<bool, 4> m_verificationPrevue{};
+    // The box was entered because the one before it was full.
+    std::array<bool, 4> m_pointAttendu{};
 };

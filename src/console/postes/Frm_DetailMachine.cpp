@@ -2,7 +2,9 @@
 
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
+#include "console/commun/ListeConfortable.h"
 #include "console/commun/ListeIllisible.h"
+#include "console/commun/MemoireFenetre.h"
 #include "core/BaseInterne.h"
 #include "core/TablePostes.h"
 
@@ -66,6 +68,7 @@ Frm_DetailMachine::Frm_DetailMachine(QWidget* parent) : QDialog(parent)
         {QString(), QStringLiteral("Numéro de version"), QStringLiteral("Date d'installation")});
     m_historique->setColumnWidth(0, 24);
     m_historique->setColumnWidth(1, 140);
+    ListeConfortable::Preparer(m_historique);
     auto* dansCadre = new QVBoxLayout(cadre);
     dansCadre->addWidget(m_historique);
 
@@ -80,6 +83,7 @@ Frm_DetailMachine::Frm_DetailMachine(QWidget* parent) : QDialog(parent)
     racine->addWidget(cadre, 1);
     racine->addWidget(fermer, 0, Qt::AlignRight);
     resize(420, 420);
+    SeSouvenirDeLaFenetre(this);
 }
 
 void Frm_DetailMachine::FixerPoste(qint64 idMajPoste, const QString& etat)
@@ -99,6 +103,7 @@ void Frm_DetailMachine::Init()
         m_nom->setText(poste->NomPoste);
         m_adresse->setText(poste->AdresseIPPoste);
     }
+    ListeConfortable::Remplissage remplissage(m_historique);
     BaseInterne::SuiviEchecs lectureHistorique;
     const QVector<LigneHistorique> historique = TablePostes::Historique(id);
     if (lectureHistorique.Echec()) {

@@ -4,6 +4,8 @@
 #include "console/commun/AnimationAttente.h"
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
+#include "console/commun/ListeConfortable.h"
+#include "console/commun/MemoireFenetre.h"
 #include "console/commun/NonParDefaut.h"
 #include "console/commun/RaccourcisClavier.h"
 #include "core/Messages.h"
@@ -57,6 +59,7 @@ Frm_LstUsers::Frm_LstUsers(AccesServeur& serveur, QWidget* parent) : QWidget(par
     m_liste->setColumnWidth(Poste, 130);
     // The connection number is held but not seen.
     m_liste->setColumnHidden(IdWck, true);
+    ListeConfortable::Preparer(m_liste);
 
     m_charge = new QLabel(QStringLiteral("Chargement de la liste des utilisateurs en cours ..."));
     m_charge->setObjectName(QStringLiteral("Etq_Charge"));
@@ -89,6 +92,7 @@ Frm_LstUsers::Frm_LstUsers(AccesServeur& serveur, QWidget* parent) : QWidget(par
     racine->addWidget(m_liste, 1);
     racine->addLayout(bas);
     resize(600, 360);
+    SeSouvenirDeLaFenetre(this);
     FermerParEchap(this);
 
     ChargerUtilisateurs();
@@ -112,6 +116,7 @@ void Frm_LstUsers::AfficherChargement(bool enCours)
 
 void Frm_LstUsers::ChargerUtilisateurs()
 {
+    ListeConfortable::Remplissage remplissage(m_liste);
     m_liste->clear();
     const QIcon icone(Icones::Pastille(QColor(0, 84, 147), QStringLiteral("U")));
     for (const ServeurPostes::Session& session : m_serveur.Sessions()) {

@@ -3,7 +3,9 @@
 #include "console/AccesServeur.h"
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
+#include "console/commun/ListeConfortable.h"
 #include "console/commun/ListeIllisible.h"
+#include "console/commun/MemoireFenetre.h"
 #include "console/commun/NonParDefaut.h"
 #include "console/commun/RaccourcisClavier.h"
 #include "console/postes/Frm_DetailMachine.h"
@@ -13,6 +15,7 @@
 #include "workstations/ProtocolePostes.h"
 
 #include <QHBoxLayout>
+#include <QHostAddress>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -29,6 +32,15 @@ enum Colonne
     Connexion,
     MAC
 };
+
+// An IPv4 address sorts part by part as numbers: 10.0.0.9 before 10.0.0.10.
+QString cleAdresse(const QString& adresse)
+{
+    QHostAddress ip;
+    if (!ip.setAddress(adresse) || ip.protocol() != QAbstractSocket::IPv4Protocol)
+        return adresse;
+    return QStringLiteral("%1").arg(ip.toIPv4Address(), 10, 10, QLatin1Char('0'));
+}
 
 } // namespace
 
@@ -56,6 +68,8 @@ Frm_SuiviMAJ::Frm_SuiviMAJ(const AccesServeur& serveur, QWidget* parent)
     m_liste->setColumnWidth(Version, 120);
     // The hardware address is held but not seen.
     m_liste->setColumnHidden(MAC, true);
+    ListeConfortable::Preparer(m_liste);
+    ListeConfortable::TrierParColonne(m_liste);
     connect(m_liste, &QTreeWidget::itemDoubleClicked, this, &Frm_SuiviMAJ::ouvrirDetail);
     OuvrirParEntree(m_liste, [this] { ouvrirDetail(m_liste->currentItem()); });
 
@@ -84,6 +98,7 @@ Frm_SuiviMAJ::Frm_SuiviMAJ(const AccesServeur& serveur, QWidget* parent)
     auto* fermer = Controle<QPushButton>(QStringLiteral("Cmd_Fermer"), QStringLiteral("Fermer"));
     connect(actualiser, &QPushButton::clicked, this, &Frm_SuiviMAJ::ChargerPostes);
     connect(supprimer, &QPushButton::clicked, this, &Frm_SuiviMAJ::supprimer);
+    ListeConfortable::SupprimerParTouche(m_liste, supprimer);
     connect(fermer, &QPushButton::clicked, this, &QWidget::close);
     auto* boutons = new QHBoxLayout;
     boutons->addStretch(1);
@@ -97,6 +112,7 @@ Frm_SuiviMAJ::Frm_SuiviMAJ(const AccesServeur& serveur, QWidget* parent)
     racine->addLayout(legende);
     racine->addLayout(boutons);
     resize(640, 400);
+    SeSouvenirDeLaFenetre(this);
     FermerParEchap(this);
 
     ChargerPostes();
@@ -123,6 +139,7 @@ void Frm_SuiviMAJ::ChargerPostes()
 {
     // A state computed from a failed read would show a workstation as up to date, or without
     // history: the list then says it cannot be read instead.
+    ListeConfortable::Remplissage remplissage(m_liste);
     BaseInterne::SuiviEchecs lecture;
     const QVector<Poste> postes = TablePostes::Tous();
     m_liste->clear();
@@ -136,7 +153,7 @@ void Frm_SuiviMAJ::ChargerPostes()
             = version ? MajPosteSuivante(QString::number(*version)) : std::optional<QStringList>(QStringList());
         if (lecture.Echec() || !suivantes)
             break;
-        auto* item = new QTreeWidgetItem(m_liste);
+        auto* item = new ListeConfortable::Ligne(m_liste);
         int image = 3;
         QColor couleur(0, 0, 0);
         if (version) {
@@ -146,6 +163,10 @@ void Frm_SuiviMAJ::ChargerPostes()
         }
         item->setIcon(Icone_, Image(image));
         item->setData(Icone_, RoleImage, image);
+        item->setData(Icone_, ListeConfortable::RoleTri, image);
+        item->setData(Adresse, ListeConfortable::RoleTri, cleAdresse(poste.AdresseIPPoste));
+        // Without history, below every version.
+        item->setData(Version, ListeConfortable::RoleTri, qlonglong(version ? *version : -1));
         item->setData(Icone_, Qt::UserRole, poste.IdMajPoste);
         item->setText(Nom, poste.NomPoste);
         item->setText(Adresse, poste.AdresseIPPoste);

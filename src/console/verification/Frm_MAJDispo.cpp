@@ -2,7 +2,9 @@
 
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
+#include "console/commun/ListeConfortable.h"
 #include "console/commun/ListeIllisible.h"
+#include "console/commun/MemoireFenetre.h"
 #include "console/commun/OuvertureBureau.h"
 #include "console/commun/RaccourcisClavier.h"
 #include "core/BaseInterne.h"
@@ -70,6 +72,8 @@ Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
     for (const auto& [colonne, largeur] :
          {std::pair{Environnement, 100}, std::pair{Version, 70}, std::pair{Fichier, 180}, std::pair{DateHeure, 170}})
         m_liste->setColumnWidth(colonne, qMax(largeur, m_liste->header()->sectionSizeHint(colonne)));
+    ListeConfortable::Preparer(m_liste);
+    ListeConfortable::TrierParColonne(m_liste);
     connect(m_liste, &QTreeWidget::currentItemChanged, this, &Frm_MAJDispo::appliquerSelection);
     connect(m_liste, &QTreeWidget::itemClicked, this, &Frm_MAJDispo::appliquerSelection);
 
@@ -104,6 +108,7 @@ Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
     racine->addWidget(m_liste, 1);
     racine->addLayout(bas);
     resize(720, 380);
+    SeSouvenirDeLaFenetre(this);
     FermerParEchap(this);
 
     ChargerMajDispo();
@@ -111,6 +116,13 @@ Frm_MAJDispo::Frm_MAJDispo(QWidget* parent) : QWidget(parent, Qt::Window)
 
 void Frm_MAJDispo::ChargerMajDispo()
 {
+    remplir();
+    appliquerSelection();
+}
+
+void Frm_MAJDispo::remplir()
+{
+    ListeConfortable::Remplissage remplissage(m_liste);
     BaseInterne::SuiviEchecs lecture;
     const QVector<MajDispo> lignes = TableMajDispo::ToutesDecroissant();
     if (lecture.Echec()) {
@@ -128,10 +140,14 @@ void Frm_MAJDispo::ChargerMajDispo()
     }
     m_liste->setEnabled(true);
     for (const MajDispo& maj : lignes) {
-        auto* item = new QTreeWidgetItem(m_liste);
+        auto* item = new ListeConfortable::Ligne(m_liste);
         const bool poste = maj.EnvironnementMaj == 0;
         item->setIcon(Icone_, poste ? imagePoste() : imageServeur());
         item->setData(Icone_, RoleImage, poste ? 1 : 2);
+        item->setData(Icone_, ListeConfortable::RoleTri, poste ? 1 : 2);
+        item->setData(Version, ListeConfortable::RoleTri, qlonglong(maj.NumVersionDispo));
+        item->setData(DateHeure, ListeConfortable::RoleTri,
+                      QString(maj.DateMajDispo + QLatin1Char(' ') + maj.HeureMajDispo));
         item->setText(Environnement, poste ? QStringLiteral("Poste") : QStringLiteral("Serveur"));
         item->setText(Version, QString::number(maj.NumVersionDispo));
         item->setTextAlignment(Version, Qt::AlignCenter);
@@ -142,8 +158,6 @@ void Frm_MAJDispo::ChargerMajDispo()
         if (!maj.DocAssociee)
             item->setForeground(Infos, QColor(255, 0, 0));
     }
-    m_liste->setCurrentItem(m_liste->topLevelItem(0));
-    appliquerSelection();
 }
 
 void Frm_MAJDispo::appliquerSelection()

@@ -19,6 +19,8 @@ public:
     void ChargerMajDispo();
 
 private:
+    // The rows, newest first unless a column was chosen; the first one selected.
+    void remplir();
     void appliquerSelection();
     void visualiserInfos();
 

@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolTip>
 #include <memory>
 
 namespace {
@@ -149,10 +150,14 @@ private slots:
 
         taper(QStringLiteral("08:"));
         QCOMPARE(heure()->text(), QStringLiteral("08:"));
+        // Minutes go from 00 to 59, and a refused key says why.
         taper(QStringLiteral("97"));
-        QCOMPARE(heure()->text(), QStringLiteral("08:97"));
+        QCOMPARE(heure()->text(), QStringLiteral("08:"));
+        QTRY_COMPARE(QToolTip::text(), QStringLiteral("Les minutes vont de 00 à 59."));
+        taper(QStringLiteral("57"));
+        QCOMPARE(heure()->text(), QStringLiteral("08:57"));
         QTest::keyClick(heure(), 'v', Qt::ControlModifier);
-        QCOMPARE(heure()->text(), QStringLiteral("08:97"));
+        QCOMPARE(heure()->text(), QStringLiteral("08:57"));
 
         // Leaving the box empty puts midnight back.
         QTest::keyClick(heure(), Qt::Key_Backspace);
@@ -199,15 +204,26 @@ private slots:
         valider();
         QCOMPARE(m_differee->Plan().Moment(), QDateTime(QDate(2027, 1, 1), QTime(0, 0)));
 
-        // Minutes beyond 59 can be typed but are not a time.
+        // Minutes beyond 59 cannot be typed; a begun time is read as leaving the box completes it.
         m_dialogue->show();
         QTest::keyClick(heure(), Qt::Key_Backspace);
         taper(QStringLiteral("0975"));
+        QCOMPARE(heure()->text(), QStringLiteral("09:5"));
+        m_messages->Repondre(Reponse::Non);
+        valider();
+        QVERIFY(m_messages->Dernier().contains(QStringLiteral(" à 09:50:00.")));
+        // A lone hour digit is no time: told, with the focus back in the box.
+        QTest::keyClick(heure(), Qt::Key_Backspace);
+        QTest::keyClick(heure(), Qt::Key_Backspace);
+        QTest::keyClick(heure(), Qt::Key_Backspace);
+        QTest::keyClick(heure(), Qt::Key_Backspace);
+        taper(QStringLiteral("1"));
         const int avant = m_messages->affiches.size();
         valider();
         QCOMPARE(m_messages->affiches.size(), avant + 1);
         QCOMPARE(m_messages->Dernier(),
-                 QStringLiteral("L'heure « 09:75 » n'est pas valide : saisissez une heure de 00:00 à 23:59."));
+                 QStringLiteral("L'heure « 1 » n'est pas valide : saisissez une heure de 00:00 à 23:59."));
+        QCOMPARE(heure()->selectedText(), QStringLiteral("1"));
         QCOMPARE(m_differee->Plan().Moment(), QDateTime(QDate(2027, 1, 1), QTime(0, 0)));
     }
 

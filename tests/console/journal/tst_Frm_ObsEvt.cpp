@@ -12,6 +12,7 @@
 #include "support/Registre.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QDateEdit>
 #include <QLabel>
@@ -296,7 +297,24 @@ private slots:
                  QStringLiteral("Supprimer les évènements antérieurs à :"));
         auto* date = Enfant<QDateEdit>(nettoyage, "Cal_DateNettoyage");
         QCOMPARE(date->date(), QDate(2024, 12, 9));
-        date->setDate(QDate(2024, 12, 7));
+        // The calendar opens from the keyboard (F4 or Alt+Down), as a drop-down list does; Escape
+        // in it keeps the date, Return takes the day chosen with the arrows.
+        QVERIFY(QTest::qWaitForWindowActive(nettoyage));
+        date->setFocus();
+        QTest::keyClick(date, Qt::Key_Down, Qt::AltModifier);
+        QWidget* calendrier = date->calendarWidget()->window();
+        QTRY_VERIFY(calendrier->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!calendrier->isVisible());
+        QCOMPARE(date->date(), QDate(2024, 12, 9));
+        QTest::keyClick(date, Qt::Key_F4);
+        QTRY_VERIFY(calendrier->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_VERIFY(!calendrier->isVisible());
+        QCOMPARE(date->date(), QDate(2024, 12, 7));
         cliquer(nettoyage, "Cmd_Nettoyer");
         QTRY_COMPARE(f->Lst_Evt()->model()->rowCount(), 1);
         QCOMPARE(f->Lst_Evt()->model()->index(0, 2).data().toString(), QStringLiteral("le 8"));

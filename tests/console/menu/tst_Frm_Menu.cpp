@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QWindow>
 
 namespace {
@@ -198,6 +199,60 @@ private slots:
         touche(Qt::Key_Space);
         QCOMPARE(actions, (QList<int>{3, 8}));
         QTRY_VERIFY(!banc.console.Menu());
+    }
+
+    // Letters, as in a desktop menu: the one enabled entry starting with it is chosen, several
+    // are gone through in turn. A greyed entry says why in its tooltip.
+    void lettresEtEntreesGriseesExpliquees()
+    {
+        CheminProgrammes chemin(false);
+        Banc banc;
+        QList<int> actions;
+        for (int entree : {2, 4, 8, 9})
+            banc.console.DefinirAction(entree, [&actions, entree] { actions.append(entree); });
+        banc.postes.postes = 1;
+        banc.console.FixerParametresOuverts(true);
+        Frm_Menu* menu = banc.ouvrir();
+        QVERIFY(QTest::qWaitForWindowActive(menu));
+        const auto bulle = [menu](int entree) {
+            QWidget* bande = menu->Sel_Menu(entree);
+            const QPoint point(4, bande->height() / 2);
+            QHelpEvent aide(QEvent::ToolTip, point, bande->mapToGlobal(point));
+            QApplication::sendEvent(bande, &aide);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(bulle(0),
+                 QStringLiteral("Impossible tant que des postes sont connectés au serveur (voir « "
+                                "Utilisateurs connectés »)."));
+        QCOMPARE(menu->Etq_Menu(1)->toolTip(), QStringLiteral("L'écran des paramètres est déjà ouvert."));
+        QCOMPARE(menu->Etq_Menu(10)->toolTip(),
+                 QStringLiteral("Le programme telnet n'est pas installé sur ce serveur."));
+        QCOMPARE(menu->Etq_Menu(9)->toolTip(), QString());
+
+        const auto lettre = [&menu](char c) {
+            QTest::keyClick(menu->windowHandle(), c);
+        };
+        for (int attendue : {2, 4, 2}) {
+            lettre('r');
+            QCOMPARE(menu->EntreeSurlignee(), attendue);
+        }
+        // Greyed entries are passed over: "q" does nothing, "t" has Télémaintenance alone.
+        lettre('q');
+        lettre('z');
+        QVERIFY(menu->isVisible());
+        QVERIFY(actions.isEmpty());
+        lettre('T');
+        QCOMPARE(actions, QList<int>{9});
+        QTRY_VERIFY(!banc.console.Menu());
+
+        // Once the workstations have left, the entry is enabled and its tooltip gone.
+        banc.postes.postes = 0;
+        menu = banc.ouvrir();
+        QVERIFY(menu->Etq_Menu(0)->isEnabled());
+        QCOMPARE(menu->Sel_Menu(0)->toolTip(), QString());
+        QVERIFY(QTest::qWaitForWindowActive(menu));
+        lettre('h');
+        QCOMPARE(actions, (QList<int>{9, 8}));
     }
 
     void telnetGriseQuandAbsent()

@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <memory>
 
@@ -98,6 +99,8 @@ class TstFrmParams : public QObject
         QPointer<Frm_Params> ecran;
         QString reponse = QStringLiteral("OK");
         QStringList demandes;
+        // How many messages had been shown when the service was asked.
+        int messagesAvantDemande = -1;
 
         explicit Banc(bool avecParametres)
         {
@@ -107,6 +110,7 @@ class TstFrmParams : public QObject
             ecran->DefinirVerification([this](const QString& utilisateur, const QString& motDePasse, QObject* contexte,
                                               std::function<void(const QString&)> fin) {
                 demandes.append(utilisateur + QLatin1Char('/') + motDePasse);
+                messagesAvantDemande = int(messages.affiches.size());
                 QTimer::singleShot(0, contexte, [this, fin] { fin(reponse); });
             });
             ecran->ChargerParametres();
@@ -134,6 +138,12 @@ class TstFrmParams : public QObject
             heure()->setFocus();
             QTest::keyClicks(heure(), touches);
             return heure()->text();
+        }
+        // Presses OK and waits for the account check to end.
+        void valider() const
+        {
+            cliquer("Cmd_OK");
+            QTRY_VERIFY(!ecran || !ecran->VerificationEnCours());
         }
         // Types, then leaves the box for the folder box.
         QString taperPuisQuitter(const QString& touches) const
@@ -202,6 +212,33 @@ private slots:
         banc.taper(QStringLiteral("223"));
         QTest::keyClick(banc.heure(), Qt::Key_Backspace);
         QCOMPARE(banc.heure()->text(), QStringLiteral("22:"));
+
+        // Every refused key says why beside the box, which keeps the focus: "25:61" cannot
+        // become a time, and what it gives is told at each step.
+        const auto refus = [&banc](const char* touche, const char* texte, const QString& raison) {
+            QToolTip::hideText();
+            QTest::keyClicks(banc.heure(), QLatin1String(touche));
+            QCOMPARE(banc.heure()->text(), QLatin1String(texte));
+            if (raison.isEmpty())
+                QTRY_VERIFY(!QToolTip::isVisible());
+            else
+                QTRY_COMPARE(QToolTip::text(), raison);
+            QVERIFY(banc.heure()->hasFocus());
+        };
+        banc.taper(QString());
+        refus("9", "", QStringLiteral("Les heures vont de 00 à 23. Pour 9 h, tapez 09."));
+        refus("25", "2", QStringLiteral("Les heures vont de 00 à 23."));
+        refus(":", "2", QStringLiteral("Saisissez les deux chiffres de l'heure avant « : » (par exemple 09:30)."));
+        refus("16", "21:", QStringLiteral("Les minutes vont de 00 à 59."));
+        refus("x", "21:", QStringLiteral("L'heure se saisit en chiffres, sous la forme hh:mm (par exemple 09:30)."));
+        refus(":", "21:", QStringLiteral("L'heure ne contient qu'un seul « : »."));
+        refus("1", "21:1", QString());
+        refus("7", "21:17", QString());
+        refus("0", "21:17", QStringLiteral("L'heure est complète : Retour arrière l'efface pour en saisir une autre."));
+        // Typing over a selection replaces it.
+        banc.heure()->selectAll();
+        QTest::keyClicks(banc.heure(), QStringLiteral("0630"));
+        QCOMPARE(banc.heure()->text(), QStringLiteral("06:30"));
     }
 
     void heureCompleteeEnQuittantLaBoite()
@@ -235,12 +272,16 @@ private slots:
         QCOMPARE(banc.heure()->text(), QStringLiteral("06:45"));
 
         // A time that did not come from typing (a stored one, a beginning left as it is).
+        // It is told before the service is asked, and the focus comes back to it, selected.
         for (const char* texte : {"99:99", "1"}) {
             banc.messages.affiches.clear();
             banc.heure()->setText(QLatin1String(texte));
-            banc.cliquer("Cmd_OK");
-            QTRY_COMPARE(banc.messages.Textes(), QStringList{heureIncorrecte(texte)});
+            banc.valider();
+            QCOMPARE(banc.messages.Textes(), QStringList{heureIncorrecte(texte)});
+            QCOMPARE(banc.messagesAvantDemande, 1);
             QVERIFY(banc.ecran->isVisible());
+            QTRY_VERIFY(banc.heure()->hasFocus());
+            QCOMPARE(banc.heure()->selectedText(), QLatin1String(texte));
             QCOMPARE(TableParametres::Lire().HeureVerifMaj, QStringLiteral("22:00"));
         }
     }
@@ -278,6 +319,8 @@ private slots:
         Frm_Proxy* proxy = banc.ecran->findChild<Frm_Proxy*>();
         QVERIFY(proxy);
         proxy->findChild<QCheckBox*>(QStringLiteral("Cac_ActifProxy"))->click();
+        for (int i = 0; i < 4; ++i)
+            proxy->findChild<QLineEdit*>(QStringLiteral("Txt_IP_%1").arg(i))->setText(QStringLiteral("10"));
         proxy->findChild<QLineEdit*>(QStringLiteral("Txt_PortProxy"))->setText(QStringLiteral("3128"));
         QTest::mouseClick(proxy->findChild<QPushButton*>(QStringLiteral("Cmd_OK")), Qt::LeftButton);
         QTRY_VERIFY(!banc.ecran->findChild<Frm_Proxy*>());
@@ -298,7 +341,8 @@ private slots:
         banc.messages.affiches.clear();
         banc.messages.Repondre(Reponse::Non); // to "save the changes?", were it asked
         banc.cliquer("Cmd_Fermer");
-        QTRY_COMPARE(banc.messages.Textes(), QStringList{kEmplacement});
+        QTRY_COMPARE(banc.messages.Textes(),
+                     QStringList{kEmplacement + QStringLiteral("\r\nAucun dossier n'est indiqué.")});
         QVERIFY(banc.ecran && banc.ecran->isVisible());
 
         banc.w<QLineEdit>("Txt_Emplacement")->setText(banc.dossier.DossierMaj());
@@ -321,8 +365,10 @@ private slots:
         banc.jour("Cac_Lundi")->setChecked(false);
         banc.heure()->clear();
         banc.w<QLineEdit>("Txt_Pass")->setText(QStringLiteral("faux"));
-        banc.cliquer("Cmd_OK");
-        QTRY_COMPARE(banc.messages.Textes(), (QStringList{kJour, kHeure, kConnexion}));
+        banc.valider();
+        QCOMPARE(banc.messages.Textes(), (QStringList{kJour, kHeure, kConnexion}));
+        // What is typed here is told before the service is asked.
+        QCOMPARE(banc.messagesAvantDemande, 2);
         for (const auto& m : banc.messages.affiches) {
             QCOMPARE(m.icone, Icone::Exclamation);
             QCOMPARE(m.titre, QStringLiteral("Message QUENTARIS"));
@@ -331,10 +377,17 @@ private slots:
         QCOMPARE(banc.demandes, QStringList{QStringLiteral("61742/faux")});
         QVERIFY(!banc.w<QLabel>("Etq_VerifPasOK")->isHidden());
         QVERIFY(banc.w<QLabel>("Etq_VerifOK")->isHidden());
-        // Wrong identifiers are selected for correction.
-        QCOMPARE(banc.w<QLineEdit>("Txt_Utilisateur")->selectedText(), QStringLiteral("61742"));
+        // The focus goes back to the first field to correct: the time, before the identifiers.
+        QTRY_VERIFY(banc.heure()->hasFocus());
         QVERIFY(banc.ecran->isVisible());
         QVERIFY(!TableParametres::Lire().Existe);
+
+        // With the time given, the wrong identifiers are selected for correction.
+        banc.jour("Cac_Lundi")->setChecked(true);
+        banc.heure()->setText(QStringLiteral("06:00"));
+        banc.valider();
+        QTRY_VERIFY(banc.w<QLineEdit>("Txt_Utilisateur")->hasFocus());
+        QCOMPARE(banc.w<QLineEdit>("Txt_Utilisateur")->selectedText(), QStringLiteral("61742"));
     }
 
     void compteVerifieSelonLaReponse_data()
@@ -430,13 +483,36 @@ private slots:
         QCOMPARE(TableParametres::Lire().HeureVerifMaj, QStringLiteral("22:00"));
     }
 
-    void dossierInexistantRefuse()
+    // A folder refused says why after the message, and the focus goes back to it.
+    void dossierRefuseAvecSaRaison_data()
     {
+        QTest::addColumn<QString>("chemin"); // "@" stands for the program folder
+        QTest::addColumn<QString>("raison");
+        QTest::newRow("vide") << QString() << QStringLiteral("Aucun dossier n'est indiqué.");
+        QTest::newRow("absent") << QStringLiteral("@/absent")
+                                << QStringLiteral("Le dossier « @/absent » n'existe pas.");
+        QTest::newRow("fichier") << QStringLiteral("@/configserv.ini")
+                                 << QStringLiteral("« @/configserv.ini » est un fichier, pas un dossier.");
+        QTest::newRow("sous un fichier")
+            << QStringLiteral("@/configserv.ini/maj")
+            << QStringLiteral("Le chemin « @/configserv.ini/maj » passe par un fichier qui n'est pas un dossier.");
+        QTest::newRow("relatif") << QStringLiteral("maj")
+                                 << QStringLiteral("Le chemin « maj » doit partir de la racine (commencer par /).");
+    }
+    void dossierRefuseAvecSaRaison()
+    {
+        QFETCH(QString, chemin);
+        QFETCH(QString, raison);
         Banc banc(true);
-        banc.w<QLineEdit>("Txt_Emplacement")->setText(banc.dossier.Fichier(QStringLiteral("absent")));
-        banc.cliquer("Cmd_OK");
-        QTRY_COMPARE(banc.messages.Textes(), QStringList{kEmplacement});
+        const QString dossier = banc.dossier.Chemin();
+        chemin.replace(QLatin1Char('@'), dossier);
+        raison.replace(QLatin1Char('@'), dossier);
+        banc.w<QLineEdit>("Txt_Emplacement")->setText(chemin);
+        banc.valider();
+        QCOMPARE(banc.messages.Textes(), QStringList{kEmplacement + QStringLiteral("\r\n") + raison});
         QVERIFY(banc.ecran->isVisible());
+        QTRY_VERIFY(banc.w<QLineEdit>("Txt_Emplacement")->hasFocus());
+        QCOMPARE(TableParametres::Lire().EmplacementMaj, banc.dossier.DossierMaj());
     }
 
     void enregistrementSansLigne()
@@ -778,6 +854,21 @@ private slots:
         banc.cliquer("Cmd_Supprimer");
         QCOMPARE(banc.messages.affiches.size(), 1);
         QCOMPARE(TableResponsables::Compte(), 1);
+        // The Delete key on the list is "Supprimer", its question included.
+        liste->setFocus();
+        banc.messages.Repondre(Reponse::Non);
+        touche(Qt::Key_Delete);
+        QCOMPARE(banc.messages.affiches.size(), 2);
+        QCOMPARE(banc.messages.affiches.last().boutons, Boutons::OuiNon);
+        QCOMPARE(TableResponsables::Compte(), 1);
+        // Return on a focused button presses that button, not the screen's default "OK".
+        banc.w<QPushButton>("Cmd_Ajouter")->setFocus();
+        touche(Qt::Key_Return);
+        QVERIFY(boite->isEnabled() && boite->hasFocus());
+        banc.w<QPushButton>("Cmd_AnnulerResp")->setFocus();
+        touche(Qt::Key_Return);
+        QVERIFY(!boite->isEnabled());
+        QVERIFY(banc.demandes.isEmpty());
 
         touche(Qt::Key_Escape);
         QVERIFY(banc.ecran && banc.ecran->isVisible());
@@ -785,7 +876,7 @@ private slots:
         touche(Qt::Key_Return);
         QTRY_VERIFY(!banc.ecran);
         QCOMPARE(banc.demandes.size(), 1);
-        QCOMPARE(banc.messages.affiches.size(), 1);
+        QCOMPARE(banc.messages.affiches.size(), 2);
     }
 
     // An empty name is stored nowhere; a name the database refuses stays in its open box.

@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 #include <QWindow>
 
 namespace {
@@ -111,6 +112,9 @@ private slots:
         Banc banc(&ligne);
         banc.activer();
         QTest::keyClicks(banc.ip(0), QStringLiteral("10"));
+        for (int i = 1; i < 4; ++i)
+            banc.ip(i)->setText(QStringLiteral("1"));
+        banc.w<QLineEdit>(QStringLiteral("Txt_PortProxy"))->setText(QStringLiteral("8080"));
         QVERIFY(BaseInterne::Commande(QStringLiteral("PRAGMA query_only = ON")));
         QTest::mouseClick(banc.w<QPushButton>(QStringLiteral("Cmd_OK")), Qt::LeftButton);
         QVERIFY(BaseInterne::Commande(QStringLiteral("PRAGMA query_only = OFF")));
@@ -224,7 +228,7 @@ private slots:
         QCOMPARE(banc.messages.affiches.size(), 1);
         // The last box is checked when it is left too.
         banc.ip(3)->setFocus();
-        QTest::keyClicks(banc.ip(3), QStringLiteral("300"));
+        QTest::keyClicks(banc.ip(3), QStringLiteral("255"));
         banc.w<QLineEdit>(QStringLiteral("Txt_PortProxy"))->setFocus();
         QTRY_COMPARE(banc.messages.affiches.size(), 2);
         QTRY_VERIFY(banc.ip(3)->hasFocus());
@@ -234,6 +238,63 @@ private slots:
         QVERIFY(banc.ecran && banc.ecran->isVisible());
         QTRY_VERIFY(banc.ip(3)->hasFocus());
         QVERIFY(!TableParametres::Lire().Existe);
+    }
+
+    // An address typed in one go, dots included, fills the four boxes; a part above 255 and a
+    // port outside 1 to 65535 cannot be typed, and say why. OK keeps an active proxy without
+    // its whole address or a port from being saved, and puts the focus where it is missing.
+    void adresseDUnTraitEtPortBorne()
+    {
+        Banc banc;
+        banc.activer();
+        auto* port = banc.w<QLineEdit>(QStringLiteral("Txt_PortProxy"));
+        const auto tapeDansLaFenetre = [](const QString& touches) {
+            for (const QChar c : touches)
+                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        };
+        banc.ip(0)->setFocus();
+        tapeDansLaFenetre(QStringLiteral("192.168.1.300"));
+        QCOMPARE(banc.parties(), Textes({"192", "168", "1", "30"}));
+        QTRY_COMPARE(QToolTip::text(), kPlus254);
+        QVERIFY(banc.ip(3)->hasFocus());
+        QVERIFY(banc.messages.affiches.isEmpty());
+
+        port->setFocus();
+        tapeDansLaFenetre(QStringLiteral("99999"));
+        QCOMPARE(port->text(), QStringLiteral("9999"));
+        QTRY_COMPARE(QToolTip::text(), QStringLiteral("Le port du serveur proxy est un nombre de 1 à 65535."));
+        port->clear();
+        tapeDansLaFenetre(QStringLiteral("0a65535"));
+        QCOMPARE(port->text(), QStringLiteral("65535"));
+
+        const auto ok = [&banc] {
+            QTest::mouseClick(banc.w<QPushButton>(QStringLiteral("Cmd_OK")), Qt::LeftButton);
+        };
+        banc.ip(2)->clear();
+        ok();
+        QCOMPARE(
+            banc.messages.Dernier(),
+            QStringLiteral("L'adresse du serveur proxy est incomplète : ses quatre parties doivent être saisies."));
+        QTRY_VERIFY(banc.ip(2)->hasFocus());
+        banc.ip(2)->setText(QStringLiteral("1"));
+        for (const char* mauvais : {"", "0", "70000"}) {
+            port->setText(QLatin1String(mauvais));
+            ok();
+            QCOMPARE(banc.messages.Dernier(), QStringLiteral("Le port du serveur proxy est un nombre de 1 à 65535."));
+            QTRY_VERIFY(port->hasFocus());
+        }
+        QVERIFY(!TableParametres::Lire().Existe);
+
+        // A whole address pasted into one box fills the four.
+        QGuiApplication::clipboard()->setText(QStringLiteral(" 10.20.30.40 "));
+        banc.ip(1)->setFocus();
+        QTest::keyClick(banc.ip(1), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(banc.parties(), Textes({"10", "20", "30", "40"}));
+        port->setText(QStringLiteral("3128"));
+        ok();
+        QTRY_VERIFY(banc.ecran.isNull());
+        QCOMPARE(TableParametres::LireLigne1().AdresseProxyMaj, QStringLiteral("10.20.30.40"));
+        QCOMPARE(TableParametres::LireLigne1().PortProxyMaj, QStringLiteral("3128"));
     }
 
     void enregistrementSansLigneDonneLaLigne1()

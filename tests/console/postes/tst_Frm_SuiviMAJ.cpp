@@ -157,7 +157,9 @@ private slots:
         Banc banc;
         const qint64 id = poste("PC01", "10.0.0.5", {{121, QDate(2026, 2, 5)}});
         banc.ouvrir();
-        // Nothing selected: nothing to delete.
+        // The list opens on its first row; with nothing selected, there is nothing to delete.
+        QVERIFY(banc.liste()->topLevelItem(0)->isSelected());
+        banc.liste()->clearSelection();
         banc.cliquer("Cmd_Supprimer");
         QVERIFY(banc.messages.affiches.isEmpty());
         banc.choisir(0);
