@@ -74,6 +74,7 @@ private slots:
         QTest::addColumn<QString>("nom");
         QTest::newRow("paramètres") << 1 << QStringLiteral("Frm_Params");
         QTest::newRow("suivi") << 3 << QStringLiteral("Frm_SuiviMAJ");
+        QTest::newRow("en attente") << 5 << QStringLiteral("Frm_MAJAttente");
         QTest::newRow("journal") << 6 << QStringLiteral("Frm_ObsEvt");
         QTest::newRow("utilisateurs") << 7 << QStringLiteral("Frm_LstUsers");
         QTest::newRow("téléchargements") << 8 << QStringLiteral("Frm_MAJDispo");

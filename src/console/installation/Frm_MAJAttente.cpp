@@ -2,7 +2,9 @@
 
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
+#include "console/commun/ListeConfortable.h"
 #include "console/commun/ListeIllisible.h"
+#include "console/commun/MemoireFenetre.h"
 #include "console/commun/OuvertureBureau.h"
 #include "console/commun/RaccourcisClavier.h"
 #include "console/installation/Frm_DiffereInstall.h"
@@ -62,6 +64,8 @@ Frm_MAJAttente::Frm_MAJAttente(ServicesInstallation services, QWidget* parent)
     m_liste->setColumnWidth(DateAjout, 90);
     m_liste->setColumnWidth(Infos, 90);
     m_liste->setColumnHidden(NomFichier, true);
+    // Never sorted: the rows stay in their order of arrival, the order of installation.
+    ListeConfortable::Preparer(m_liste);
 
     auto* actualiser = new QPushButton(QStringLiteral("Actualiser"));
     actualiser->setObjectName(QStringLiteral("Cmd_Actualiser"));
@@ -84,6 +88,7 @@ Frm_MAJAttente::Frm_MAJAttente(ServicesInstallation services, QWidget* parent)
     racine->addWidget(m_liste, 1);
     racine->addLayout(boutons);
     resize(620, 340);
+    SeSouvenirDeLaFenetre(this);
     FermerParEchap(this);
 
     connect(actualiser, &QPushButton::clicked, this, &Frm_MAJAttente::ChargerMajEnAttente);

@@ -2,6 +2,8 @@
 
 #include "console/commun/Controles.h"
 #include "console/commun/Icones.h"
+#include "console/commun/ListeConfortable.h"
+#include "console/commun/MemoireFenetre.h"
 #include "core/Messages.h"
 #include "installation/InstallationServeur.h"
 
@@ -49,6 +51,7 @@ Frm_MajBases::Frm_MajBases(QWidget* parent) : QDialog(parent)
     m_liste->setColumnWidth(1, 150);
     m_liste->setColumnWidth(2, 100);
     m_liste->header()->setStretchLastSection(true);
+    ListeConfortable::Preparer(m_liste);
 
     m_etqMotDePasse = new QLabel(QStringLiteral("Mot de passe de déverouillage du système de mise à jour :"));
     m_etqMotDePasse->setObjectName(QStringLiteral("Etq_MotDePasse"));
@@ -78,6 +81,7 @@ Frm_MajBases::Frm_MajBases(QWidget* parent) : QDialog(parent)
     racine->addLayout(verrou);
     racine->addLayout(bas);
     resize(620, 320);
+    SeSouvenirDeLaFenetre(this);
 
     connect(m_fermer, &QPushButton::clicked, this, &Frm_MajBases::fermer);
     connect(m_ok, &QPushButton::clicked, this, &Frm_MajBases::deverrouiller);
@@ -95,6 +99,7 @@ void Frm_MajBases::ChargerRapportInstallation(const QVector<ResultatBase>& resul
         if (r.Code == QLatin1String("2"))
             m_verrouille = true;
     }
+    ListeConfortable::SelectionnerPremiereLigne(m_liste);
     if (!m_verrouille)
         return;
     Messages::Afficher(this,

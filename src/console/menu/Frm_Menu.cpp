@@ -293,7 +293,8 @@ void Frm_Menu::keyPressEvent(QKeyEvent* evenement)
 }
 
 // As in a menu of the desktop: a letter chooses the one enabled entry whose caption starts with
-// it, or moves the highlight to the next of several.
+// it, or moves the highlight to the next of several. A stray key never stops the server: the quit
+// entry is only highlighted by its letter, and Return chooses it.
 bool Frm_Menu::choisirParLettre(const QString& texte, Qt::KeyboardModifiers modificateurs)
 {
     if (texte.size() != 1 || !texte.at(0).isLetterOrNumber()
@@ -309,7 +310,7 @@ bool Frm_Menu::choisirParLettre(const QString& texte, Qt::KeyboardModifiers modi
     }
     if (entrees.isEmpty())
         return true;
-    if (entrees.size() == 1) {
+    if (entrees.size() == 1 && entrees.first() != 0) {
         ActionClick(entrees.first());
         return true;
     }

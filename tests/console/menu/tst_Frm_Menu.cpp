@@ -253,6 +253,16 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(menu));
         lettre('h');
         QCOMPARE(actions, (QList<int>{9, 8}));
+
+        // "q" only highlights the quit entry: a stray key does not stop the server.
+        QSignalSpy fin(&banc.reseau, &Frm_Reseau::Fin);
+        menu = banc.ouvrir();
+        QVERIFY(QTest::qWaitForWindowActive(menu));
+        QPointer<Frm_Menu> ouvert(menu);
+        lettre('q');
+        QVERIFY(ouvert && ouvert->isVisible());
+        QCOMPARE(menu->EntreeSurlignee(), 0);
+        QCOMPARE(fin.count(), 0);
     }
 
     void telnetGriseQuandAbsent()
