@@ -5,9 +5,11 @@
 # the check's status windows (manual and scheduled), every screen of the menu and the dialogs
 # behind their buttons (Qt's folder browser and calendar, the proxy screen), installs the
 # server update twice (a database that fails locks the report, then all goes well), stops the
-# server through the menu and shows the first-run screen. Then two passes: keys only on a
+# server through the menu and shows the first-run screen. Then three passes: keys only on a
 # desktop without a notification area (the menu and each screen opened and closed with the
-# keyboard), and QT_SCALE_FACTOR=2 on a 2048 x 1536 screen. One PNG per window goes to OUT_DIR
+# keyboard); on the same desktop, the sizes the screens remember and the small window that
+# stands for the icon (not kept above, minimised by Alt+F4, brought back by a second start);
+# and QT_SCALE_FACTOR=2 on a 2048 x 1536 screen. One PNG per window goes to OUT_DIR
 # (the whole 1024 x 768 screen, panel included). What it checks on the way (the menu's place,
 # the second click on the tray icon, the captions the window manager shows, windows that must
 # not move or grow, the lock message's place) is written to OUT_DIR/verifications.txt.
@@ -393,7 +395,85 @@ else
     kill -KILL "$pid_serveur" 2> /dev/null || true
 fi
 
-# 11. At scale 2 (QT_SCALE_FACTOR=2) on a screen twice as large, with a panel twice as high:
+# 11. Still without a notification area: what the screens remember and the small window that
+#     stands for the icon. The event viewer, resized and moved, opens again as it was left, in
+#     the same run and after a restart; the small window is not kept above the others, Alt+F4
+#     only minimises it, and a second start of the program brings back the running one's menu.
+noter "--- Passage des tailles retenues et de la fenêtre « QUENTARIS Serveur » ---"
+demarrer_sans_zone() {
+    "$bin/quentaris-serveur" --home "$demo" > "$travail/memoire$1.log" 2>&1 &
+    pid_serveur=$!
+    pids+=($pid_serveur)
+    menu=$(attendre_fenetre "QUENTARIS - Serveur")
+    sleep 0.7
+    touches Escape
+    attendre_absence "$menu" || true
+}
+ouvrir_observateur() {
+    menu_au_clavier
+    touches Down Down Down Down Down Return
+    obs=$(attendre_fenetre "$ecran")
+    sleep 0.7
+}
+quitter_au_clavier() {
+    menu_au_clavier
+    touches End Return
+    attendre_fin "$pid_serveur" 10 || { noter "ÉCHEC : le serveur ne s'est pas arrêté au clavier"; kill -KILL "$pid_serveur"; }
+}
+demarrer_sans_zone 1
+acces=$(attendre_fenetre "QUENTARIS Serveur")
+etat=$(xprop -id "$acces" _NET_WM_STATE 2> /dev/null || true)
+verifier '[[ "$etat" != *ABOVE* ]]' "Fenêtre « QUENTARIS Serveur » : pas gardée au-dessus des autres (${etat#*= })"
+ouvrir_observateur
+xdotool windowsize "$obs" 1000 560
+xdotool windowmove "$obs" 12 40
+sleep 0.7
+laissee="$(taille "$obs") en $(position "$obs")"
+capturer 40-observateur-agrandi
+touches Escape
+attendre_absence "$obs" || true
+ouvrir_observateur
+rouverte="$(taille "$obs") en $(position "$obs")"
+verifier '[ "$rouverte" = "$laissee" ]' "Observateur rouvert à $rouverte (laissé à $laissee)"
+touches Escape
+attendre_absence "$obs" || true
+quitter_au_clavier
+demarrer_sans_zone 2
+ouvrir_observateur
+rouverte="$(taille "$obs") en $(position "$obs")"
+verifier '[ "$rouverte" = "$laissee" ]' "Observateur rouvert après un redémarrage à $rouverte (laissé à $laissee)"
+capturer 41-observateur-apres-redemarrage
+touches Escape
+attendre_absence "$obs" || true
+# Alt+F4 on the small window: minimised, never gone, and the server goes on.
+acces=$(attendre_fenetre "QUENTARIS Serveur")
+activer "$acces"
+xdotool key alt+F4
+sleep 1
+etat=$(xprop -id "$acces" WM_STATE 2> /dev/null | tr -d '\n' || true)
+verifier '[[ "$etat" == *Iconic* ]] && kill -0 "$pid_serveur"' \
+    "Alt+F4 sur « QUENTARIS Serveur » la réduit ($(sed -n 's/.*window state: //p' <<< "$(xprop -id "$acces" WM_STATE)")), le serveur continue"
+capturer 42-fenetre-reduite
+# A second start: the step-2 message, then the running copy's menu and its small window back.
+"$bin/quentaris-serveur" --home "$demo" > "$travail/seconde-copie.log" 2>&1 &
+pid_seconde=$!
+pids+=($pid_seconde)
+message=$(pid_serveur=$pid_seconde attendre_fenetre "Message QUENTARIS")
+sleep 0.5
+capturer 43-seconde-copie
+activer "$message"
+touches Return
+verifier 'attendre_fin "$pid_seconde" 10' "La seconde copie s'arrête après son message"
+menu=$(attendre_fenetre "QUENTARIS - Serveur")
+sleep 0.5
+etat=$(xprop -id "$acces" WM_STATE 2> /dev/null | tr -d '\n' || true)
+verifier '[[ "$etat" == *Normal* ]]' "La seconde copie fait revenir la fenêtre « QUENTARIS Serveur » et ouvre le menu du serveur en marche"
+capturer 44-menu-rendu-par-la-seconde-copie
+touches Escape
+attendre_absence "$menu" || true
+quitter_au_clavier
+
+# 12. At scale 2 (QT_SCALE_FACTOR=2) on a screen twice as large, with a panel twice as high:
 #     the menu and the screens with pictures, to look at their sharpness.
 noter "--- Passage à l'échelle 2 (QT_SCALE_FACTOR=2), écran de 2048 x 1536 ---"
 sed -e 's/^panel_size = .*/panel_size = 100% 60/' -e 's/^systray_icon_size = .*/systray_icon_size = 44/' \
@@ -405,20 +485,20 @@ pid_serveur=$!
 pids+=($pid_serveur)
 menu=$(attendre_fenetre "QUENTARIS - Serveur")
 sleep 0.7
-capturer 40-echelle2-menu
+capturer 45-echelle2-menu
 eval "$(geometrie "$menu")"
 verifier '[ "${WIDTH}x$HEIGHT" = 466x930 ]' "Échelle 2 : menu de ${WIDTH}x$HEIGHT pixels (attendu 466x930, deux fois 233x465)"
-convert "$sortie/40-echelle2-menu.png" -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$sortie/41-echelle2-menu-seul.png"
-noter "41-echelle2-menu-seul.png : le menu seul, à regarder en taille réelle (icônes des entrées, telnet grisé)"
-ecran_au_clavier 42-echelle2-suivi Down Down Down Return
+convert "$sortie/45-echelle2-menu.png" -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$sortie/46-echelle2-menu-seul.png"
+noter "46-echelle2-menu-seul.png : le menu seul, à regarder en taille réelle (icônes des entrées, telnet grisé)"
+ecran_au_clavier 47-echelle2-suivi Down Down Down Return
 cliquer_icone
 attendre_fenetre "QUENTARIS - Serveur" > /dev/null
 sleep 0.3
-ecran_au_clavier 43-echelle2-observateur Down Down Down Down Down Return
+ecran_au_clavier 48-echelle2-observateur Down Down Down Down Down Return
 cliquer_icone
 attendre_fenetre "QUENTARIS - Serveur" > /dev/null
 sleep 0.3
-ecran_au_clavier 44-echelle2-historique-telechargements Down Down Return
+ecran_au_clavier 49-echelle2-historique-telechargements Down Down Return
 cliquer_icone
 attendre_fenetre "QUENTARIS - Serveur" > /dev/null
 sleep 0.3
