@@ -37,6 +37,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -44,6 +45,7 @@
 #include <QTreeWidget>
 #include <csignal>
 #include <cstring>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -595,6 +597,20 @@ private slots:
             return r.isEmpty() ? QString() : r.first().value(QStringLiteral("raison")).toString();
         };
         QTemporaryDir ailleurs;
+        // The update folder under another path: a bind mount where the system allows it, a link
+        // otherwise.
+        QTemporaryDir autreChemin;
+        const QString memeDossier = autreChemin.filePath(QStringLiteral("maj"));
+        QVERIFY(QDir().mkpath(memeDossier));
+        const bool monte = ::mount(QFile::encodeName(dossier.DossierMaj()).constData(),
+                                   QFile::encodeName(memeDossier).constData(), nullptr, MS_BIND, nullptr)
+            == 0;
+        const auto demonter = qScopeGuard([&] {
+            if (monte)
+                ::umount2(QFile::encodeName(memeDossier).constData(), MNT_DETACH);
+        });
+        if (!monte)
+            QVERIFY(QDir().rmdir(memeDossier) && QFile::link(dossier.DossierMaj(), memeDossier));
         const QString id = QString::number(id512);
         QTcpSocket poste;
         struct Cas
@@ -634,6 +650,11 @@ private slots:
              QStringLiteral("La demande « fermerSession » est refusée par le service de mise à jour : le champ « index "
                             "» doit être un nombre entier")},
             {6, QStringLiteral("effacerTout"), {}, QStringLiteral("La demande « effacerTout » n'est pas connue")},
+            {15,
+             QStringLiteral("deplacer"),
+             {{QStringLiteral("ancien"), dossier.DossierMaj()}, {QStringLiteral("nouveau"), memeDossier}},
+             QStringLiteral("Le nouveau dossier des mises à jour « ") + memeDossier
+                 + QStringLiteral(" » est le dossier des mises à jour du serveur lui-même")},
         };
         for (const Cas& c : cas) {
             console.Demander(c.demande, c.type, c.champs);

@@ -337,6 +337,12 @@ void Service::deplacer(int console, DemandeConsole& demande)
     else if (nouveau.isEmpty() || !QDir::isAbsolutePath(nouveau))
         refus = QStringLiteral("Le nouveau dossier des mises à jour « ") + nouveau
             + QStringLiteral(" » n'est pas un chemin complet : les mises à jour ne sont pas déplacées.");
+    // Under another path (a link, a bind mount), the files copied there would be their own
+    // sources, removed once "copied".
+    else if (memeDossier(nouveau, emplacement))
+        refus = QStringLiteral("Le nouveau dossier des mises à jour « ") + nouveau
+            + QStringLiteral(" » est le dossier des mises à jour du serveur lui-même (« ") + emplacement
+            + QStringLiteral(" ») : les mises à jour ne sont pas déplacées.");
     if (!refus.isEmpty()) {
         refuser(console, demande, refus);
         return;
