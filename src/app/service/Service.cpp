@@ -5,6 +5,7 @@
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/DeplacementMaj.h"
+#include "core/Horloge.h"
 #include "core/Messages.h"
 #include "core/Sortie.h"
 #include "core/TableMajAttente.h"
@@ -268,11 +269,16 @@ void Service::planifier(int console, DemandeConsole& demande)
         refuser(console, demande, demande.Refus());
         return;
     }
-    const QDateTime depart = QDateTime::fromString(texteDepart, Qt::ISODate);
+    // The plan holds the service's local time, whatever offset the text carried.
+    const QDateTime depart = QDateTime::fromString(texteDepart, Qt::ISODate).toLocalTime();
     QString refus;
     if (!depart.isValid())
         refus = QStringLiteral("Le moment « ") + texteDepart
             + QStringLiteral(" » n'est pas une date et une heure valides : l'installation n'est pas planifiée.");
+    // A moment already past would never start, and the row would show as planned until then.
+    else if (depart.secsTo(Horloge::Maintenant()) > InstallationDifferee::RetardMaximalSecondes)
+        refus = QStringLiteral("Le moment « ") + texteDepart
+            + QStringLiteral(" » est déjà passé : l'installation n'est pas planifiée.");
     else
         refus = InstallationServeur::RefusDemande(fichier, version, id);
     if (!refus.isEmpty()) {
