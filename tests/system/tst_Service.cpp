@@ -325,6 +325,11 @@ private slots:
             console.Presenter();
             console.Demander(1, QStringLiteral("inconnue"));
             QTRY_VERIFY(!lignes().filter(QRegularExpression(QStringLiteral("^<4>Demande « inconnue »"))).isEmpty());
+            // Nothing runs before the start: no check without the settings.
+            console.Demander(2, QStringLiteral("verifier"));
+            QTRY_COMPARE(console.DeType(QStringLiteral("refusDemande"), 2).size(), 1);
+            QCOMPARE(console.DeType(QStringLiteral("refusDemande"), 2).first().value(QStringLiteral("raison")),
+                     QJsonValue(Service::MessagePasDemarre()));
         }
         QCOMPARE(lignes().filter(absent).size(), 1);
         QCOMPARE(lignes().filter(QRegularExpression(QStringLiteral("^<[346]>"))), lignes());

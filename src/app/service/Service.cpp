@@ -116,6 +116,7 @@ void Service::Demarrer(const QString& dossierProgramme, const QString& dossierSo
 
 void Service::demarre()
 {
+    m_demarre = true;
     m_etat.start();
     m_systemd.Pret();
     m_systemd.Etat(QStringLiteral("En service"));
@@ -174,6 +175,11 @@ void Service::recu(int console, const QJsonObject& m)
         refuser(console, demande, MessageArretEnAttente());
         return;
     }
+    // Before the start the settings, the update folder and the site's files are not known yet.
+    if ((travail || type == QLatin1String("fermerSession")) && !m_demarre) {
+        refuser(console, demande, MessagePasDemarre());
+        return;
+    }
     if (type == QLatin1String("reponse")) {
         const QString refus = m_personnes.Repondre(console, demande);
         if (!refus.isEmpty())
@@ -210,6 +216,13 @@ QString Service::MessageArretEnAttente()
     return Messages::Joindre(QStringLiteral("Le service de mise à jour s'arrête dès la fin de l'installation ou du "
                                             "déplacement des mises à jour en cours."),
                              QStringLiteral("Aucune autre opération n'est commencée d'ici là."));
+}
+
+QString Service::MessagePasDemarre()
+{
+    return Messages::Joindre(QStringLiteral("Le service de mise à jour n'a pas encore démarré : il attend ses "
+                                            "paramètres ou un fichier du site."),
+                             QStringLiteral("Veuillez essayer à nouveau une fois le démarrage terminé."));
 }
 
 void Service::refuser(int console, const DemandeConsole& demande, const QString& raison)
