@@ -6,13 +6,86 @@
 #include "support/Registre.h"
 #include "support/SortieCapturee.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
+#include <grp.h>
 #include <memory>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+
+// Exit statuses of a peer run as another user.
+enum : int
+{
+    RefusLu = 0,
+    PasDeRefus = 1,
+    ConnexionRompue = 2,
+    Echec = 3,
+};
+
+// In a child process of another user (nobody): speaks before the service has even taken the
+// connection, then reads only once the service has shut its side. Whether the refusal was read
+// whole, up to a clean end, is the child's exit status. Only system calls after the fork.
+pid_t pairDUnAutreUtilisateur(const QString& chemin, int* pret)
+{
+    const QByteArray cheminOctets = QFile::encodeName(chemin);
+    const QByteArray bonjour = QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("bonjour")},
+                                                         {QStringLiteral("version"), Liaison::Version()},
+                                                         {QStringLiteral("protocole"), Liaison::Protocole}})
+                                   .toJson(QJsonDocument::Compact)
+        + '\n';
+    int tube[2];
+    if (::pipe(tube) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid != 0) {
+        ::close(tube[1]);
+        *pret = tube[0];
+        return pid;
+    }
+    ::close(tube[0]);
+    if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)
+        ::_exit(Echec);
+    const int prise = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un adresse{};
+    adresse.sun_family = AF_UNIX;
+    std::memcpy(adresse.sun_path, cheminOctets.constData(), size_t(cheminOctets.size()));
+    if (::connect(prise, reinterpret_cast<sockaddr*>(&adresse), sizeof(adresse)) != 0
+        || ::send(prise, bonjour.constData(), size_t(bonjour.size()), MSG_NOSIGNAL) != bonjour.size())
+        ::_exit(Echec);
+    ::close(tube[1]);
+    pollfd attente{prise, POLLRDHUP, 0};
+    if (::poll(&attente, 1, 30000) != 1)
+        ::_exit(Echec);
+    static char lu[65536];
+    ssize_t total = 0;
+    for (;;) {
+        const ssize_t n = ::read(prise, lu + total, sizeof(lu) - size_t(total));
+        if (n < 0)
+            ::_exit(ConnexionRompue);
+        if (n == 0)
+            break;
+        total += n;
+    }
+    static const char refus[] = "\"type\":\"refus\"";
+    for (ssize_t i = 0; i + ssize_t(sizeof(refus)) - 1 <= total; ++i) {
+        if (std::memcmp(lu + i, refus, sizeof(refus) - 1) == 0)
+            ::_exit(RefusLu);
+    }
+    ::_exit(PasDeRefus);
+}
+
+} // namespace
 
 // The local socket between the service and its consoles, with real sockets: who is let in, and
 // a peer that sends garbage, floods or never reads changes nothing for the others.
@@ -103,6 +176,25 @@ private slots:
                 .last()
                 .contains(QStringLiteral(" (") + QString::number(Tentatives) + QStringLiteral(" refus de consoles")),
             qPrintable(sortie.Lignes().join(QLatin1Char('\n'))));
+
+        // A user who is no administrator reads why, even when what it said first is still unread
+        // as the service turns it away.
+        if (::geteuid() != 0)
+            QSKIP("changer d'utilisateur demande root");
+        for (QString d = m_dossier.path(); d != QDir::rootPath(); d = QFileInfo(d).absolutePath())
+            QFile::setPermissions(d, QFile::permissions(d) | QFile::ExeOther);
+        int pret = -1;
+        const pid_t pair = pairDUnAutreUtilisateur(m_chemin, &pret);
+        QVERIFY(pair > 0);
+        // The service takes the connection only once the peer has spoken.
+        char octet;
+        QCOMPARE(::read(pret, &octet, 1), ssize_t(0));
+        ::close(pret);
+        int statut = 0;
+        bool fini = false;
+        QTRY_VERIFY_WITH_TIMEOUT(fini || (fini = ::waitpid(pair, &statut, WNOHANG) == pair), 30000);
+        QVERIFY(WIFEXITED(statut));
+        QCOMPARE(WEXITSTATUS(statut), int(RefusLu));
     }
 
     // Garbage, a line without end and a peer that never reads are each cut off; an attached
@@ -123,7 +215,7 @@ private slots:
         const QByteArray morceau(1024 * 1024, 'x');
         for (int i = 0; i < 6 && !sansFin.Ferme(); ++i) {
             sansFin.Ecrire(morceau);
-            QTest::qWait(10);
+            QTRY_VERIFY(sansFin.socket.bytesToWrite() == 0 || sansFin.Ferme());
         }
         QTRY_VERIFY(illisible.Ferme());
         QTRY_VERIFY(sansFin.Ferme());
@@ -137,7 +229,8 @@ private slots:
         const QString gros(512 * 1024, QLatin1Char('y'));
         for (int i = 0; i < 80 && m_ecoute->Consoles() == 2; ++i) {
             m_ecoute->Diffuser({{QStringLiteral("type"), QStringLiteral("etat")}, {QStringLiteral("bourrage"), gros}});
-            QTest::qWait(5);
+            // The console that reads has taken it before the next one.
+            QTRY_COMPARE(versConsole.size(), i + 1);
         }
         QTRY_COMPARE(m_ecoute->Consoles(), 1);
         QVERIFY(lien->EstAttache());

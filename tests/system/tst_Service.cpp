@@ -2,6 +2,7 @@
 #include "app/bureau/ConsoleAttachee.h"
 #include "app/liaison/EcouteConsoles.h"
 #include "app/liaison/Liaison.h"
+#include "app/service/Service.h"
 #include "console/installation/Frm_ConnectUniDATA.h"
 #include "console/installation/Frm_MajBases.h"
 #include "console/journal/Frm_ObsEvt.h"
@@ -28,6 +29,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -35,6 +37,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -42,6 +45,7 @@
 #include <QTreeWidget>
 #include <csignal>
 #include <cstring>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -312,6 +316,21 @@ private slots:
                                                    + QStringLiteral("\" est lisible : le démarrage continue.")),
                                  20000);
         QTRY_VERIFY_WITH_TIMEOUT(!lignes().filter(QStringLiteral("<6>En attente d'une console")).isEmpty(), 10000);
+        // Refusals are anomalies: a console of another build, a request the service does not know.
+        ConsoleBrute autreVersion(Liaison::CheminDansLeDossier(dossier.Chemin()));
+        autreVersion.Presenter(QStringLiteral("0.9"), 1);
+        QTRY_VERIFY(!lignes().filter(QRegularExpression(QStringLiteral("^<4>Console refusée"))).isEmpty());
+        if (::geteuid() == 0) {
+            ConsoleBrute console(Liaison::CheminDansLeDossier(dossier.Chemin()));
+            console.Presenter();
+            console.Demander(1, QStringLiteral("inconnue"));
+            QTRY_VERIFY(!lignes().filter(QRegularExpression(QStringLiteral("^<4>Demande « inconnue »"))).isEmpty());
+            // Nothing runs before the start: no check without the settings.
+            console.Demander(2, QStringLiteral("verifier"));
+            QTRY_COMPARE(console.DeType(QStringLiteral("refusDemande"), 2).size(), 1);
+            QCOMPARE(console.DeType(QStringLiteral("refusDemande"), 2).first().value(QStringLiteral("raison")),
+                     QJsonValue(Service::MessagePasDemarre()));
+        }
         QCOMPARE(lignes().filter(absent).size(), 1);
         QCOMPARE(lignes().filter(QRegularExpression(QStringLiteral("^<[346]>"))), lignes());
 
@@ -376,9 +395,13 @@ private slots:
             site.Lire(site.Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt")).contains("debut"), 10000);
 
         // The system's stop waits for the database command; the report alone does not hold it.
+        // Nothing is planned meanwhile: the plan would not outlive the stop.
         ::kill(pid_t(service.processus.processId()), SIGTERM);
         QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("Arrêt demandé : il attend la fin")));
         QCOMPARE(service.processus.state(), QProcess::Running);
+        seconde.Acces.PlanifierInstallation(QDateTime::currentDateTime().addDays(1), fichier, QStringLiteral("512"),
+                                            QString::number(id));
+        QTRY_COMPARE(messages.Dernier(), Service::MessageArretEnAttente());
         attente.remove();
         QTRY_VERIFY2_WITH_TIMEOUT(Visible<Frm_MajBases>(), qPrintable(service.Erreurs()), 20000);
         QCOMPARE(Enfant<QTreeWidget>(Visible<Frm_MajBases>(), "Lst_InstallMaj")->topLevelItem(0)->text(2),
@@ -393,7 +416,8 @@ private slots:
 
     // A service that crashed leaves its socket behind: on its folder the desktop program says
     // that the service does not run and how to start it, never listens, and attaches once the
-    // service is back.
+    // service is back. A service that takes the connection but never answers (stopped, hung) is
+    // said not to answer.
     void bureauSurLeDossierDUnServiceArrete()
     {
         DossierTest dossier;
@@ -424,6 +448,15 @@ private slots:
         QVERIFY(accepte(dossier.portControle));
         QCOMPARE(bureau.processus.state(), QProcess::Running);
         QVERIFY(!bureau.Erreurs().contains(QStringLiteral("démarré")));
+
+        ::kill(pid_t(service.processus.processId()), SIGSTOP);
+        ConsoleAttachee console;
+        console.Lien.FixerDelaiReponse(300);
+        QSignalSpy injoignable(&console, &ConsoleAttachee::Injoignable);
+        console.Connecter(dossier.Chemin());
+        QVERIFY(injoignable.wait(10000));
+        QCOMPARE(injoignable.first().first().toString(), QStringLiteral("le service de mise à jour ne répond pas"));
+        ::kill(pid_t(service.processus.processId()), SIGCONT);
     }
 
     // The desktop program started while the service runs becomes its console and serves
@@ -569,6 +602,20 @@ private slots:
             return r.isEmpty() ? QString() : r.first().value(QStringLiteral("raison")).toString();
         };
         QTemporaryDir ailleurs;
+        // The update folder under another path: a bind mount where the system allows it, a link
+        // otherwise.
+        QTemporaryDir autreChemin;
+        const QString memeDossier = autreChemin.filePath(QStringLiteral("maj"));
+        QVERIFY(QDir().mkpath(memeDossier));
+        const bool monte = ::mount(QFile::encodeName(dossier.DossierMaj()).constData(),
+                                   QFile::encodeName(memeDossier).constData(), nullptr, MS_BIND, nullptr)
+            == 0;
+        const auto demonter = qScopeGuard([&] {
+            if (monte)
+                ::umount2(QFile::encodeName(memeDossier).constData(), MNT_DETACH);
+        });
+        if (!monte)
+            QVERIFY(QDir().rmdir(memeDossier) && QFile::link(dossier.DossierMaj(), memeDossier));
         const QString id = QString::number(id512);
         QTcpSocket poste;
         struct Cas
@@ -602,12 +649,24 @@ private slots:
               {QStringLiteral("version"), QStringLiteral("512")},
               {QStringLiteral("id"), QStringLiteral("9999")}},
              QStringLiteral("La mise à jour serveur 512 n'est plus dans la liste")},
+            {16,
+             QStringLiteral("planifier"),
+             {{QStringLiteral("depart"), QStringLiteral("2020-01-01T22:00:00")},
+              {QStringLiteral("fichier"), fichier512},
+              {QStringLiteral("version"), QStringLiteral("512")},
+              {QStringLiteral("id"), id}},
+             QStringLiteral("Le moment « 2020-01-01T22:00:00 » est déjà passé")},
             {5,
              QStringLiteral("fermerSession"),
              {{QStringLiteral("index"), 1.5}},
              QStringLiteral("La demande « fermerSession » est refusée par le service de mise à jour : le champ « index "
                             "» doit être un nombre entier")},
             {6, QStringLiteral("effacerTout"), {}, QStringLiteral("La demande « effacerTout » n'est pas connue")},
+            {15,
+             QStringLiteral("deplacer"),
+             {{QStringLiteral("ancien"), dossier.DossierMaj()}, {QStringLiteral("nouveau"), memeDossier}},
+             QStringLiteral("Le nouveau dossier des mises à jour « ") + memeDossier
+                 + QStringLiteral(" » est le dossier des mises à jour du serveur lui-même")},
         };
         for (const Cas& c : cas) {
             console.Demander(c.demande, c.type, c.champs);
@@ -655,10 +714,24 @@ private slots:
         QCOMPARE(console.DeType(QStringLiteral("installationTerminee"), 8).first().value(QStringLiteral("installee")),
                  QJsonValue(false));
 
-        // Nothing moved, nothing installed.
+        // Once the stop is agreed, what the console sent in the same breath is not handled.
+        const auto ligne = [](qint64 demande, const QString& type, QJsonObject champs) -> QByteArray {
+            champs.insert(QStringLiteral("type"), type);
+            champs.insert(QStringLiteral("demande"), demande);
+            return QJsonDocument(champs).toJson(QJsonDocument::Compact) + '\n';
+        };
+        QJsonObject planifier = installer;
+        planifier.insert(QStringLiteral("depart"), QStringLiteral("2030-01-01T22:00:00"));
+        console.Ecrire(ligne(13, QStringLiteral("arreter"), {}) + ligne(14, QStringLiteral("planifier"), planifier));
+        QVERIFY(service.processus.waitForFinished(10000));
+        QCOMPARE(service.processus.exitCode(), 0);
+        QTRY_COMPARE(console.DeType(QStringLiteral("arretAccepte"), 13).size(), 1);
+
+        // Nothing moved, nothing installed, nothing planned.
         QVERIFY(BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier())));
         QCOMPARE(TableParametres::LireSur()->EmplacementMaj, dossier.DossierMaj());
         QVERIFY(!site.Installee(id512));
+        QVERIFY(!site.Differee(id512));
         BaseInterne::Fermer();
         QVERIFY(QFile::exists(QDir(dossier.DossierMaj()).filePath(fichier512)));
     }

@@ -4,6 +4,7 @@
 #include <QJsonParseError>
 #include <QLocalSocket>
 #include <QTimer>
+#include <sys/socket.h>
 
 CanalLocal::CanalLocal(QLocalSocket* socket, QObject* parent) : QObject(parent), m_socket(socket)
 {
@@ -47,11 +48,29 @@ void CanalLocal::Fermer()
         fermer(QString());
         return;
     }
-    // What was sent goes out first; the channel is closed once the socket is, or after a while
-    // when the peer does not read it.
+    // What was sent goes out first, then only the sending side is shut: the peer reads it all
+    // and closes. Until then what it sends is read and dropped, for a socket closed on unread
+    // bytes resets the connection, and the peer loses what was sent to it. A peer that does not
+    // close is let go after a while.
     m_fermeture = true;
-    QTimer::singleShot(5000, this, [this] { fermer(QStringLiteral("le correspondant ne lit plus")); });
-    m_socket->disconnectFromServer();
+    QTimer::singleShot(FermetureMs, this, [this] { fermer(QStringLiteral("le correspondant ne lit plus")); });
+    connect(m_socket, &QLocalSocket::bytesWritten, this, &CanalLocal::couperEnvoi);
+    m_socket->flush();
+    couperEnvoi();
+}
+
+void CanalLocal::Couper()
+{
+    fermer(QString());
+}
+
+void CanalLocal::couperEnvoi()
+{
+    if (m_ferme || !m_fermeture || m_envoiCoupe || !m_socket || m_socket->bytesToWrite() > 0)
+        return;
+    m_envoiCoupe = true;
+    if (::shutdown(int(m_socket->socketDescriptor()), SHUT_WR) != 0)
+        fermer(QString());
 }
 
 void CanalLocal::lire()
@@ -89,7 +108,8 @@ void CanalLocal::fermer(const QString& raison)
         return;
     m_ferme = true;
     if (m_socket && m_socket->state() != QLocalSocket::UnconnectedState) {
-        if (raison.isEmpty())
+        // Once the sending side is shut, everything sent has gone out already.
+        if (raison.isEmpty() && !m_envoiCoupe)
             m_socket->disconnectFromServer();
         else
             m_socket->abort();

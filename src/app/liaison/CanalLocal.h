@@ -15,6 +15,8 @@ class CanalLocal : public QObject
 public:
     static constexpr qint64 LigneMax = 4 * 1024 * 1024;
     static constexpr qint64 EnAttenteMax = 16 * 1024 * 1024;
+    // How long a channel that closes waits for its peer to close in turn.
+    static constexpr int FermetureMs = 5000;
 
     // Takes the socket over (it becomes a child of this object).
     explicit CanalLocal(QLocalSocket* socket, QObject* parent = nullptr);
@@ -22,8 +24,11 @@ public:
 
     // False when the channel is closed, or has just been closed for a peer that does not read.
     bool Envoyer(const QJsonObject& message);
-    // Closes once what was sent has gone out.
+    // Closes once what was sent has gone out and the peer has closed (FermetureMs at most).
     void Fermer();
+    // Closes once what was sent has gone out, without waiting for the peer: what it sent
+    // meanwhile and was not read may make it lose what it was sent.
+    void Couper();
     bool Ouvert() const;
     QLocalSocket* Socket() const { return m_socket; }
 
@@ -35,9 +40,11 @@ signals:
 private:
     void lire();
     void fermer(const QString& raison);
+    void couperEnvoi();
 
     QPointer<QLocalSocket> m_socket;
     QByteArray m_tampon;
     bool m_ferme = false;
     bool m_fermeture = false; // closing once what was sent has gone out
+    bool m_envoiCoupe = false; // the sending side is shut; waiting for the peer to close
 };

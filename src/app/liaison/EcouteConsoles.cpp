@@ -51,6 +51,8 @@ void EcouteConsoles::Arreter()
 {
     // What was last said to the consoles leaves before the service does.
     for (CanalLocal* canal : std::as_const(m_attachees)) {
+        // Nothing they sent is handled any more, even what is already read.
+        canal->disconnect(this);
         if (canal->Socket())
             canal->Socket()->flush();
         canal->deleteLater();
@@ -138,8 +140,10 @@ void EcouteConsoles::presentation(CanalLocal* canal, const QJsonObject& message,
         if (!m_attachees.remove(numero))
             return;
         m_qui.remove(numero);
+        // Cut off for what it did (garbage, too long a line, not reading) is an anomaly.
         Sortie::Ecrire(QStringLiteral("Console détachée : ") + qui
-                       + (raison.isEmpty() ? QString() : QStringLiteral(", ") + raison) + QLatin1Char('.'));
+                           + (raison.isEmpty() ? QString() : QStringLiteral(", ") + raison) + QLatin1Char('.'),
+                       raison.isEmpty() ? Sortie::Priorite::Information : Sortie::Priorite::Avertissement);
         emit Detachee(numero);
     });
     Sortie::Ecrire(QStringLiteral("Console attachée : ") + qui + QLatin1Char('.'));
@@ -181,5 +185,13 @@ void EcouteConsoles::refuser(CanalLocal* canal, const QString& utilisateur, cons
 {
     m_refus.Noter(utilisateur, raisonJournal);
     canal->Envoyer({{QStringLiteral("type"), QStringLiteral("refus")}, {QStringLiteral("raison"), raisonConsole}});
+    // A refused console is given the time to read why, unless too many are already held that way:
+    // someone knocking in a loop holds no more than a few connections.
+    if (m_refusEnCours >= RefusEnCoursMax) {
+        canal->Couper();
+        return;
+    }
+    ++m_refusEnCours;
+    connect(canal, &QObject::destroyed, this, [this] { --m_refusEnCours; });
     canal->Fermer();
 }

@@ -42,6 +42,8 @@ public:
 
     // A console that has not said who it is within this time is let go.
     static constexpr int PresentationMs = 10000;
+    // Refused consoles waited for while they read why, at most; the others are cut off at once.
+    static constexpr int RefusEnCoursMax = 32;
 
 signals:
     void Attachee(int console);
@@ -61,4 +63,5 @@ private:
     QHash<int, QString> m_qui;
     JournalRefus m_refus;
     int m_suivante = 1;
+    int m_refusEnCours = 0; // refused consoles given the time to read why
 };

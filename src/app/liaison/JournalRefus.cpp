@@ -21,7 +21,7 @@ void JournalRefus::Noter(const QString& utilisateur, const QString& ligne)
         it->derniere = ligne;
         return;
     }
-    Sortie::Ecrire(ligne);
+    Sortie::Ecrire(ligne, Sortie::Priorite::Avertissement);
     Suivi suivi;
     suivi.minuteur = new QTimer(this);
     suivi.minuteur->setSingleShot(true);
@@ -41,8 +41,9 @@ void JournalRefus::echeance(const QString& utilisateur)
         return;
     }
     Sortie::Ecrire(it->derniere + QStringLiteral(" (") + QString::number(it->tus)
-                   + QStringLiteral(" refus de consoles de l'utilisateur ") + utilisateur
-                   + QStringLiteral(" tus depuis la ligne précédente)"));
+                       + QStringLiteral(" refus de consoles de l'utilisateur ") + utilisateur
+                       + QStringLiteral(" tus depuis la ligne précédente)"),
+                   Sortie::Priorite::Avertissement);
     it->tus = 0;
     it->minuteur->start(m_intervalle);
 }

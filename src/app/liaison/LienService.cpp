@@ -4,8 +4,19 @@
 #include "Liaison.h"
 
 #include <QLocalSocket>
+#include <QTimer>
 
-LienService::LienService(QObject* parent) : QObject(parent) { }
+LienService::LienService(QObject* parent) : QObject(parent)
+{
+    // A service that takes the connection and never says a word (stopped, hung) is no service.
+    m_reponse.setSingleShot(true);
+    connect(&m_reponse, &QTimer::timeout, this, [this] {
+        if (!m_canal || m_attache || m_refuse)
+            return;
+        Fermer();
+        emit Injoignable(QStringLiteral("le service de mise à jour ne répond pas"));
+    });
+}
 
 LienService::~LienService()
 {
@@ -18,6 +29,7 @@ void LienService::Connecter(const QString& chemin)
     Fermer();
     m_attache = false;
     m_refuse = false;
+    m_reponse.start(m_delaiReponse);
     auto* socket = new QLocalSocket;
     m_canal = new CanalLocal(socket, this);
     CanalLocal* canal = m_canal;
@@ -33,6 +45,7 @@ void LienService::Connecter(const QString& chemin)
             return;
         const bool etaitAttache = m_attache;
         m_attache = false;
+        m_reponse.stop();
         if (etaitAttache)
             emit Perdu();
         else if (!m_refuse)
@@ -53,6 +66,7 @@ void LienService::Fermer()
     CanalLocal* canal = m_canal;
     m_canal = nullptr;
     m_attache = false;
+    m_reponse.stop();
     canal->disconnect(this);
     canal->Fermer();
     canal->deleteLater();
@@ -63,9 +77,11 @@ void LienService::recu(const QJsonObject& message)
     const QString type = message.value(QStringLiteral("type")).toString();
     if (!m_attache) {
         if (type == QLatin1String("bienvenue")) {
+            m_reponse.stop();
             m_attache = true;
             emit Attache();
         } else if (type == QLatin1String("refus")) {
+            m_reponse.stop();
             m_refuse = true;
             emit Refuse(message.value(QStringLiteral("raison")).toString());
         }

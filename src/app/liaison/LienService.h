@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 class CanalLocal;
 
@@ -16,8 +17,11 @@ public:
     explicit LienService(QObject* parent = nullptr);
     ~LienService() override;
 
-    // Connects and presents itself; ends in Attache, Refuse or Injoignable.
+    // Connects and presents itself; ends in Attache, Refuse or Injoignable, the last one also
+    // when the service has not answered within DelaiReponseMs.
     void Connecter(const QString& chemin);
+    void FixerDelaiReponse(int ms) { m_delaiReponse = ms; }
+    static constexpr int DelaiReponseMs = 10000;
     bool EstAttache() const { return m_attache; }
     // False when the message could not leave: not attached, or the channel just closed. The
     // caller tells the person; nothing is kept to be sent later.
@@ -38,6 +42,8 @@ private:
     void recu(const QJsonObject& message);
 
     QPointer<CanalLocal> m_canal;
+    QTimer m_reponse; // the service's answer to the presentation, waited for
+    int m_delaiReponse = DelaiReponseMs;
     bool m_attache = false;
     bool m_refuse = false;
 };

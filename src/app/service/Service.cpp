@@ -5,6 +5,7 @@
 #include "core/BaseInterne.h"
 #include "core/Chiffrement.h"
 #include "core/DeplacementMaj.h"
+#include "core/Horloge.h"
 #include "core/Messages.h"
 #include "core/Sortie.h"
 #include "core/TableMajAttente.h"
@@ -57,6 +58,7 @@ Service::Service(QObject* parent) : QObject(parent)
     reseau.FixerModeService();
     m_serveur.Brancher(&m_personnes, &m_personnes);
     connect(&reseau, &Frm_Reseau::Fin, this, [this](int code) {
+        m_fini = true;
         m_systemd.Arret();
         m_consoles.Arreter();
         emit Fin(code);
@@ -86,6 +88,8 @@ Service::Service(QObject* parent) : QObject(parent)
 
 Service::~Service()
 {
+    // A move is undone while the server it works for still exists.
+    delete m_deplacement;
     Messages::Installer(nullptr);
 }
 
@@ -101,15 +105,18 @@ void Service::Demarrer(const QString& dossierProgramme, const QString& dossierSo
         // From now on the desktop program is only ever this service's console on the folder.
         if (!Systeme::InstanceUnique::MarquerPourLeService(dossierProgramme, &erreur))
             Sortie::Ecrire(QStringLiteral("Le dossier du programme ne peut pas être marqué comme celui du service : ")
-                           + erreur);
+                               + erreur,
+                           Sortie::Priorite::Avertissement);
         if (!m_consoles.Ecouter(chemin, lien, &erreur))
-            Sortie::Ecrire(QStringLiteral("Les consoles d'administration ne pourront pas s'attacher : ") + erreur);
+            Sortie::Ecrire(QStringLiteral("Les consoles d'administration ne pourront pas s'attacher : ") + erreur,
+                           Sortie::Priorite::Erreur);
     });
     m_serveur.Reseau.Demarrer(dossierProgramme, false);
 }
 
 void Service::demarre()
 {
+    m_demarre = true;
     m_etat.start();
     m_systemd.Pret();
     m_systemd.Etat(QStringLiteral("En service"));
@@ -150,12 +157,27 @@ QJsonObject Service::etat() const
 
 void Service::recu(int console, const QJsonObject& m)
 {
+    // Once the stop is agreed nothing more is started, not even what came in the same read.
+    if (m_fini)
+        return;
     DemandeConsole demande(m);
     // What the server says while it handles the request is for the console that asked.
     PersonnesDistantes::PourLaConsole pour(m_personnes, console);
     const QString type = demande.Type();
     if (!demande.Valide()) {
         refuser(console, demande, demande.Refus());
+        return;
+    }
+    // A stop waits for the work that runs, and for nothing started meanwhile.
+    const bool travail = type == QLatin1String("verifier") || type == QLatin1String("installer")
+        || type == QLatin1String("planifier") || type == QLatin1String("deplacer");
+    if (travail && m_arret.isActive()) {
+        refuser(console, demande, MessageArretEnAttente());
+        return;
+    }
+    // Before the start the settings, the update folder and the site's files are not known yet.
+    if ((travail || type == QLatin1String("fermerSession")) && !m_demarre) {
+        refuser(console, demande, MessagePasDemarre());
         return;
     }
     if (type == QLatin1String("reponse")) {
@@ -189,13 +211,28 @@ void Service::recu(int console, const QJsonObject& m)
     }
 }
 
+QString Service::MessageArretEnAttente()
+{
+    return Messages::Joindre(QStringLiteral("Le service de mise à jour s'arrête dès la fin de l'installation ou du "
+                                            "déplacement des mises à jour en cours."),
+                             QStringLiteral("Aucune autre opération n'est commencée d'ici là."));
+}
+
+QString Service::MessagePasDemarre()
+{
+    return Messages::Joindre(QStringLiteral("Le service de mise à jour n'a pas encore démarré : il attend ses "
+                                            "paramètres ou un fichier du site."),
+                             QStringLiteral("Veuillez essayer à nouveau une fois le démarrage terminé."));
+}
+
 void Service::refuser(int console, const DemandeConsole& demande, const QString& raison)
 {
     Sortie::Ecrire(
         QStringLiteral("Demande ")
-        + (demande.Type().isEmpty() ? QString() : QStringLiteral("« ") + demande.Type() + QStringLiteral(" » "))
-        + QStringLiteral("de la console de ") + m_consoles.Qui(console) + QStringLiteral(" refusée : ")
-        + QString(raison).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+            + (demande.Type().isEmpty() ? QString() : QStringLiteral("« ") + demande.Type() + QStringLiteral(" » "))
+            + QStringLiteral("de la console de ") + m_consoles.Qui(console) + QStringLiteral(" refusée : ")
+            + QString(raison).replace(QStringLiteral("\r\n"), QStringLiteral(" ")),
+        Sortie::Priorite::Avertissement);
     QJsonObject m = reponse(QStringLiteral("refusDemande"), demande.Identifiant());
     m.insert(QStringLiteral("raison"), raison);
     m_consoles.Envoyer(console, m);
@@ -245,11 +282,16 @@ void Service::planifier(int console, DemandeConsole& demande)
         refuser(console, demande, demande.Refus());
         return;
     }
-    const QDateTime depart = QDateTime::fromString(texteDepart, Qt::ISODate);
+    // The plan holds the service's local time, whatever offset the text carried.
+    const QDateTime depart = QDateTime::fromString(texteDepart, Qt::ISODate).toLocalTime();
     QString refus;
     if (!depart.isValid())
         refus = QStringLiteral("Le moment « ") + texteDepart
             + QStringLiteral(" » n'est pas une date et une heure valides : l'installation n'est pas planifiée.");
+    // A moment already past would never start, and the row would show as planned until then.
+    else if (depart.secsTo(Horloge::Maintenant()) > InstallationDifferee::RetardMaximalSecondes)
+        refus = QStringLiteral("Le moment « ") + texteDepart
+            + QStringLiteral(" » est déjà passé : l'installation n'est pas planifiée.");
     else
         refus = InstallationServeur::RefusDemande(fichier, version, id);
     if (!refus.isEmpty()) {
@@ -314,6 +356,12 @@ void Service::deplacer(int console, DemandeConsole& demande)
     else if (nouveau.isEmpty() || !QDir::isAbsolutePath(nouveau))
         refus = QStringLiteral("Le nouveau dossier des mises à jour « ") + nouveau
             + QStringLiteral(" » n'est pas un chemin complet : les mises à jour ne sont pas déplacées.");
+    // Under another path (a link, a bind mount), the files copied there would be their own
+    // sources, removed once "copied".
+    else if (memeDossier(nouveau, emplacement))
+        refus = QStringLiteral("Le nouveau dossier des mises à jour « ") + nouveau
+            + QStringLiteral(" » est le dossier des mises à jour du serveur lui-même (« ") + emplacement
+            + QStringLiteral(" ») : les mises à jour ne sont pas déplacées.");
     if (!refus.isEmpty()) {
         refuser(console, demande, refus);
         return;
@@ -352,6 +400,9 @@ void Service::arretDemande()
     const Etat& e = m_serveur.Reseau.Etat_();
     if (e.InstallationEnCours && !e.AttendUnePersonne()) {
         if (!m_arret.isActive()) {
+            // Neither a scheduled check nor a planned installation starts while the stop waits.
+            m_serveur.Reseau.Tim_VerifMAJ.stop();
+            m_serveur.Reseau.Tim_InstallDiffere.stop();
             Sortie::Ecrire(QStringLiteral("Arrêt demandé : il attend la fin de l'installation ou du déplacement des "
                                           "mises à jour en cours."));
             m_systemd.Etat(QStringLiteral("Arrêt en attente de la fin d'une installation ou d'un déplacement"));

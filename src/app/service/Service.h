@@ -32,6 +32,11 @@ public:
     ServeurAssemble& Serveur() { return m_serveur; }
     EcouteConsoles& Consoles() { return m_consoles; }
 
+    // Told to a console that asks for new work while a stop waits for the work that runs.
+    static QString MessageArretEnAttente();
+    // Told to a console that asks for work before the server has started.
+    static QString MessagePasDemarre();
+
     // How often the state the consoles show is compared with what they were last sent.
     static constexpr int EtatMs = 250;
 
@@ -63,4 +68,6 @@ private:
     QJsonObject m_dernierEtat;
     QTimer m_arret; // a stop that waits for work to end
     QPointer<DeplacementMaj> m_deplacement;
+    bool m_demarre = false; // the server has started: settings and site files are read
+    bool m_fini = false; // the server has stopped: the process is ending
 };
