@@ -369,6 +369,9 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(Visible<Frm_ConnectUniDATA>(), 10000);
         }
         QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("Console détachée")));
+        // The question that lost its only console is said to wait for the next one.
+        QTRY_VERIFY(
+            service.Erreurs().contains(QStringLiteral("En attente d'une console d'administration (identifiants)")));
         QVERIFY(!QFile::exists(site.Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt")));
 
         // Two consoles now: both are asked; once one answers, the other's dialog goes.

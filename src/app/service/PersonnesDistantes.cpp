@@ -20,6 +20,19 @@ PersonnesDistantes::PersonnesDistantes(EcouteConsoles& consoles, QObject* parent
     : QObject(parent), m_consoles(consoles)
 {
     connect(&m_consoles, &EcouteConsoles::Attachee, this, &PersonnesDistantes::envoyerQuestions);
+    // The last console gone, what waits for a person waits for the next one: said, not silent.
+    connect(&m_consoles, &EcouteConsoles::Detachee, this, [this] {
+        if (m_consoles.Consoles() > 0)
+            return;
+        for (auto it = m_questions.cbegin(); it != m_questions.cend(); ++it)
+            attendreUneConsole(it.key());
+    });
+}
+
+void PersonnesDistantes::attendreUneConsole(const QString& typeQuestion)
+{
+    Sortie::Ecrire(QStringLiteral("En attente d'une console d'administration (") + typeQuestion
+                   + QStringLiteral(") : connectez-vous sur le serveur en administrateur."));
 }
 
 void PersonnesDistantes::envoyerQuestions(int console)
@@ -35,8 +48,7 @@ void PersonnesDistantes::poser(const QString& typeQuestion, QJsonObject message,
 {
     message.insert(QStringLiteral("type"), typeQuestion);
     if (m_consoles.Consoles() == 0)
-        Sortie::Ecrire(QStringLiteral("En attente d'une console d'administration (") + typeQuestion
-                       + QStringLiteral(") : connectez-vous sur le serveur en administrateur."));
+        attendreUneConsole(typeQuestion);
     m_questions.insert(typeQuestion, {message, std::move(fin), verrouillee});
     m_consoles.Diffuser(message);
 }

@@ -88,6 +88,7 @@ private:
     void poser(const QString& type, QJsonObject message, std::function<void(const QJsonObject&)> fin,
                bool verrouillee = false);
     void envoyerQuestions(int console);
+    void attendreUneConsole(const QString& typeQuestion);
 
     EcouteConsoles& m_consoles;
     QHash<QString, Question> m_questions; // by type: one of each kind at a time
