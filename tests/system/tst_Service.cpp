@@ -397,10 +397,22 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(
             site.Lire(site.Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt")).contains("debut"), 10000);
 
+        // A move asked meanwhile waits for its turn.
+        QTemporaryDir cible;
+        QSignalSpy attenteDeplacement(&temoin.Acces, &AccesServeur::DeplacementAttente);
+        QSignalSpy echecDeplacement(&temoin.Acces, &AccesServeur::DeplacementEchec);
+        QSignalSpy finDeplacement(&temoin.Acces, &AccesServeur::DeplacementTermine);
+        temoin.Acces.DeplacerMaj(dossier.DossierMaj(), cible.path());
+        QTRY_COMPARE(attenteDeplacement.size(), 1);
+
         // The system's stop waits for the database command; the report alone does not hold it.
-        // Nothing is planned meanwhile: the plan would not outlive the stop.
+        // Nothing new starts meanwhile: the waiting move is given up at once, its console told
+        // why, and a plan is refused, for it would not outlive the stop.
         ::kill(pid_t(service.processus.processId()), SIGTERM);
         QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("Arrêt demandé : il attend la fin")));
+        QTRY_COMPARE(finDeplacement.size(), 1);
+        QCOMPARE(finDeplacement.first().first().toBool(), false);
+        QCOMPARE(echecDeplacement.first().first().toString(), Service::MessageArretEnAttente());
         QCOMPARE(service.processus.state(), QProcess::Running);
         seconde.Acces.PlanifierInstallation(QDateTime::currentDateTime().addDays(1), fichier, QStringLiteral("512"),
                                             QString::number(id));
@@ -414,7 +426,9 @@ private slots:
         QVERIFY(site.Lire(site.Base(QStringLiteral("COMPTA")) + QStringLiteral("/journal.txt")).contains("fin"));
         QVERIFY(BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier())));
         QVERIFY(site.Installee(id));
+        QCOMPARE(TableParametres::LireSur()->EmplacementMaj, dossier.DossierMaj());
         BaseInterne::Fermer();
+        QVERIFY(QDir(cible.path()).isEmpty());
     }
 
     // A service that crashed leaves its socket behind: on its folder the desktop program says

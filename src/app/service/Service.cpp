@@ -377,7 +377,12 @@ void Service::deplacer(int console, DemandeConsole& demande)
         m.insert(QStringLiteral("valeur"), valeur);
         m_consoles.Envoyer(console, m);
     };
-    connect(m_deplacement, &DeplacementMaj::Attente, this, [suivre](bool v) { suivre(QStringLiteral("attente"), v); });
+    m_suivreDeplacement = suivre;
+    m_deplacementEnAttente = false;
+    connect(m_deplacement, &DeplacementMaj::Attente, this, [this, suivre](bool v) {
+        m_deplacementEnAttente = v;
+        suivre(QStringLiteral("attente"), v);
+    });
     connect(m_deplacement, &DeplacementMaj::Debut, this, [suivre](int v) { suivre(QStringLiteral("debut"), v); });
     connect(m_deplacement, &DeplacementMaj::Progression, this,
             [suivre](int v) { suivre(QStringLiteral("progression"), v); });
@@ -400,9 +405,11 @@ void Service::arretDemande()
     const Etat& e = m_serveur.Reseau.Etat_();
     if (e.InstallationEnCours && !e.AttendUnePersonne()) {
         if (!m_arret.isActive()) {
-            // Neither a scheduled check nor a planned installation starts while the stop waits.
+            // Neither a scheduled check, a planned installation nor a move still waiting for its
+            // turn starts while the stop waits.
             m_serveur.Reseau.Tim_VerifMAJ.stop();
             m_serveur.Reseau.Tim_InstallDiffere.stop();
+            abandonnerDeplacementEnAttente();
             Sortie::Ecrire(QStringLiteral("Arrêt demandé : il attend la fin de l'installation ou du déplacement des "
                                           "mises à jour en cours."));
             m_systemd.Etat(QStringLiteral("Arrêt en attente de la fin d'une installation ou d'un déplacement"));
@@ -412,4 +419,19 @@ void Service::arretDemande()
     }
     m_arret.stop();
     m_serveur.Reseau.Arreter(0);
+}
+
+void Service::abandonnerDeplacementEnAttente()
+{
+    // Work that ends without a person (an extraction that fails) would let a waiting move begin
+    // under the stop, which would then wait for every file to move.
+    if (!m_deplacement || !m_deplacementEnAttente)
+        return;
+    Sortie::Ecrire(QStringLiteral("Le déplacement des mises à jour qui attendait son tour n'aura pas lieu : le service "
+                                  "s'arrête."),
+                   Sortie::Priorite::Avertissement);
+    delete m_deplacement;
+    m_deplacementEnAttente = false;
+    m_suivreDeplacement(QStringLiteral("echec"), MessageArretEnAttente());
+    m_suivreDeplacement(QStringLiteral("termine"), false);
 }

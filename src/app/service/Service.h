@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 
 class DemandeConsole;
 class DeplacementMaj;
@@ -57,6 +58,8 @@ private:
     QJsonObject etat() const;
     void reprendreParametres();
     void arretDemande();
+    // A move that has not begun yet is given up, and its console told why.
+    void abandonnerDeplacementEnAttente();
 
     EcouteConsoles m_consoles;
     PersonnesDistantes m_personnes{m_consoles};
@@ -68,6 +71,8 @@ private:
     QJsonObject m_dernierEtat;
     QTimer m_arret; // a stop that waits for work to end
     QPointer<DeplacementMaj> m_deplacement;
+    bool m_deplacementEnAttente = false; // it waits for its turn: no file has moved yet
+    std::function<void(const QString&, const QJsonValue&)> m_suivreDeplacement; // to its console
     bool m_demarre = false; // the server has started: settings and site files are read
     bool m_fini = false; // the server has stopped: the process is ending
 };
