@@ -684,6 +684,14 @@ private slots:
              {{QStringLiteral("ancien"), dossier.DossierMaj()}, {QStringLiteral("nouveau"), memeDossier}},
              QStringLiteral("Le nouveau dossier des mises à jour « ") + memeDossier
                  + QStringLiteral(" » est le dossier des mises à jour du serveur lui-même")},
+            // The system reads a path up to its first null: the update folder as far as a check
+            // goes, a folder without files for the move, which would publish the new one empty.
+            {18,
+             QStringLiteral("deplacer"),
+             {{QStringLiteral("ancien"), QString(dossier.DossierMaj() + QChar(u'\0') + QStringLiteral("x"))},
+              {QStringLiteral("nouveau"), ailleurs.path()}},
+             QStringLiteral("La demande « deplacer » est refusée par le service de mise à jour : le champ « ancien » "
+                            "contient un caractère nul.")},
         };
         for (const Cas& c : cas) {
             console.Demander(c.demande, c.type, c.champs);

@@ -53,6 +53,14 @@ QString DemandeConsole::Texte(const char* cle)
                 + QLatin1String(cle) + QStringLiteral(" » doit être un texte."));
         return QString();
     }
+    // A path read by the system up to its first null would name another file than the one
+    // the service checked, compared or recorded.
+    if (valeur.toString().contains(QChar(u'\0'))) {
+        refuser(QStringLiteral("La demande « ") + m_type
+                + QStringLiteral(" » est refusée par le service de mise à jour : le champ « ") + QLatin1String(cle)
+                + QStringLiteral(" » contient un caractère nul."));
+        return QString();
+    }
     return valeur.toString();
 }
 

@@ -18,7 +18,7 @@ public:
     bool Valide() const { return m_refus.isEmpty(); }
     QString Refus() const { return m_refus; }
 
-    // A text field, present and a string.
+    // A text field, present and a string without a null character.
     QString Texte(const char* cle);
     // A whole number within bounds.
     qint64 Entier(const char* cle, qint64 minimum, qint64 maximum);
