@@ -692,6 +692,13 @@ private slots:
               {QStringLiteral("nouveau"), ailleurs.path()}},
              QStringLiteral("La demande « deplacer » est refusée par le service de mise à jour : le champ « ancien » "
                             "contient un caractère nul.")},
+            {19,
+             QStringLiteral("deplacer"),
+             {{QStringLiteral("ancien"), dossier.DossierMaj()},
+              {QStringLiteral("nouveau"), dossier.Fichier(QStringLiteral("configserv.ini"))}},
+             QStringLiteral("Le nouveau dossier des mises à jour « ")
+                 + dossier.Fichier(QStringLiteral("configserv.ini"))
+                 + QStringLiteral(" » n'existe pas ou n'est pas un dossier")},
         };
         for (const Cas& c : cas) {
             console.Demander(c.demande, c.type, c.champs);

@@ -356,6 +356,10 @@ void Service::deplacer(int console, DemandeConsole& demande)
     else if (nouveau.isEmpty() || !QDir::isAbsolutePath(nouveau))
         refus = QStringLiteral("Le nouveau dossier des mises à jour « ") + nouveau
             + QStringLiteral(" » n'est pas un chemin complet : les mises à jour ne sont pas déplacées.");
+    // With no file to move, nothing else would find out, and the settings would name it.
+    else if (!QFileInfo(nouveau).isDir())
+        refus = QStringLiteral("Le nouveau dossier des mises à jour « ") + nouveau
+            + QStringLiteral(" » n'existe pas ou n'est pas un dossier : les mises à jour ne sont pas déplacées.");
     // Under another path (a link, a bind mount), the files copied there would be their own
     // sources, removed once "copied".
     else if (memeDossier(nouveau, emplacement))
