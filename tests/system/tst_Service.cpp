@@ -22,6 +22,7 @@
 #include "support/Fenetres.h"
 #include "support/FichiersTest.h"
 #include "support/InterlocuteurScripte.h"
+#include "support/PriseNotification.h"
 #include "support/Registre.h"
 #include "support/SimulateurTest.h"
 #include "support/SiteInstallation.h"
@@ -44,62 +45,11 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <csignal>
-#include <cstring>
 #include <sys/mount.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
-
-// The datagram socket a service manager gives a service it starts with Type=notify: what the
-// service says there, one datagram per call.
-class PriseNotification
-{
-public:
-    PriseNotification()
-    {
-        m_chemin = m_dossier.filePath(QStringLiteral("notify"));
-        m_prise = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        sockaddr_un adresse{};
-        adresse.sun_family = AF_UNIX;
-        const QByteArray chemin = QFile::encodeName(m_chemin);
-        std::memcpy(adresse.sun_path, chemin.constData(), size_t(chemin.size()));
-        m_liee = ::bind(m_prise, reinterpret_cast<sockaddr*>(&adresse), sizeof(adresse)) == 0;
-    }
-    ~PriseNotification() { ::close(m_prise); }
-    bool Liee() const { return m_liee; }
-    QString Chemin() const { return m_chemin; }
-    // Every datagram received so far.
-    QStringList Recus()
-    {
-        char tampon[4096];
-        for (ssize_t n = ::recv(m_prise, tampon, sizeof(tampon), 0); n > 0;
-             n = ::recv(m_prise, tampon, sizeof(tampon), 0))
-            m_recus.append(QString::fromUtf8(tampon, int(n)));
-        return m_recus;
-    }
-
-private:
-    QTemporaryDir m_dossier;
-    QString m_chemin;
-    int m_prise = -1;
-    bool m_liee = false;
-    QStringList m_recus;
-};
-
-// The service started as systemd starts it: no display at all, a notification socket and a
-// watchdog of 300 ms.
-QProcessEnvironment environnementDuService(const QString& notification)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* nom : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
-        env.remove(QLatin1String(nom));
-    env.insert(QStringLiteral("NOTIFY_SOCKET"), notification);
-    env.insert(QStringLiteral("WATCHDOG_USEC"), QStringLiteral("300000"));
-    return env;
-}
 
 // A console of this process attached to the service of that program folder.
 bool attacher(ConsoleAttachee& console, const QString& dossier)
@@ -129,7 +79,7 @@ private slots:
         QVERIFY(notification.Liee());
 
         Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          environnementDuService(notification.Chemin()));
+                          EnvironnementDuService(notification.Chemin()));
         QTRY_VERIFY_WITH_TIMEOUT(notification.Recus().contains(QStringLiteral("READY=1")), 10000);
         QVERIFY(accepte(dossier.portControle));
         QVERIFY(QFileInfo::exists(dossier.Fichier(QStringLiteral("console.sock"))));
@@ -147,7 +97,7 @@ private slots:
         QTRY_VERIFY(notification.Recus().contains(QStringLiteral("WATCHDOG=1")));
 
         Programme second(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                         environnementDuService(QString()));
+                         EnvironnementDuService(QString()));
         QVERIFY(second.processus.waitForFinished(10000));
         QCOMPARE(second.processus.exitCode(), 1);
         QVERIFY2(second.Erreurs().contains(QStringLiteral("déjà en cours d'éxecution")), qPrintable(second.Erreurs()));
@@ -175,7 +125,7 @@ private slots:
         dossier.EcrireParametres();
         BaseInterne::Fermer();
         Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          environnementDuService(QString()));
+                          EnvironnementDuService(QString()));
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
 
         ConsoleAttachee console;
@@ -230,7 +180,7 @@ private slots:
         QCOMPARE(console.Console_.TexteIcone(),
                  QStringLiteral("QUENTARIS Serveur : le service de mise à jour ne fonctionne pas"));
         Programme encore(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                         environnementDuService(QString()));
+                         EnvironnementDuService(QString()));
         QTRY_VERIFY_WITH_TIMEOUT(console.Console_.ServeurJoignable(), 20000);
         QTRY_VERIFY(encore.Erreurs().contains(QStringLiteral("Console attachée")));
         QVERIFY(console.Avis() && console.Avis()->isVisible());
@@ -247,7 +197,7 @@ private slots:
         BaseInterne::Fermer();
         PriseNotification notification;
         Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          environnementDuService(notification.Chemin()));
+                          EnvironnementDuService(notification.Chemin()));
         QTRY_VERIFY_WITH_TIMEOUT(notification.Recus().contains(QStringLiteral("READY=1")), 10000);
         QTRY_VERIFY(service.Erreurs().contains(QStringLiteral("En attente d'une console d'administration")));
         QVERIFY(!accepte(dossier.portControle));
@@ -289,7 +239,7 @@ private slots:
         {
         };
         QVERIFY(::stat(QFile::encodeName(journal).constData(), &infos) == 0);
-        QProcessEnvironment env = environnementDuService(notification.Chemin());
+        QProcessEnvironment env = EnvironnementDuService(notification.Chemin());
         env.insert(QStringLiteral("JOURNAL_STREAM"),
                    QString::number(qulonglong(infos.st_dev)) + QLatin1Char(':')
                        + QString::number(qulonglong(infos.st_ino)));
@@ -356,7 +306,7 @@ private slots:
         const qint64 id = site.MettreEnAttente(QStringLiteral("512"), fichier);
         BaseInterne::Fermer();
         Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          environnementDuService(QString()));
+                          EnvironnementDuService(QString()));
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
         InterlocuteurScripte messages;
         {
@@ -442,7 +392,7 @@ private slots:
         BaseInterne::Fermer();
         {
             Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                              environnementDuService(QString()));
+                              EnvironnementDuService(QString()));
             QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
             ::kill(pid_t(service.processus.processId()), SIGKILL);
             QVERIFY(service.processus.waitForFinished(10000));
@@ -460,7 +410,7 @@ private slots:
         QVERIFY(!accepte(dossier.portControle));
 
         Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          environnementDuService(QString()));
+                          EnvironnementDuService(QString()));
         QTRY_VERIFY_WITH_TIMEOUT(service.Erreurs().contains(QStringLiteral("Console attachée")), 20000);
         QVERIFY(accepte(dossier.portControle));
         QCOMPARE(bureau.processus.state(), QProcess::Running);
@@ -484,7 +434,7 @@ private slots:
         dossier.EcrireParametres();
         BaseInterne::Fermer();
         Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          environnementDuService(QString()));
+                          EnvironnementDuService(QString()));
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
         {
             Serveur bureau({QStringLiteral("--home"), dossier.Chemin()});
@@ -545,7 +495,7 @@ private slots:
         QVERIFY(dossier.PublierMaj(121, QStringLiteral("p121.zip"), QByteArray(70000, 'z')));
         BaseInterne::Fermer();
         Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          environnementDuService(QString()));
+                          EnvironnementDuService(QString()));
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
         ConsoleAttachee premiere;
         ConsoleAttachee seconde;
@@ -603,7 +553,7 @@ private slots:
         site.MettreEnAttente(QStringLiteral("513"), fichier513);
         BaseInterne::Fermer();
         Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          environnementDuService(QString()));
+                          EnvironnementDuService(QString()));
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
         if (::geteuid() != 0)
             QSKIP("les consoles ne sont admises que pour root et les administrateurs");
@@ -785,7 +735,7 @@ private slots:
         const qint64 id = site.MettreEnAttente(QStringLiteral("512"), fichier);
         BaseInterne::Fermer();
         Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          environnementDuService(QString()));
+                          EnvironnementDuService(QString()));
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
         ConsoleAttachee console;
         InterlocuteurScripte messages;
