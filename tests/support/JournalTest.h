@@ -13,3 +13,12 @@ inline QStringList LignesJournal()
         lignes.append(it->TypeEvt + QLatin1Char('|') + it->MessageEvt);
     return lignes;
 }
+
+// The journal's messages alone, oldest first.
+inline QStringList MessagesJournal()
+{
+    QStringList messages;
+    for (const Evenement& e : TableJournal::Tous())
+        messages.prepend(e.MessageEvt);
+    return messages;
+}

@@ -7,6 +7,7 @@
 #include "support/DossierTest.h"
 #include "support/FichiersTest.h"
 #include "support/InterlocuteurScripte.h"
+#include "support/JournalTest.h"
 #include "support/PetitDisque.h"
 #include "support/PriseNotification.h"
 #include "support/Registre.h"
@@ -48,14 +49,6 @@ struct ConsoleDuService
         attachee.wait(10000);
     }
 };
-
-QStringList messagesDuJournal()
-{
-    QStringList messages;
-    for (const Evenement& e : TableJournal::Tous())
-        messages.prepend(e.MessageEvt);
-    return messages;
-}
 
 } // namespace
 
@@ -107,7 +100,7 @@ private slots:
         QCOMPARE(simulateur.Service().Recues.last().Valeurs.value(QStringLiteral("vers")), QStringLiteral("1001"));
         QCOMPARE(LireFichier(documentation), SimulateurTest::Pdf(1001));
         QVERIFY(BaseInterne::Ouvrir(dossier.Fichier(BaseInterne::NomFichier())));
-        QVERIFY(messagesDuJournal().contains(QStringLiteral(
+        QVERIFY(MessagesJournal().contains(QStringLiteral(
             "Le téléchargement de la mise à jour poste 1001 a été pris en compte par le serveur QUENTARIS.")));
         QCOMPARE(TableMajDispo::Compte(), 1);
         QVERIFY(TableMajASignaler::Toutes().isEmpty());

@@ -13,6 +13,7 @@
 #include "support/DossierTest.h"
 #include "support/Fenetres.h"
 #include "support/InterlocuteurScripte.h"
+#include "support/JournalTest.h"
 #include "support/Registre.h"
 
 #include <QApplication>
@@ -31,14 +32,6 @@ QByteArray contenu(const QString& chemin)
 {
     QFile f(chemin);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QStringList messagesDuJournal()
-{
-    QStringList messages;
-    for (const Evenement& e : TableJournal::Tous())
-        messages.prepend(e.MessageEvt);
-    return messages;
 }
 
 } // namespace
@@ -116,7 +109,7 @@ private slots:
                  contenu(service + QStringLiteral("/majs/srv/MAJ1002.zip")));
         QCOMPARE(contenu(maj.filePath(QStringLiteral("1001.pdf"))),
                  contenu(service + QStringLiteral("/majs/poste/1001.pdf")));
-        const QStringList journal = messagesDuJournal();
+        const QStringList journal = MessagesJournal();
         for (const QString& attendu :
              {QStringLiteral("Une mise à jour est disponible, elle va être téléchargée automatiquement."),
               QStringLiteral("Le téléchargement de la mise à jour 1001 a été effectué avec succès."),
