@@ -82,6 +82,12 @@ void SiteInstallation::Declarer(const QStringList& bases) const
     EcrireIni(ini);
 }
 
+void SiteInstallation::EcrireConfigServeur() const
+{
+    m_dossier.EcrireConfig(QStringLiteral("DOSSIER_SERVEUR=") + DossierServeur() + QStringLiteral("\nPARTAGE_UNIDATA=")
+                           + Partage() + QLatin1Char('\n'));
+}
+
 QString SiteInstallation::CreerArchive(const QString& version, bool serveur, bool installMaj) const
 {
     QVector<EntreeZip> entrees;

@@ -36,6 +36,9 @@ public:
     void EcrireIni(const QByteArray& contenu) const;
     // Lists the databases in BASES.TXT and gives each one its folder in quentaris.ini.
     void Declarer(const QStringList& bases) const;
+    // configserv.ini naming this site's server folder and share, for a server started as a
+    // program of its own.
+    void EcrireConfigServeur() const;
 
     // An update archive "<version>.zip" in the update folder; `serveur` adds a new server
     // program, `installMaj` the INSTALLMAJ folder.

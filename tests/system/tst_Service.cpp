@@ -51,6 +51,16 @@
 
 namespace {
 
+// The service on that program folder, started as systemd starts it, without a notification socket.
+struct ServiceDuDossier : Programme
+{
+    explicit ServiceDuDossier(const DossierTest& dossier)
+        : Programme(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
+                    EnvironnementDuService(QString()))
+    {
+    }
+};
+
 // A console of this process attached to the service of that program folder.
 bool attacher(ConsoleAttachee& console, const QString& dossier)
 {
@@ -96,8 +106,7 @@ private slots:
         QCOMPARE(LireFichier(recus.filePath(QStringLiteral("121"))), archive);
         QTRY_VERIFY(notification.Recus().contains(QStringLiteral("WATCHDOG=1")));
 
-        Programme second(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                         EnvironnementDuService(QString()));
+        ServiceDuDossier second(dossier);
         QVERIFY(second.processus.waitForFinished(10000));
         QCOMPARE(second.processus.exitCode(), 1);
         QVERIFY2(second.Erreurs().contains(QStringLiteral("déjà en cours d'éxecution")), qPrintable(second.Erreurs()));
@@ -124,8 +133,7 @@ private slots:
         dossier.EcrireConfig(QStringLiteral("SERVICE=") + simulateur.Adresse() + QLatin1Char('\n'));
         dossier.EcrireParametres();
         BaseInterne::Fermer();
-        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          EnvironnementDuService(QString()));
+        ServiceDuDossier service(dossier);
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
 
         ConsoleAttachee console;
@@ -179,8 +187,7 @@ private slots:
         QTRY_VERIFY(!console.Console_.ServeurJoignable());
         QCOMPARE(console.Console_.TexteIcone(),
                  QStringLiteral("QUENTARIS Serveur : le service de mise à jour ne fonctionne pas"));
-        Programme encore(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                         EnvironnementDuService(QString()));
+        ServiceDuDossier encore(dossier);
         QTRY_VERIFY_WITH_TIMEOUT(console.Console_.ServeurJoignable(), 20000);
         QTRY_VERIFY(encore.Erreurs().contains(QStringLiteral("Console attachée")));
         QVERIFY(console.Avis() && console.Avis()->isVisible());
@@ -299,14 +306,12 @@ private slots:
         Etat etat;
         SiteInstallation site(dossier, etat);
         site.Declarer({QStringLiteral("COMPTA")});
-        dossier.EcrireConfig(QStringLiteral("DOSSIER_SERVEUR=") + site.DossierServeur()
-                             + QStringLiteral("\nPARTAGE_UNIDATA=") + site.Partage() + QLatin1Char('\n'));
+        site.EcrireConfigServeur();
         dossier.EcrireParametres();
         const QString fichier = site.CreerArchive(QStringLiteral("512"));
         const qint64 id = site.MettreEnAttente(QStringLiteral("512"), fichier);
         BaseInterne::Fermer();
-        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          EnvironnementDuService(QString()));
+        ServiceDuDossier service(dossier);
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
         InterlocuteurScripte messages;
         {
@@ -391,8 +396,7 @@ private slots:
         dossier.EcrireParametres();
         BaseInterne::Fermer();
         {
-            Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                              EnvironnementDuService(QString()));
+            ServiceDuDossier service(dossier);
             QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
             ::kill(pid_t(service.processus.processId()), SIGKILL);
             QVERIFY(service.processus.waitForFinished(10000));
@@ -409,8 +413,7 @@ private slots:
         QVERIFY(bureau.Erreurs().contains(QStringLiteral("sudo systemctl start quentaris-serveur")));
         QVERIFY(!accepte(dossier.portControle));
 
-        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          EnvironnementDuService(QString()));
+        ServiceDuDossier service(dossier);
         QTRY_VERIFY_WITH_TIMEOUT(service.Erreurs().contains(QStringLiteral("Console attachée")), 20000);
         QVERIFY(accepte(dossier.portControle));
         QCOMPARE(bureau.processus.state(), QProcess::Running);
@@ -433,8 +436,7 @@ private slots:
         DossierTest dossier;
         dossier.EcrireParametres();
         BaseInterne::Fermer();
-        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          EnvironnementDuService(QString()));
+        ServiceDuDossier service(dossier);
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
         {
             Serveur bureau({QStringLiteral("--home"), dossier.Chemin()});
@@ -494,8 +496,7 @@ private slots:
         dossier.EcrireParametres();
         QVERIFY(dossier.PublierMaj(121, QStringLiteral("p121.zip"), QByteArray(70000, 'z')));
         BaseInterne::Fermer();
-        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          EnvironnementDuService(QString()));
+        ServiceDuDossier service(dossier);
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
         ConsoleAttachee premiere;
         ConsoleAttachee seconde;
@@ -544,16 +545,14 @@ private slots:
         // The version's record is never written: the report locks.
         QFile refusBase(site.CreerBase(QStringLiteral("COMPTA")) + QStringLiteral("/REFUS"));
         QVERIFY(refusBase.open(QIODevice::WriteOnly));
-        dossier.EcrireConfig(QStringLiteral("DOSSIER_SERVEUR=") + site.DossierServeur()
-                             + QStringLiteral("\nPARTAGE_UNIDATA=") + site.Partage() + QLatin1Char('\n'));
+        site.EcrireConfigServeur();
         dossier.EcrireParametres();
         const QString fichier512 = site.CreerArchive(QStringLiteral("512"));
         const QString fichier513 = site.CreerArchive(QStringLiteral("513"));
         const qint64 id512 = site.MettreEnAttente(QStringLiteral("512"), fichier512);
         site.MettreEnAttente(QStringLiteral("513"), fichier513);
         BaseInterne::Fermer();
-        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          EnvironnementDuService(QString()));
+        ServiceDuDossier service(dossier);
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
         if (::geteuid() != 0)
             QSKIP("les consoles ne sont admises que pour root et les administrateurs");
@@ -728,14 +727,12 @@ private slots:
         Etat etat;
         SiteInstallation site(dossier, etat);
         site.Declarer({QStringLiteral("COMPTA")});
-        dossier.EcrireConfig(QStringLiteral("DOSSIER_SERVEUR=") + site.DossierServeur()
-                             + QStringLiteral("\nPARTAGE_UNIDATA=") + site.Partage() + QLatin1Char('\n'));
+        site.EcrireConfigServeur();
         dossier.EcrireParametres();
         const QString fichier = site.CreerArchive(QStringLiteral("512"));
         const qint64 id = site.MettreEnAttente(QStringLiteral("512"), fichier);
         BaseInterne::Fermer();
-        Programme service(QStringLiteral(QUENTARIS_SERVICE), {QStringLiteral("--home"), dossier.Chemin()}, {},
-                          EnvironnementDuService(QString()));
+        ServiceDuDossier service(dossier);
         QTRY_VERIFY_WITH_TIMEOUT(accepte(dossier.portControle), 10000);
         ConsoleAttachee console;
         InterlocuteurScripte messages;
