@@ -4,7 +4,6 @@
 #include "core/Chiffrement.h"
 #include "core/DeplacementMaj.h"
 #include "core/Frm_Reseau.h"
-#include "core/TableMajAttente.h"
 #include "core/TableParametres.h"
 #include "installation/InstallationDifferee.h"
 #include "installation/InstallationServeur.h"
@@ -60,8 +59,6 @@ void AccesServeurLocal::RetirerSession(int index)
 
 void AccesServeurLocal::InstallerMajServeur(const QString& fichier, const QString& version, const QString& id)
 {
-    // Started now: the row no longer shows as planned.
-    TableMajAttente::FixerDiffere(id.toLongLong(), false);
     if (m_installation)
         m_installation->InstallerMajServeur(fichier, version, id);
 }

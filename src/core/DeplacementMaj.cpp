@@ -182,10 +182,9 @@ void DeplacementMaj::placer(const QString& nom)
         break;
     }
     // Across file systems: a copy of any size, a step per turn of the event loop.
-    m_copie = new CopieFichier(source, destination, this);
-    m_copie->Demarrer([this, nom](bool reussie, const QString& raison) {
-        m_copie->deleteLater();
-        m_copie = nullptr;
+    auto* copie = new CopieFichier(source, destination, this);
+    copie->Demarrer([this, copie, nom](bool reussie, const QString& raison) {
+        copie->deleteLater();
         if (!reussie) {
             echouer(nonDeplace(nom, raison));
             return;

@@ -95,7 +95,6 @@ private:
     QVector<Tache> m_taches;
     int m_tache = 0; // the next one
     int m_faites = 0; // updates whose files are all placed
-    CopieFichier* m_copie = nullptr; // the copy under way, across file systems
     bool m_enregistre = false; // the record of this move is on disk
     enum class Phase
     {

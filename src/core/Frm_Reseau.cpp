@@ -37,6 +37,14 @@ QString Frm_Reseau::MessagePremierDemarrage()
                           "vous devez configurer celle-ci afin que les mises à jour soient effectuées correctement.");
 }
 
+QString Frm_Reseau::MessageNonAdministrateur()
+{
+    return Messages::Joindre(QStringLiteral("Le serveur de mise à jour ne peut pas être démarré sur une session "
+                                            "utilisateur qui n'est pas administrateur."),
+                             QStringLiteral("Veuillez vous connecter sur la session administrateur et relancez le "
+                                            "serveur de mise à jour."));
+}
+
 QString Frm_Reseau::MessageDeuxiemeCopie()
 {
     return Messages::Joindre(
@@ -88,10 +96,7 @@ void Frm_Reseau::Demarrer(const QString& dossierProgramme, bool autostart)
             emit Fin(0);
             return;
         }
-        echec(Messages::Joindre(QStringLiteral("Le serveur de mise à jour ne peut pas être démarré sur une session "
-                                               "utilisateur qui n'est pas administrateur."),
-                                QStringLiteral("Veuillez vous connecter sur la session administrateur et relancez le "
-                                               "serveur de mise à jour.")));
+        echec(MessageNonAdministrateur());
         return;
     }
 
@@ -218,7 +223,6 @@ void Frm_Reseau::suiteDemarrage()
     if (m_postes) {
         QString erreur;
         if (!m_postes->Ecouter(m_etat.Config.PortControle, m_etat.Config.PortTransfert, &erreur)) {
-            Sortie::Ecrire(erreur, Sortie::Priorite::Erreur);
             echec(erreur);
             return;
         }

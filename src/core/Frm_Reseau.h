@@ -63,6 +63,8 @@ public:
     static QString MessagePremierDemarrage();
     // Shown when another copy already runs (on the session or on the program folder).
     static QString MessageDeuxiemeCopie();
+    // Shown to a session that is not an administrator's.
+    static QString MessageNonAdministrateur();
 
     // The end that asks to be started again: the updater has been started for a new server
     // program (the service manager brings the service back).

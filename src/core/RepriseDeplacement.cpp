@@ -21,11 +21,6 @@ void signaler(const QString& message)
     AjouterEvenement(TypeEvenement::Anomalie, message);
 }
 
-bool memeDossier(const QString& a, const QString& b)
-{
-    return QDir::cleanPath(a) == QDir::cleanPath(b) || IdentiteFichier::MemeFichier(a, b);
-}
-
 // Brings one file to `vers`, where it must end; a copy of it left in `depuis` (the source of a
 // copy across file systems, or a copy already made) goes. `retour`: back to the old folder.
 // False with a line for the person when the file could not be put there.
@@ -96,7 +91,7 @@ void Reprendre(const QString& emplacement)
     BalayerFichiersPartiels(d.Ancien);
     BalayerFichiersPartiels(d.Nouveau);
     // Saved: every file goes to the new folder. Not saved: every file goes back.
-    const bool enregistreDansLesParametres = memeDossier(emplacement, d.Nouveau);
+    const bool enregistreDansLesParametres = IdentiteFichier::MemeDossier(emplacement, d.Nouveau);
     const QString depuis = enregistreDansLesParametres ? d.Ancien : d.Nouveau;
     const QString vers = enregistreDansLesParametres ? d.Nouveau : d.Ancien;
     QStringList problemes;

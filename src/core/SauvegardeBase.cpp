@@ -124,7 +124,7 @@ QStringList fichiersDuServeur(const QString& dossier)
             Systeme::InstanceUnique::CheminVerrouDeSession(dossier),
             Systeme::InstanceUnique::CheminCanalDeSession(dossier),
             Systeme::InstanceUnique::CheminMarqueDuService(dossier),
-            QDir(dossier).filePath(QStringLiteral("console.sock")),
+            Systeme::InstanceUnique::CheminCanalDuService(dossier),
             QDir(dossier).filePath(FichierConfiguration::Nom()),
             DeplacementEnregistre::CheminDans(dossier)};
 }

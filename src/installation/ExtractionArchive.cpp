@@ -108,6 +108,9 @@ public:
             if (!m_fichier) {
                 archive_entry* entree = nullptr;
                 const int r = archive_read_next_header(m_archive.get(), &entree);
+                // Each entry costs its header, a file created and committed: thousands of folders
+                // or empty files must not hold the event loop for one step.
+                ecrits += OctetsParEntree;
                 if (r == ARCHIVE_EOF)
                     return finir(m_tout);
                 if (r == ARCHIVE_FATAL || r == ARCHIVE_RETRY) {

@@ -34,5 +34,7 @@ void Extraire(const QString& archive, const QString& destination, const QString&
 
 // Bytes written in one step.
 constexpr qint64 OctetsParEtape = 256 * 1024;
+// What one entry counts for in a step, whatever its size.
+constexpr qint64 OctetsParEntree = 4 * 1024;
 
 } // namespace ExtractionArchive

@@ -199,6 +199,8 @@ void InstallationServeur::InstallerMajServeur(const QString& fichier, const QStr
         return;
     }
 
+    // Started now, whoever asked: the row no longer shows as planned.
+    TableMajAttente::FixerDiffere(idMajAttente.toLongLong(), false);
     etat.InstallationEnCours = true;
     m_enCours = true;
     const QString dossierVersion = serveur + QLatin1Char('/') + version;

@@ -1,5 +1,6 @@
 #include "IdentiteFichier.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -49,6 +50,12 @@ Description Decrire(const QString& chemin)
 bool MemeFichier(const QString& a, const QString& b)
 {
     return Decrire(a).MemeQue(Decrire(b));
+}
+
+bool MemeDossier(const QString& a, const QString& b)
+{
+    return MemeFichier(a, b)
+        || QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
 QString TexteNature(Nature nature)

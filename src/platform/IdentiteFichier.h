@@ -37,6 +37,10 @@ Description Decrire(const QString& chemin);
 // Both paths exist and lead to one file or folder.
 bool MemeFichier(const QString& a, const QString& b);
 
+// The same folder, whatever path names it: one identity when both exist; otherwise, for a
+// folder not made yet, the same cleaned absolute path.
+bool MemeDossier(const QString& a, const QString& b);
+
 // "un dossier", "un périphérique" …, for a person.
 QString TexteNature(Nature nature);
 

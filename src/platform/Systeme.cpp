@@ -83,6 +83,11 @@ QString InstanceUnique::CheminMarqueDuService(const QString& dossier)
     return QDir(dossier).filePath(QStringLiteral("quentaris-service.marque"));
 }
 
+QString InstanceUnique::CheminCanalDuService(const QString& dossier)
+{
+    return QDir(dossier).filePath(QStringLiteral("console.sock"));
+}
+
 bool InstanceUnique::MarqueDuService(const QString& dossier)
 {
     const QFileInfo marque(CheminMarqueDuService(dossier));
@@ -147,13 +152,6 @@ bool GroupeAdministrateur(quint32 gid)
 #else
     Q_UNUSED(gid);
     return false;
-#endif
-}
-
-void PartagerAvecLeGroupe()
-{
-#ifdef Q_OS_UNIX
-    ::umask(0002);
 #endif
 }
 

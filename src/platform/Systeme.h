@@ -40,6 +40,8 @@ public:
     static bool MarquerPourLeService(const QString& dossier, QString* erreur = nullptr);
     static bool MarqueDuService(const QString& dossier);
     static QString CheminMarqueDuService(const QString& dossier);
+    // The service's socket for its consoles, in `dossier` (the program folder, or another chosen).
+    static QString CheminCanalDuService(const QString& dossier);
 
 private:
     struct Chemin
@@ -55,10 +57,6 @@ private:
 bool EstAdministrateur();
 // The group is one of those: sudo, wheel or admin.
 bool GroupeAdministrateur(quint32 gid);
-
-// Files and folders this program creates are writable by its group as well (the service and
-// the administrators' consoles share the program folder).
-void PartagerAvecLeGroupe();
 
 // True when the path names an existing file (not a folder); never fails.
 bool FichierExiste(const QString& chemin);

@@ -3,7 +3,7 @@
 #include "support/FichiersTest.h"
 #include "support/JournalTest.h"
 #include "support/LimitesTest.h"
-#include "support/PetitDisque.h"
+#include "support/MontageTemporaire.h"
 #include "support/Registre.h"
 #include "support/SimulateurTest.h"
 #include "support/SortieCapturee.h"
@@ -278,7 +278,7 @@ private slots:
     void dossierPleinPuisLibere()
     {
         PetitDisque disque(QStringLiteral("1m"));
-        PETIT_DISQUE_OU_QSKIP(disque);
+        MONTAGE_OU_QSKIP(disque);
         // The update folder on the small disk, whose room a filler file takes but 64 KiB.
         m_b->etat.EmplacementMaj = QDir(disque.Chemin()).filePath(QStringLiteral("maj"));
         QVERIFY(QDir().mkpath(m_b->etat.EmplacementMaj));

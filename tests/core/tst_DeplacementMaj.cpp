@@ -9,8 +9,7 @@
 #include "support/DossierTest.h"
 #include "support/FichiersTest.h"
 #include "support/JournalTest.h"
-#include "support/MontageLie.h"
-#include "support/PetitDisque.h"
+#include "support/MontageTemporaire.h"
 #include "support/Registre.h"
 
 #include <QDir>
@@ -204,7 +203,7 @@ private slots:
     void disquePleinNePerdAucunFichier()
     {
         PetitDisque disque(QStringLiteral("100k"));
-        PETIT_DISQUE_OU_QSKIP(disque);
+        MONTAGE_OU_QSKIP(disque);
         Banc banc;
         const QByteArray archive121 = contenu('a', 30000);
         const QByteArray document = contenu('d', 12000);
@@ -228,7 +227,7 @@ private slots:
     void autreSystemeDeFichiers()
     {
         PetitDisque disque(QStringLiteral("1m"));
-        PETIT_DISQUE_OU_QSKIP(disque);
+        MONTAGE_OU_QSKIP(disque);
         Banc banc;
         const QByteArray archive = contenu('a', 300000);
         banc.maj(121, archive, "document");

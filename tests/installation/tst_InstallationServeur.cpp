@@ -122,6 +122,7 @@ private slots:
         QCOMPARE(m_personne.rapports.first().size(), 2);
         QCOMPARE(m_personne.rapports.first().at(1).Etat, QStringLiteral("Installée"));
         QVERIFY(m_differee->Plan().Vide());
+        QVERIFY(!m_site->Differee(id));
         QCOMPARE(SiteInstallation::Lire(m_site->DossierServeur() + QStringLiteral("/512/LISEZMOI.txt")),
                  QByteArray("Mise à jour 512\r\n"));
         QVERIFY(QFileInfo::exists(m_site->Base(QStringLiteral("PAIE")) + QStringLiteral("/INSTALLMAJ/512")));
@@ -298,10 +299,13 @@ private slots:
         QVERIFY(m_site->Installee(id));
     }
 
+    // Refused before it starts, the installation leaves the update as it was, planned included.
     void rienNeDemarreSansDossierParentNiArchive()
     {
         const QString fichier = m_site->CreerArchive(QStringLiteral("512"));
         const qint64 id = m_site->MettreEnAttente(QStringLiteral("512"), fichier);
+        m_differee->Planifier(QDateTime(QDate(2030, 1, 1), QTime(22, 0)), fichier, QStringLiteral("512"),
+                              QString::number(id));
 
         QFile::remove(m_dossier->DossierMaj() + QLatin1Char('/') + fichier);
         QCOMPARE(installer(fichier, QStringLiteral("512"), id), 0);
@@ -324,6 +328,7 @@ private slots:
         QVERIFY(m_personne.rapports.isEmpty());
         QVERIFY(!etat().InstallationEnCours);
         QVERIFY(!m_site->Installee(id));
+        QVERIFY(m_site->Differee(id));
         QVERIFY(!QFileInfo::exists(m_dossier->Fichier(QStringLiteral("absent"))));
     }
 

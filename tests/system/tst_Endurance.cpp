@@ -8,7 +8,7 @@
 #include "support/FichiersTest.h"
 #include "support/InterlocuteurScripte.h"
 #include "support/JournalTest.h"
-#include "support/PetitDisque.h"
+#include "support/MontageTemporaire.h"
 #include "support/PriseNotification.h"
 #include "support/Registre.h"
 #include "support/SimulateurTest.h"
@@ -117,7 +117,7 @@ private slots:
         if (strace.isEmpty())
             QSKIP("strace est absent");
         PetitDisque disque(QStringLiteral("64m"));
-        PETIT_DISQUE_OU_QSKIP(disque);
+        MONTAGE_OU_QSKIP(disque);
         DossierTest dossier;
         dossier.EcrireParametres();
         const QByteArray archive = SimulateurTest::Contenu(121, 200 * 64 * 1024);

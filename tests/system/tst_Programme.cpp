@@ -4,11 +4,12 @@
 #include "core/Chiffrement.h"
 #include "core/TableMajDispo.h"
 #include "core/TableParametres.h"
+#include "platform/Systeme.h"
 #include "support/AutreProgramme.h"
 #include "support/DossierTest.h"
 #include "support/FichiersTest.h"
 #include "support/JournalTest.h"
-#include "support/PetitDisque.h"
+#include "support/MontageTemporaire.h"
 #include "support/Registre.h"
 
 #include <QDir>
@@ -197,7 +198,7 @@ private slots:
         QFETCH(bool, wal);
         DossierTest dossier(false);
         PetitDisque disque(QStringLiteral("8m"));
-        PETIT_DISQUE_OU_QSKIP(disque);
+        MONTAGE_OU_QSKIP(disque);
         const QDir programme(disque.Chemin());
         QVERIFY(QFile::copy(dossier.Fichier(QStringLiteral("configserv.ini")),
                             programme.filePath(QStringLiteral("configserv.ini"))));
@@ -307,7 +308,7 @@ private slots:
         std::unique_ptr<PetitDisque> disque;
         if (autreDisque) {
             disque = std::make_unique<PetitDisque>(QStringLiteral("8m"));
-            PETIT_DISQUE_OU_QSKIP(*disque);
+            MONTAGE_OU_QSKIP(*disque);
         }
         const QString nouveau = autreDisque ? disque->Chemin() : dossier.Fichier(QStringLiteral("nouveau"));
         QVERIFY(QDir().mkpath(nouveau));
@@ -466,7 +467,7 @@ private slots:
 
         // A disk too small for the copy: an error, and neither the copy nor a part of it.
         PetitDisque petit(QStringLiteral("64k"));
-        PETIT_DISQUE_OU_QSKIP(petit);
+        MONTAGE_OU_QSKIP(petit);
         const QString tropGrande = QDir(petit.Chemin()).filePath(QStringLiteral("copie.db"));
         sauvegarde.start(QStringLiteral(QUENTARIS_BINAIRE),
                          {QStringLiteral("--home"), dossier.Chemin(), QStringLiteral("--sauvegarde"), tropGrande});
@@ -512,6 +513,14 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(copie.processus.state(), QProcess::NotRunning, 10000);
         QCOMPARE(copie.processus.exitCode(), 1);
         QTRY_COMPARE(menu.size(), 1);
+
+        // The session held, its channel gone (a copy that could not listen, or not yet): the
+        // refusal is told at once and the copy still ends.
+        QVERIFY(QFile::remove(Systeme::InstanceUnique::CheminCanalDeSession(dossier.Chemin())));
+        Serveur sansCanal({QStringLiteral("--home"), dossier.Chemin()});
+        QTRY_COMPARE_WITH_TIMEOUT(sansCanal.processus.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(sansCanal.processus.exitCode(), 1);
+        QCOMPARE(menu.size(), 1);
     }
 };
 

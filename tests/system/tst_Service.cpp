@@ -774,6 +774,9 @@ private slots:
         QVERIFY(menu);
         QVERIFY(!menu->Etq_Menu(2)->isEnabled());
         QVERIFY(!menu->Etq_Menu(5)->isEnabled());
+        for (int entree : {1, 5})
+            QCOMPARE(menu->Etq_Menu(entree)->toolTip(),
+                     QStringLiteral("Impossible tant que le service de mise à jour ne fonctionne pas."));
         QVERIFY(menu->Etq_Menu(0)->isEnabled());
         console.Acces.VerifierMaintenant();
         QCOMPARE(messages.Dernier(), AccesServeurDistant::MessageServiceAbsent());

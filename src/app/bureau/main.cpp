@@ -109,7 +109,9 @@ int main(int argc, char** argv)
         Messages::Installer(&boites);
         Messages::Afficher(nullptr, Frm_Reseau::MessageDeuxiemeCopie());
         Messages::Installer(nullptr);
-        QObject::connect(&session, &SessionBureau::Transmise, &app, [] { QCoreApplication::exit(1); });
+        // Queued: a channel that cannot be reached fails within the request, before the loop runs.
+        QObject::connect(
+            &session, &SessionBureau::Transmise, &app, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
         session.DemanderMenu();
         return app.exec();
     }

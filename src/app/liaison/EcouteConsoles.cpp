@@ -2,6 +2,7 @@
 
 #include "CanalLocal.h"
 #include "Liaison.h"
+#include "core/Frm_Reseau.h"
 #include "core/Messages.h"
 #include "core/Sortie.h"
 #include "platform/PairLocal.h"
@@ -155,13 +156,9 @@ void EcouteConsoles::presentation(CanalLocal* canal, const QJsonObject& message,
 
 QString EcouteConsoles::MessageNonAdministrateur(const QString& utilisateur)
 {
-    return Messages::Joindre(
-        Messages::Joindre(QStringLiteral("Le serveur de mise à jour ne peut pas être démarré sur une session "
-                                         "utilisateur qui n'est pas administrateur."),
-                          QStringLiteral("Veuillez vous connecter sur la session administrateur et relancez le "
-                                         "serveur de mise à jour.")),
-        QStringLiteral("L'utilisateur ") + utilisateur
-            + QStringLiteral(" n'est ni root ni membre des groupes sudo, wheel ou admin."));
+    return Messages::Joindre(Frm_Reseau::MessageNonAdministrateur(),
+                             QStringLiteral("L'utilisateur ") + utilisateur
+                                 + QStringLiteral(" n'est ni root ni membre des groupes sudo, wheel ou admin."));
 }
 
 QString EcouteConsoles::MessageVersions(const QJsonValue& version, const QJsonValue& protocole)

@@ -1,12 +1,12 @@
 #include "Liaison.h"
 
-#include <QDir>
+#include "platform/Systeme.h"
 
 namespace Liaison {
 
 QString CheminDansLeDossier(const QString& dossierProgramme)
 {
-    return QDir(dossierProgramme).filePath(QStringLiteral("console.sock"));
+    return Systeme::InstanceUnique::CheminCanalDuService(dossierProgramme);
 }
 
 } // namespace Liaison

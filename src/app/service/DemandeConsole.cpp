@@ -41,24 +41,26 @@ void DemandeConsole::refuser(const QString& raison)
         m_refus = raison;
 }
 
+void DemandeConsole::refuserChamp(const char* cle, const QString& exigence)
+{
+    refuser(QStringLiteral("La demande « ") + m_type
+            + QStringLiteral(" » est refusée par le service de mise à jour : le champ « ") + QLatin1String(cle)
+            + QStringLiteral(" » ") + exigence);
+}
+
 QString DemandeConsole::Texte(const char* cle)
 {
     const QJsonValue valeur = m_message.value(QLatin1String(cle));
     if (!Valide())
         return QString();
     if (!valeur.isString()) {
-        refuser(QStringLiteral("La demande « ") + m_type
-                + QStringLiteral(" » est refusée par le service de mise à "
-                                 "jour : le champ « ")
-                + QLatin1String(cle) + QStringLiteral(" » doit être un texte."));
+        refuserChamp(cle, QStringLiteral("doit être un texte."));
         return QString();
     }
     // A path read by the system up to its first null would name another file than the one
     // the service checked, compared or recorded.
     if (valeur.toString().contains(QChar(u'\0'))) {
-        refuser(QStringLiteral("La demande « ") + m_type
-                + QStringLiteral(" » est refusée par le service de mise à jour : le champ « ") + QLatin1String(cle)
-                + QStringLiteral(" » contient un caractère nul."));
+        refuserChamp(cle, QStringLiteral("contient un caractère nul."));
         return QString();
     }
     return valeur.toString();
@@ -70,11 +72,9 @@ qint64 DemandeConsole::Entier(const char* cle, qint64 minimum, qint64 maximum)
     if (!Valide())
         return 0;
     if (!entier(valeur, double(minimum), double(maximum))) {
-        refuser(QStringLiteral("La demande « ") + m_type
-                + QStringLiteral(" » est refusée par le service de mise à "
-                                 "jour : le champ « ")
-                + QLatin1String(cle) + QStringLiteral(" » doit être un nombre entier de ") + QString::number(minimum)
-                + QStringLiteral(" à ") + QString::number(maximum) + QLatin1Char('.'));
+        refuserChamp(cle,
+                     QStringLiteral("doit être un nombre entier de ") + QString::number(minimum) + QStringLiteral(" à ")
+                         + QString::number(maximum) + QLatin1Char('.'));
         return 0;
     }
     return qint64(valeur.toDouble());
@@ -86,10 +86,7 @@ bool DemandeConsole::Booleen(const char* cle)
     if (!Valide() || valeur.isUndefined())
         return false;
     if (!valeur.isBool()) {
-        refuser(QStringLiteral("La demande « ") + m_type
-                + QStringLiteral(" » est refusée par le service de mise à "
-                                 "jour : le champ « ")
-                + QLatin1String(cle) + QStringLiteral(" » doit valoir true ou false."));
+        refuserChamp(cle, QStringLiteral("doit valoir true ou false."));
         return false;
     }
     return valeur.toBool();

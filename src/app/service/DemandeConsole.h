@@ -27,6 +27,8 @@ public:
 
 private:
     void refuser(const QString& raison);
+    // "… le champ « cle » " followed by what the field must be.
+    void refuserChamp(const char* cle, const QString& exigence);
 
     QJsonObject m_message;
     QJsonValue m_identifiant;

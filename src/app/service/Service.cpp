@@ -8,15 +8,14 @@
 #include "core/Horloge.h"
 #include "core/Messages.h"
 #include "core/Sortie.h"
-#include "core/TableMajAttente.h"
 #include "core/TableParametres.h"
+#include "platform/IdentiteFichier.h"
 #include "platform/Systeme.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <limits>
-#include <sys/stat.h>
 
 namespace {
 
@@ -28,25 +27,6 @@ QJsonObject message(const QString& type)
 QJsonObject reponse(const QString& type, const QJsonValue& demande)
 {
     return {{QStringLiteral("type"), type}, {QStringLiteral("demande"), demande}};
-}
-
-// The same folder, whatever path names it: the same device and inode; a folder that does not
-// exist is the one whose cleaned absolute path is the same.
-bool memeDossier(const QString& a, const QString& b)
-{
-    struct stat sa
-    {
-    };
-    struct stat sb
-    {
-    };
-    const bool existeA = ::stat(QFile::encodeName(a).constData(), &sa) == 0;
-    const bool existeB = ::stat(QFile::encodeName(b).constData(), &sb) == 0;
-    if (existeA && existeB)
-        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    if (existeA || existeB)
-        return false;
-    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
 } // namespace
@@ -99,7 +79,7 @@ void Service::Demarrer(const QString& dossierProgramme, const QString& dossierSo
     // never takes a socket over): a first start without settings waits for one.
     const QString lien = Liaison::CheminDansLeDossier(dossierProgramme);
     const QString chemin
-        = dossierSocket.isEmpty() ? lien : QDir(dossierSocket).filePath(QStringLiteral("console.sock"));
+        = dossierSocket.isEmpty() ? lien : Systeme::InstanceUnique::CheminCanalDuService(dossierSocket);
     connect(&m_serveur.Reseau, &Frm_Reseau::InstanceObtenue, this, [this, chemin, lien, dossierProgramme] {
         QString erreur;
         // From now on the desktop program is only ever this service's console on the folder.
@@ -259,8 +239,6 @@ void Service::installer(int console, DemandeConsole& demande)
         refuser(console, demande, refus);
         return;
     }
-    // Started now, once the service has agreed: the row no longer shows as planned.
-    TableMajAttente::FixerDiffere(id.toLongLong(), false);
     const QJsonValue identifiant = demande.Identifiant();
     QPointer<EcouteConsoles> consoles(&m_consoles);
     m_serveur.Installation.InstallerMajServeur(fichier, version, id, [consoles, console, identifiant](bool installee) {
@@ -349,7 +327,7 @@ void Service::deplacer(int console, DemandeConsole& demande)
     else if (emplacement.isEmpty())
         refus = QStringLiteral("Aucun dossier des mises à jour n'est encore enregistré sur le serveur : il n'y a rien "
                                "à déplacer.");
-    else if (!memeDossier(ancien, emplacement))
+    else if (!IdentiteFichier::MemeDossier(ancien, emplacement))
         refus = QStringLiteral("Le dossier « ") + ancien
             + QStringLiteral(" » n'est pas le dossier des mises à jour du serveur (« ") + emplacement
             + QStringLiteral(" ») : les mises à jour ne sont pas déplacées.");
@@ -362,7 +340,7 @@ void Service::deplacer(int console, DemandeConsole& demande)
             + QStringLiteral(" » n'existe pas ou n'est pas un dossier : les mises à jour ne sont pas déplacées.");
     // Under another path (a link, a bind mount), the files copied there would be their own
     // sources, removed once "copied".
-    else if (memeDossier(nouveau, emplacement))
+    else if (IdentiteFichier::MemeDossier(nouveau, emplacement))
         refus = QStringLiteral("Le nouveau dossier des mises à jour « ") + nouveau
             + QStringLiteral(" » est le dossier des mises à jour du serveur lui-même (« ") + emplacement
             + QStringLiteral(" ») : les mises à jour ne sont pas déplacées.");

@@ -55,12 +55,14 @@ bool ChampHeure::touche(QKeyEvent* touche)
         || touche->matches(QKeySequence::Undo) || touche->matches(QKeySequence::Redo))
         return true;
     const QString texte = touche->text();
-    if (texte.isEmpty() || (touche->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-        return false; // moving the caret, copying, selecting, access keys
-    // The rules read the text the key would follow: a selection is replaced.
+    if (texte.isEmpty() || !texte.at(0).isPrint()
+        || (touche->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false; // moving the caret, Delete, copying, selecting, access keys (the validator judges)
+    // The rules read the text the key would follow. A key always goes at the end: a selection
+    // is replaced with all that follows it, so what stays is the beginning of a time.
     QString avant = m_boite->text();
     if (m_boite->hasSelectedText())
-        avant.remove(m_boite->selectionStart(), m_boite->selectedText().size());
+        avant.truncate(m_boite->selectionStart());
     const SaisieHeure::Verdict verdict = SaisieHeure::Caractere(avant, texte.at(0));
     switch (verdict.decision) {
     case Decision::Accepter:

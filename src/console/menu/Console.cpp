@@ -93,6 +93,12 @@ void Console::appliquerDisponibilite()
         m_menu->Etq_Menu(index)->setEnabled(actif);
         if (!actif)
             m_menu->DesactiveMenu(index);
+        // Said after the menu's own reason, which the change of state has just written.
+        if (!m_serveurJoignable) {
+            const QString raison = QStringLiteral("Impossible tant que le service de mise à jour ne fonctionne pas.");
+            m_menu->Sel_Menu(index)->setToolTip(raison);
+            m_menu->Etq_Menu(index)->setToolTip(raison);
+        }
     }
 }
 
@@ -223,8 +229,7 @@ void Console::Quitter()
 void Console::FixerParametresOuverts(bool ouverts)
 {
     m_parametresOuverts = ouverts;
-    if (m_menu)
-        m_menu->Etq_Menu(1)->setEnabled(!ouverts && m_serveurJoignable);
+    appliquerDisponibilite();
 }
 
 void Console::lancerTelnet()

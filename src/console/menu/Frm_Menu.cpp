@@ -332,7 +332,8 @@ int Frm_Menu::entreeDe(QObject* objet) const
 bool Frm_Menu::eventFilter(QObject* objet, QEvent* evenement)
 {
     const int index = entreeDe(objet);
-    if (index >= 0 && evenement->type() == QEvent::EnabledChange && objet == Etq_Menu(index)) {
+    if (index >= 0 && evenement->type() == QEvent::EnabledChange
+        && (objet == Etq_Menu(index) || objet == Sel_Menu(index))) {
         const QString raison = Etq_Menu(index)->isEnabled() ? QString() : raisonGrisee(index);
         Etq_Menu(index)->setToolTip(raison);
         Sel_Menu(index)->setToolTip(raison);

@@ -12,12 +12,12 @@
 #include "console/parametres/ChoixDossier.h"
 #include "console/parametres/Frm_Proxy.h"
 #include "console/parametres/Frm_TransfertMAJ.h"
-#include "console/parametres/RaisonDossier.h"
 #include "core/Chiffrement.h"
 #include "core/Etat.h"
 #include "core/Messages.h"
 #include "core/TableParametres.h"
 #include "core/TableResponsables.h"
+#include "platform/RaisonDossier.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -251,8 +251,8 @@ void Frm_Params::resizeEvent(QResizeEvent* evenement)
 
 void Frm_Params::VerifInfos(std::function<void(bool)> fin)
 {
-    // What is typed here is told before the service is asked; the focus then goes back to the
-    // first field to correct.
+    // What is typed here is told before the service is asked; the focus then goes back to a
+    // field to correct, the time before the days.
     bool valide = true;
     QWidget* aCorriger = nullptr;
     if (std::none_of(m_jours.begin(), m_jours.end(), [](const QCheckBox* jour) { return jour->isChecked(); })) {

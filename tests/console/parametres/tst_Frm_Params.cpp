@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -239,6 +240,20 @@ private slots:
         banc.heure()->selectAll();
         QTest::keyClicks(banc.heure(), QStringLiteral("0630"));
         QCOMPARE(banc.heure()->text(), QStringLiteral("06:30"));
+        // A selection inside the time goes with all that follows it: what stays is always the
+        // beginning of a time ("1:300" never shows).
+        banc.heure()->setText(QStringLiteral("12:30"));
+        banc.heure()->setSelection(1, 1);
+        QTest::keyClick(banc.heure(), Qt::Key_0);
+        QCOMPARE(banc.heure()->text(), QStringLiteral("10"));
+        // Delete is the box's own: the whole time selected, it empties it without a tip. X11
+        // gives the key a text of its own, DEL.
+        QToolTip::hideText();
+        banc.heure()->selectAll();
+        QKeyEvent suppr(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7f)));
+        QApplication::sendEvent(banc.heure(), &suppr);
+        QCOMPARE(banc.heure()->text(), QString());
+        QTRY_VERIFY(!QToolTip::isVisible());
     }
 
     void heureCompleteeEnQuittantLaBoite()
@@ -493,6 +508,8 @@ private slots:
                                 << QStringLiteral("Le dossier « @/absent » n'existe pas.");
         QTest::newRow("fichier") << QStringLiteral("@/configserv.ini")
                                  << QStringLiteral("« @/configserv.ini » est un fichier, pas un dossier.");
+        QTest::newRow("périphérique") << QStringLiteral("/dev/null")
+                                      << QStringLiteral("« /dev/null » est un périphérique, pas un dossier.");
         QTest::newRow("sous un fichier")
             << QStringLiteral("@/configserv.ini/maj")
             << QStringLiteral("Le chemin « @/configserv.ini/maj » passe par un fichier qui n'est pas un dossier.");

@@ -1,4 +1,6 @@
-#include "console/parametres/RaisonDossier.h"
+#include "RaisonDossier.h"
+
+#include "IdentiteFichier.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +34,7 @@ QString RaisonDossierRefuse(const QString& chemin)
         }
     }
     if (!S_ISDIR(etat.st_mode))
-        return cite + QStringLiteral(" est un fichier, pas un dossier.");
+        return cite + QStringLiteral(" est ") + IdentiteFichier::TexteNature(IdentiteFichier::Decrire(chemin).Genre)
+            + QStringLiteral(", pas un dossier.");
     return QString();
 }
