@@ -25,8 +25,9 @@ mkdir -p "$travail/tmp"
 source "$racine/scripts/simulateur.sh"
 source "$racine/scripts/captures/fenetres.sh"
 
-# The tour runs in French, whatever the machine's language, and away from any running server.
-export LANG=C.UTF-8 TMPDIR="$travail/tmp"
+# The tour runs in French, whatever the machine's language, away from any running server, and
+# with a configuration of its own: sizes a person's windows remember do not change its pictures.
+export LANG=C.UTF-8 TMPDIR="$travail/tmp" XDG_CONFIG_HOME="$travail/config"
 unset XDG_RUNTIME_DIR
 pids=()
 # Whatever happened, everything the tour started ends: asked first, then forced.
@@ -454,7 +455,7 @@ etat=$(xprop -id "$acces" WM_STATE 2> /dev/null | tr -d '\n' || true)
 verifier '[[ "$etat" == *Iconic* ]] && kill -0 "$pid_serveur"' \
     "Alt+F4 sur « QUENTARIS Serveur » la réduit ($(sed -n 's/.*window state: //p' <<< "$(xprop -id "$acces" WM_STATE)")), le serveur continue"
 capturer 42-fenetre-reduite
-# A second start: the step-2 message, then the running copy's menu and its small window back.
+# A second start: the message of a second copy, then the running copy's menu and its small window back.
 "$bin/quentaris-serveur" --home "$demo" > "$travail/seconde-copie.log" 2>&1 &
 pid_seconde=$!
 pids+=($pid_seconde)
